@@ -1,0 +1,82 @@
+# Settings shared by every area of the tree.
+
+if(WIN32)
+  set(QV_WINDOWS ON)
+else()
+  set(QV_WINDOWS OFF)
+endif()
+
+if(QV_WINDOWS)
+  # Only API that Windows 95 and NT 4 have.
+  add_compile_definitions(WINVER=0x0400 _WIN32_WINNT=0x0400 _WIN32_WINDOWS=0x0400
+                          STRICT NOMINMAX WIN32_LEAN_AND_MEAN)
+  # Programs and DLLs carry their C and C++ runtime inside, so the set of
+  # files a person installs is only the suite's own.
+  set(QV_WIN_LINK_FLAGS -static -static-libgcc -static-libstdc++)
+  add_link_options(${QV_WIN_LINK_FLAGS})
+  # Under Wine the tests run: see tests/harness/wine.py.
+  set(QV_HARNESS ${CMAKE_SOURCE_DIR}/tests/harness/wine.py)
+else()
+  option(QV_SANITIZE "Build native code with AddressSanitizer and UBSan" ON)
+  if(QV_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer
+                        -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+  endif()
+  # libFuzzer needs clang; the targets are built only when it is there.
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    set(QV_FUZZ ON)
+  else()
+    set(QV_FUZZ OFF)
+  endif()
+endif()
+
+add_compile_options(-Wall -Wextra -Wno-unused-parameter)
+
+# Adds every immediate subfolder of DIR that has a CMakeLists.txt, in name order.
+function(qv_add_subdirectories dir)
+  file(GLOB children RELATIVE ${CMAKE_SOURCE_DIR}/${dir} ${CMAKE_SOURCE_DIR}/${dir}/*)
+  list(SORT children)
+  foreach(child ${children})
+    if(EXISTS ${CMAKE_SOURCE_DIR}/${dir}/${child}/CMakeLists.txt)
+      add_subdirectory(${CMAKE_SOURCE_DIR}/${dir}/${child} ${CMAKE_BINARY_DIR}/${dir}/${child})
+    endif()
+  endforeach()
+endfunction()
+
+# A native GoogleTest binary run by CTest.
+function(qv_native_test name)
+  add_executable(${name} ${ARGN})
+  target_link_libraries(${name} PRIVATE gtest_main)
+  add_test(NAME ${name} COMMAND ${name})
+endfunction()
+
+# A Windows GoogleTest binary, run by CTest under Wine through the harness.
+# Options after the sources: HARNESS_ARGS <args...> passes options to the
+# harness (for example --version win95, --com COM1=...).
+function(qv_wine_test name)
+  cmake_parse_arguments(QWT "" "" "HARNESS_ARGS;SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${QWT_SOURCES} ${QWT_UNPARSED_ARGUMENTS})
+  target_link_libraries(${name} PRIVATE gtest_main ${QWT_LIBS})
+  # 32-bit programs cannot run on these machines: the i686 build only compiles them.
+  if(NOT CMAKE_SIZEOF_VOID_P EQUAL 8)
+    return()
+  endif()
+  add_test(NAME ${name}
+           COMMAND python3 ${QV_HARNESS} run --suite ${CMAKE_BINARY_DIR}/bin
+                   ${QWT_HARNESS_ARGS} -- $<TARGET_FILE_NAME:${name}>)
+  set_tests_properties(${name} PROPERTIES LABELS wine)
+endfunction()
+
+# A libFuzzer target (native clang builds only). A short run is registered
+# as a test so every CI run fuzzes each target briefly.
+function(qv_fuzz_target name)
+  if(NOT QV_FUZZ)
+    return()
+  endif()
+  add_executable(${name} ${ARGN})
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  add_test(NAME ${name} COMMAND ${name} -runs=20000 -max_len=4096)
+  set_tests_properties(${name} PROPERTIES LABELS fuzz)
+endfunction()
