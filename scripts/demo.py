@@ -10,7 +10,7 @@ import wine  # noqa: E402
 
 
 def main():
-    launcher = os.path.join(TOP, "build", "x64", "bin", "QVSTART.EXE")
+    launcher = os.path.join(TOP, "build", "x64", "bin", "KESTRIX.EXE")
     if not os.path.exists(launcher):
         print("the launcher is not built yet")
         return 1
