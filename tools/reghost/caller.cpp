@@ -26,9 +26,11 @@ long long nowMs() {
 
 LineCaller::~LineCaller() { hangUp(); }
 
-bool LineCaller::connect(int port) {
+bool LineCaller::connect(int port, int receiveBuffer) {
   hangUp();
   fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (receiveBuffer > 0)
+    setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_port = htons(static_cast<uint16_t>(port));

@@ -17,7 +17,8 @@ class LineCaller {
   LineCaller(const LineCaller&) = delete;
   LineCaller& operator=(const LineCaller&) = delete;
 
-  bool connect(int port);
+  // A small `receiveBuffer` makes a caller that reads slowly, like a modem.
+  bool connect(int port, int receiveBuffer = 0);
   void hangUp();
   bool send(std::string_view bytes);
 
