@@ -2,6 +2,8 @@
 // side of the line, with the database checked after every call.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -247,6 +249,79 @@ TEST_F(Host, ManyCallsAtOnceAreAllStored) {
   for (auto& t : callers) t.join();
   EXPECT_EQ(registered, 40);
   EXPECT_EQ(rows("id").size(), 40u);
+}
+
+}  // namespace
+}  // namespace reghost
+
+namespace reghost {
+namespace {
+
+// The program as a person starts it: options, the port line, Ctrl+C.
+struct Program {
+  pid_t pid = -1;
+  std::FILE* out = nullptr;
+
+  bool start(std::vector<std::string> args) {
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0) return false;
+    pid = fork();
+    if (pid == 0) {
+      dup2(pipeFds[1], 1);
+      close(pipeFds[0]);
+      std::vector<char*> argv{const_cast<char*>(REGHOST_PROGRAM)};
+      for (auto& a : args) argv.push_back(a.data());
+      argv.push_back(nullptr);
+      execv(REGHOST_PROGRAM, argv.data());
+      _exit(127);
+    }
+    close(pipeFds[1]);
+    out = fdopen(pipeFds[0], "r");
+    return pid > 0;
+  }
+  std::string line() {
+    char buffer[512];
+    return std::fgets(buffer, sizeof buffer, out) ? buffer : "";
+  }
+  int stop() {
+    kill(pid, SIGTERM);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    std::fclose(out);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+};
+
+TEST(Program, ServesFromTheCommandLineAndRefusesAFileThatCannotCrossTheLine) {
+  char dir[] = "/tmp/reghost-prog-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  std::string base = dir;
+  std::ofstream(base + "/bad.rtf") << "{\\rtf1 a\x1a" "b}";
+  std::string db = base + "/regs.sqlite";
+
+  Program bad;
+  ASSERT_TRUE(bad.start({"--port", "0", "--db", db, "--product-file", base + "/bad.rtf"}));
+  int status = 0;
+  waitpid(bad.pid, &status, 0);
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  std::fclose(bad.out);
+
+  Program host;
+  ASSERT_TRUE(host.start({"--port", "0", "--db", db, "--quiet", "--accept", "QVFAX",
+                          "--accept", "KXWIN", "--product-file", REGHOST_PRODUCT_FILE}));
+  std::string ready = host.line();
+  int port = 0;
+  ASSERT_EQ(std::sscanf(ready.c_str(), "reghost: listening on 127.0.0.1 port %d", &port), 1)
+      << ready;
+  LineCaller caller;
+  ASSERT_TRUE(caller.connect(port));
+  std::string file;
+  EXPECT_EQ(registerOnce(caller, sampleFields(8), &file), CallEnd::Registered);
+  EXPECT_EQ(file.rfind("{\\rtf1", 0), 0u) << "the shipped product file";
+  caller.hangUp();
+  EXPECT_EQ(host.stop(), 0);
+  std::string cmd = "rm -rf " + base;
+  EXPECT_EQ(std::system(cmd.c_str()), 0);
 }
 
 }  // namespace
