@@ -306,6 +306,22 @@ TEST(Program, ServesFromTheCommandLineAndRefusesAFileThatCannotCrossTheLine) {
   EXPECT_EQ(WEXITSTATUS(status), 1);
   std::fclose(bad.out);
 
+  // The shipped file is an RTF document a word processor opens: one group,
+  // balanced braces, plain ASCII with escapes for anything else.
+  std::ifstream shipped(REGHOST_PRODUCT_FILE, std::ios::binary);
+  std::string rtf((std::istreambuf_iterator<char>(shipped)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(rtf.rfind("{\\rtf1\\ansi", 0), 0u);
+  int depth = 0;
+  for (std::size_t i = 0; i < rtf.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(rtf[i]);
+    ASSERT_TRUE(c == '\n' || c == '\r' || (c >= 0x20 && c < 0x7F)) << "byte " << i;
+    if (c == '\\') ++i;  // an escaped brace or backslash
+    else if (c == '{') ++depth;
+    else if (c == '}' && --depth == 0) EXPECT_EQ(rtf.find_first_not_of("\r\n", i + 1), rtf.npos);
+    ASSERT_GE(depth, 0) << "byte " << i;
+  }
+  EXPECT_EQ(depth, 0);
+
   Program host;
   ASSERT_TRUE(host.start({"--port", "0", "--db", db, "--quiet", "--accept", "QVFAX",
                           "--accept", "KXWIN", "--product-file", REGHOST_PRODUCT_FILE}));

@@ -158,6 +158,13 @@ void Server::run() {
     }
     // Time limits, and deliveries waiting for the peer's acknowledgement.
     Millis now = monotonicMillis();
+    if (acceptPausedUntil_ && now >= acceptPausedUntil_) {
+      acceptPausedUntil_ = 0;
+      epoll_event ev{};
+      ev.events = EPOLLIN;
+      ev.data.fd = listenFd_;
+      epoll_ctl(epollFd_, EPOLL_CTL_ADD, listenFd_, &ev);
+    }
     due.clear();
     for (auto& entry : calls_) {
       const Session& s = entry.second->session;
@@ -173,7 +180,7 @@ void Server::run() {
 }
 
 int Server::waitTimeout(Millis now) const {
-  Millis wait = 1000;
+  Millis wait = acceptPausedUntil_ ? std::max<Millis>(0, acceptPausedUntil_ - now) : 1000;
   for (auto& entry : calls_) {
     const Session& s = entry.second->session;
     // The peer's acknowledgement raises no event; look again shortly.
@@ -190,7 +197,17 @@ void Server::acceptCalls() {
     socklen_t length = sizeof address;
     int fd = accept4(listenFd_, reinterpret_cast<sockaddr*>(&address), &length,
                      SOCK_NONBLOCK | SOCK_CLOEXEC);
-    if (fd < 0) return;  // EAGAIN, or a connection that died in the queue
+    if (fd < 0) {
+      if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+        // The waiting connection stays queued and the listener stays readable:
+        // stop listening for a moment instead of spinning on it.
+        epoll_ctl(epollFd_, EPOLL_CTL_DEL, listenFd_, nullptr);
+        acceptPausedUntil_ = monotonicMillis() + 100;
+        if (log_) std::fprintf(stderr, "%s accept: %s; pausing\n", isoTime(wallMillis()).c_str(),
+                               std::strerror(errno));
+      }
+      return;  // EAGAIN, or a connection that died in the queue
+    }
     if (static_cast<int>(calls_.size()) >= maxCalls_) {
       // A line that rings while every slot is busy is not answered at all.
       close(fd);

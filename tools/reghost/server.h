@@ -61,6 +61,7 @@ class Server {
   int epollFd_ = -1;
   int port_ = 0;
   int maxCalls_ = 256;
+  Millis acceptPausedUntil_ = 0;  // while out of descriptors
   bool log_ = true;
   unsigned long nextCallId_ = 1;
   std::unordered_map<int, std::unique_ptr<Call>> calls_;
