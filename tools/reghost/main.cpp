@@ -166,6 +166,8 @@ int main(int argc, char** argv) {
   action.sa_handler = onSignal;
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
+  // A transcript or log on a pipe whose reader went away must not end the host.
+  signal(SIGPIPE, SIG_IGN);
 
   // Scripts started with --port 0 read the port from this line.
   std::printf("reghost: listening on %s port %d\n", bind.c_str(), server.port());
