@@ -26,12 +26,6 @@ Millis monotonicMillis() {
   return static_cast<Millis>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
 }
 
-std::int64_t wallMillis() {
-  timespec ts{};
-  clock_gettime(CLOCK_REALTIME, &ts);
-  return static_cast<std::int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
-}
-
 std::string describePeer(const sockaddr_storage& address) {
   char host[INET6_ADDRSTRLEN] = "?";
   int port = 0;
@@ -45,6 +39,10 @@ std::string describePeer(const sockaddr_storage& address) {
   inet_ntop(AF_INET6, &in6->sin6_addr, host, sizeof host);
   port = ntohs(in6->sin6_port);
   return "[" + std::string(host) + "]:" + std::to_string(port);
+}
+
+void logLine(const std::string& text) {
+  std::fprintf(stderr, "%s %s\n", isoTime(wallClockMillis()).c_str(), text.c_str());
 }
 
 // Bytes the peer's TCP has not yet acknowledged. Zero means everything we
@@ -203,8 +201,7 @@ void Server::acceptCalls() {
         // stop listening for a moment instead of spinning on it.
         epoll_ctl(epollFd_, EPOLL_CTL_DEL, listenFd_, nullptr);
         acceptPausedUntil_ = monotonicMillis() + 100;
-        if (log_) std::fprintf(stderr, "%s accept: %s; pausing\n", isoTime(wallMillis()).c_str(),
-                               std::strerror(errno));
+        if (log_) logLine(std::string("accept: ") + std::strerror(errno) + "; pausing");
       }
       return;  // EAGAIN, or a connection that died in the queue
     }
@@ -212,15 +209,14 @@ void Server::acceptCalls() {
       // A line that rings while every slot is busy is not answered at all.
       close(fd);
       ++counters_.refused;
-      if (log_) std::fprintf(stderr, "%s refused %s: every slot taken\n",
-                             isoTime(wallMillis()).c_str(), describePeer(address).c_str());
+      if (log_) logLine("refused " + describePeer(address) + ": every slot taken");
       continue;
     }
     int one = 1;
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     auto call = std::make_unique<Call>(fd, nextCallId_++, config_);
     call->info.peer = describePeer(address);
-    call->info.connectedAt = wallMillis();
+    call->info.connectedAt = wallClockMillis();
     call->startedAt = monotonicMillis();
     epoll_event ev{};
     ev.events = EPOLLIN | EPOLLRDHUP;
@@ -305,11 +301,8 @@ void Server::advance(Call& call) {
       case Phase::Storing: {
         std::string error;
         bool ok = store_.save(call.session.registration(), call.info, error);
-        if (!ok) {
-          std::fprintf(stderr, "%s #%lu registration from %s not stored: %s\n",
-                       isoTime(wallMillis()).c_str(), call.id, call.info.peer.c_str(),
-                       error.c_str());
-        }
+        // Always reported: the caller is told nothing and the operator must know.
+        if (!ok) logLine("#" + std::to_string(call.id) + " not stored: " + error);
         call.session.stored(ok, now);
         continue;
       }
@@ -334,9 +327,8 @@ void Server::end(Call& call, const char* why) {
   if (!call.session.detail().empty()) what += ": " + call.session.detail();
   transcript_.write(call.id, Direction::Event, what);
   if (log_)
-    std::fprintf(stderr, "%s #%lu %s %s (%lld ms)\n", isoTime(wallMillis()).c_str(), call.id,
-                 call.info.peer.c_str(), what.c_str(),
-                 static_cast<long long>(monotonicMillis() - call.startedAt));
+    logLine("#" + std::to_string(call.id) + " " + call.info.peer + " " + what + " (" +
+            std::to_string(monotonicMillis() - call.startedAt) + " ms)");
   int fd = call.fd;
   epoll_ctl(epollFd_, EPOLL_CTL_DEL, fd, nullptr);
   close(fd);

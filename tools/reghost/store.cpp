@@ -1,8 +1,9 @@
 #include "store.h"
 
+#include "core/transcript.h"
+
 #include <sqlite3.h>
 
-#include <ctime>
 
 namespace reghost {
 namespace {
@@ -35,24 +36,7 @@ std::string insertSql() {
   return "INSERT INTO registrations (" + columns + ") VALUES (" + values + ")";
 }
 
-std::int64_t nowMillis() {
-  timespec ts{};
-  clock_gettime(CLOCK_REALTIME, &ts);
-  return static_cast<std::int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
-}
-
 }  // namespace
-
-std::string isoTime(std::int64_t unixMillis) {
-  std::time_t seconds = static_cast<std::time_t>(unixMillis / 1000);
-  std::tm utc{};
-  gmtime_r(&seconds, &utc);
-  char text[40];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", utc.tm_year + 1900,
-                utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec,
-                static_cast<int>(unixMillis % 1000));
-  return text;
-}
 
 RegistrationStore::~RegistrationStore() {
   sqlite3_finalize(insert_);
@@ -89,7 +73,7 @@ bool RegistrationStore::open(const std::string& path, bool durable, std::string&
 bool RegistrationStore::save(const Registration& registration, const CallInfo& call,
                              std::string& error) {
   if (!exec("BEGIN IMMEDIATE", error)) return false;
-  std::string now = isoTime(nowMillis());
+  std::string now = isoTime(wallClockMillis());
   std::string connected = isoTime(call.connectedAt);
   // Product line and tag travel in the same code page as the fields.
   std::string productLine = ansiToUtf8(registration.productLine);

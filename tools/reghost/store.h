@@ -37,7 +37,4 @@ class RegistrationStore {
   sqlite3_stmt* insert_ = nullptr;
 };
 
-// ISO 8601 UTC with milliseconds, the form the table's times are kept in.
-std::string isoTime(std::int64_t unixMillis);
-
 }  // namespace reghost

@@ -5,6 +5,11 @@
 
 namespace reghost {
 
+std::int64_t wallClockMillis() {
+  auto now = std::chrono::system_clock::now().time_since_epoch();
+  return std::chrono::duration_cast<std::chrono::milliseconds>(now).count();
+}
+
 std::string escapeBytes(std::string_view bytes) {
   static const char hex[] = "0123456789ABCDEF";
   std::string out;
@@ -29,17 +34,22 @@ std::string escapeBytes(std::string_view bytes) {
   return out;
 }
 
-std::string transcriptLine(std::int64_t unixMillis, unsigned long call, Direction direction,
-                           std::string_view bytes) {
+std::string isoTime(std::int64_t unixMillis) {
   std::time_t seconds = static_cast<std::time_t>(unixMillis / 1000);
   std::tm utc{};
   gmtime_r(&seconds, &utc);
-  char stamp[64];
-  std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ #%lu %c \"",
-                utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min,
-                utc.tm_sec, static_cast<int>(unixMillis % 1000), call,
-                static_cast<char>(direction));
-  return stamp + escapeBytes(bytes) + "\"\n";
+  char text[40];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", utc.tm_year + 1900,
+                utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec,
+                static_cast<int>(unixMillis % 1000));
+  return text;
+}
+
+std::string transcriptLine(std::int64_t unixMillis, unsigned long call, Direction direction,
+                           std::string_view bytes) {
+  char head[48];
+  std::snprintf(head, sizeof head, " #%lu %c \"", call, static_cast<char>(direction));
+  return isoTime(unixMillis) + head + escapeBytes(bytes) + "\"\n";
 }
 
 Transcript::~Transcript() {
@@ -58,9 +68,7 @@ bool Transcript::open(const std::string& path) {
 
 void Transcript::write(unsigned long call, Direction direction, std::string_view bytes) {
   if (!file_) return;
-  auto now = std::chrono::system_clock::now().time_since_epoch();
-  std::int64_t ms = std::chrono::duration_cast<std::chrono::milliseconds>(now).count();
-  std::string line = transcriptLine(ms, call, direction, bytes);
+  std::string line = transcriptLine(wallClockMillis(), call, direction, bytes);
   std::fwrite(line.data(), 1, line.size(), file_);
   // Line-buffered by hand, so a test or a person tailing it sees every chunk.
   std::fflush(file_);

@@ -17,6 +17,12 @@ namespace reghost {
 
 enum class Direction : char { ToCaller = '>', FromCaller = '<', Event = '*' };
 
+// Wall-clock time in milliseconds since 1970 (UTC), the time of transcripts,
+// logs and stored rows.
+std::int64_t wallClockMillis();
+// ISO 8601 UTC with milliseconds: 2026-12-05T15:04:05.123Z.
+std::string isoTime(std::int64_t unixMillis);
+
 // C-style escapes: \r \n \t \\ \" and \xNN for other bytes outside 0x20-0x7E.
 std::string escapeBytes(std::string_view bytes);
 
