@@ -42,16 +42,20 @@ CommandLine SplitCommandLine(const std::string& line,
     return {quoted, rest};
 }
 
+std::string ProgmanQuote(const std::string& text) {
+    std::string quoted = "\"";
+    for (char c : text)
+        if (c != '"')
+            quoted += c;
+    return quoted + '"';
+}
+
 std::string ProgmanCommand(const std::string& name, const std::vector<std::string>& arguments) {
     std::string command = "[" + name + "(";
     for (size_t i = 0; i < arguments.size(); ++i) {
         if (i)
             command += ',';
-        command += '"';
-        for (char c : arguments[i])
-            if (c != '"')
-                command += c;
-        command += '"';
+        command += ProgmanQuote(arguments[i]);
     }
     return command + ")]";
 }

@@ -26,9 +26,12 @@ struct CommandLine {
 CommandLine SplitCommandLine(const std::string& line,
                              const std::function<bool(const std::string&)>& fileExists);
 
+// A text as one Program Manager command argument: in double quotes, with
+// any double quote inside dropped (Program Manager has no escape for it).
+std::string ProgmanQuote(const std::string& text);
+
 // One Program Manager command, "[Name(arg1,arg2,...)]". Every argument is
-// quoted, so commas, blanks and parentheses inside it are safe; Program
-// Manager has no escape for a double quote, so those are dropped.
+// quoted (ProgmanQuote), so commas, blanks and parentheses inside it are safe.
 std::string ProgmanCommand(const std::string& name, const std::vector<std::string>& arguments);
 
 }  // namespace qvutil

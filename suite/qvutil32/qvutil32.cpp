@@ -120,7 +120,7 @@ int __cdecl ProgmanManageGroup(const char* group, const char* groupFile, int sho
     if (!g_state->progman.Execute(create))
         return 0;
     std::string show = std::to_string(showCommand ? showCommand : 1);
-    g_state->progman.Execute("[ShowGroup(\"" + std::string(group) + "\"," + show + ")]");
+    g_state->progman.Execute("[ShowGroup(" + ProgmanQuote(group) + "," + show + ")]");
     g_state->currentGroup = group;
     return 1;
 }
