@@ -12,8 +12,9 @@ typedef int (__cdecl *InitDetectDLLFn)(void);
 /* Records the port setup configured in DETECT.LOG; flags reserved (0).
  * 1 when recorded. */
 typedef int (__cdecl *DoModemDetectionFn)(HWND owner, const char* port, int flags);
-/* Writes the voice prompts into the suite's VOICE folder; flags 1 replaces
- * prompts already there. Number of files written, -1 on failure. */
+/* Writes the voice prompts missing from the suite's VOICE folder; flags
+ * value 2 replaces those already there too (the wizard passes 1). Number of
+ * files written, -1 on failure. */
 typedef int (__cdecl *InstallVoiceFilesFn)(HWND owner, int flags);
 typedef void (__cdecl *DeInitDetectDLLFn)(void);
 }

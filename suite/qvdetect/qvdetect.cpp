@@ -71,13 +71,14 @@ int __cdecl DoModemDetection(HWND owner, const char* port, int flags) {
     return AppendLine(g_suiteFolder + "\\DETECT.LOG", std::string(stamp) + " port " + port) ? 1 : 0;
 }
 
-// Writes the voice prompts into the suite's VOICE folder. flags: 1 replaces
-// prompts already there, 0 keeps them (they may be the user's recordings).
+// Writes the voice prompts into the suite's VOICE folder. A prompt already
+// there is kept (it may be the user's own recording, and setup may run
+// again) unless flags has bit 1 (value 2) set; the setup wizard passes 1.
 // Returns the number of files written, -1 on failure.
 int __cdecl InstallVoiceFiles(HWND owner, int flags) {
     if (g_suiteFolder.empty())
         return -1;
-    return InstallVoicePrompts(g_module, g_suiteFolder + "\\VOICE", (flags & 1) != 0);
+    return InstallVoicePrompts(g_module, g_suiteFolder + "\\VOICE", (flags & 2) != 0);
 }
 
 void __cdecl DeInitDetectDLL(void) {

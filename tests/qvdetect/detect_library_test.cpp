@@ -71,7 +71,7 @@ TEST_F(DetectLibrary, RecordsThePortSetupChose) {
 }
 
 TEST_F(DetectLibrary, InstallsSpokenPromptsAsWaveFiles) {
-    ASSERT_EQ(3, install_(nullptr, 1));
+    ASSERT_EQ(3, install_(nullptr, 3));
     for (const char* prompt : kPrompts) {
         std::string wav = ReadFile(std::string("C:\\KESTRIX\\VOICE\\") + prompt + ".WAV");
         ASSERT_GE(wav.size(), 44u) << prompt;
@@ -85,13 +85,17 @@ TEST_F(DetectLibrary, InstallsSpokenPromptsAsWaveFiles) {
     }
 }
 
-TEST_F(DetectLibrary, KeepsTheUsersRecordingUnlessToldToReplace) {
-    ASSERT_EQ(3, install_(nullptr, 1));
+TEST_F(DetectLibrary, SetupAgainKeepsTheUsersRecordingAndRestoresMissingPrompts) {
+    ASSERT_EQ(3, install_(nullptr, 3));
     const std::string greeting = "C:\\KESTRIX\\VOICE\\GREETING.WAV";
+    const std::string goodbye = "C:\\KESTRIX\\VOICE\\GOODBYE.WAV";
     std::string installed = ReadFile(greeting);
     { std::ofstream(greeting, std::ios::binary) << "the user's own greeting"; }
-    EXPECT_EQ(0, install_(nullptr, 0));
+    ASSERT_TRUE(DeleteFileA(goodbye.c_str()));
+    // What the wizard passes: only the missing prompt comes back.
+    EXPECT_EQ(1, install_(nullptr, 1));
     EXPECT_EQ("the user's own greeting", ReadFile(greeting));
-    EXPECT_EQ(3, install_(nullptr, 1));
+    EXPECT_EQ("RIFF", ReadFile(goodbye).substr(0, 4));
+    EXPECT_EQ(3, install_(nullptr, 3));
     EXPECT_EQ(installed, ReadFile(greeting));
 }
