@@ -1,9 +1,10 @@
-# Cross build for x86_64 Windows with MinGW-w64 from Debian (posix thread model,
-# which has std::thread and std::mutex).
+# Cross build for x86_64 Windows with MinGW-w64 from Debian (win32 thread model:
+# the posix model pulls in a threads runtime that imports GetTickCount64 and
+# AddVectoredExceptionHandler, which Windows 95 and NT 4 do not have).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER   x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
+set(CMAKE_C_COMPILER   x86_64-w64-mingw32-gcc-win32)
+set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-win32)
 set(CMAKE_RC_COMPILER  x86_64-w64-mingw32-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
