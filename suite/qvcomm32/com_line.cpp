@@ -78,6 +78,8 @@ int ComLine::OpenHandle()
     COMMTIMEOUTS timeouts = {MAXDWORD, 0, 0, 0, kWriteTimeoutMs};
     if (!SetCommTimeouts(handle_, &timeouts))
         return Fail(eCommIoError);
+    /* What came in while nobody had the port open was meant for nobody. */
+    PurgeComm(handle_, PURGE_RXCLEAR);
     return 0;
 }
 

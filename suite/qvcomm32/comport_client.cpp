@@ -19,7 +19,7 @@ uint8_t ParityValue(char parity)
 }
 
 ComPortClient::ComPortClient()
-    : comPort_(kUnanswered), modemStateKnown_(false), modemState_(0)
+    : comPort_(kUnanswered), lastControl_(0), modemStateKnown_(false), modemState_(0)
 {
     std::memset(awaiting_, 0, sizeof awaiting_);
     std::memset(confirmed_, 0, sizeof confirmed_);
@@ -52,6 +52,8 @@ void ComPortClient::SendComPort(uint8_t command, const uint8_t* value, size_t n)
     Bytes body;
     body.push_back(command);
     Append(body, value, n);
+    if (command == kCpSetControl && n == 1)
+        lastControl_ = value[0];
     AppendSubnegotiation(out_, kOptComPort, body.data(), body.size());
     awaiting_[command] = true;
 }
@@ -108,6 +110,11 @@ void ComPortClient::OnSubnegotiation(const uint8_t* body, size_t n)
     uint32_t value = 0;
     for (size_t i = 2; i < n && i < 6; ++i)
         value = (value << 8) | body[i];
+    /* SET-CONTROL carries unrelated settings (flow control, DTR, RTS), and
+     * some servers answer only some of them: only the answer to the last one
+     * sent ends the wait for it. */
+    if (command == kCpSetControl && (n < 3 || body[2] != lastControl_))
+        return;
     if (command == kCpNotifyModemState && n >= 3) {
         modemState_ = body[2];
         modemStateKnown_ = true;

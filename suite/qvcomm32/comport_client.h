@@ -67,6 +67,7 @@ private:
     Bytes in_;
     Agreement comPort_;
     bool awaiting_[kCpCommandCount];
+    uint8_t lastControl_;   /* the SET-CONTROL value whose reply is awaited */
     uint32_t confirmed_[kCpCommandCount];
     bool modemStateKnown_;
     uint8_t modemState_;

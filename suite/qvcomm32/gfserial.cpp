@@ -45,10 +45,27 @@ std::string Redirection(const std::string& key)
     return target;
 }
 
+/* Windows refuses a second open of a COM port, but Wine does not, and a
+ * redirected port has no such guard at all. So every GFSerial also holds a
+ * named mutex for its port while open: two programs of the suite then
+ * exclude each other everywhere. Null when another one holds the port. */
+HANDLE ClaimPort(const std::string& key)
+{
+    std::string name = "QVCOMM32 port " + key;
+    CharUpperBuffA(&name[0], static_cast<DWORD>(name.size()));
+    HANDLE claim = CreateMutexA(NULL, FALSE, name.c_str());
+    if (claim && GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(claim);
+        return NULL;
+    }
+    return claim;
+}
+
 }  // namespace
 
 struct GFSerialImpl {
     Line* line;
+    HANDLE claim;
     int error;
     DWORD detail;
 };
@@ -58,22 +75,32 @@ GFSerial::GFSerial(CommType, const char* port, HWND, CommProducts, CommApplicati
     : impl_(new GFSerialImpl())
 {
     const std::string key = PortKey(port);
+    if (key.empty()) {
+        impl_->error = eCommCannotOpen;
+        return;
+    }
+    impl_->claim = ClaimPort(key);
+    if (!impl_->claim) {
+        impl_->error = eCommPortInUse;
+        impl_->detail = ERROR_ACCESS_DENIED;
+        return;
+    }
     const std::string target = Redirection(key);
-    if (!target.empty()) {
+    if (target.empty()) {
+        impl_->line = qvcomm::OpenComLine(("\\\\.\\" + key).c_str(), rxQueue, txQueue,
+                                          impl_->error, impl_->detail);
+    } else {
         std::string host;
         unsigned short tcpPort;
         if (qvcomm::ParseHostPort(target.c_str(), host, tcpPort))
             impl_->line = qvcomm::OpenNetLine(host.c_str(), tcpPort, impl_->error, impl_->detail);
         else
             impl_->error = eCommCannotOpen;
-        return;
     }
-    if (key.empty()) {
-        impl_->error = eCommCannotOpen;
-        return;
+    if (!impl_->line) {
+        CloseHandle(impl_->claim);
+        impl_->claim = NULL;
     }
-    impl_->line = qvcomm::OpenComLine(("\\\\.\\" + key).c_str(), rxQueue, txQueue,
-                                      impl_->error, impl_->detail);
 }
 
 GFSerial::~GFSerial()
@@ -213,6 +240,9 @@ int GFSerial::Close()
 {
     delete impl_->line;
     impl_->line = NULL;
+    if (impl_->claim)
+        CloseHandle(impl_->claim);
+    impl_->claim = NULL;
     impl_->error = eCommNotOpen;
     return 1;
 }

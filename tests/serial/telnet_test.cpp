@@ -113,6 +113,16 @@ TEST(ComPortClient, TracksRepliesModemStateAndNegotiation)
     // Unwanted options are refused once; nothing is said about accepted ones.
     EXPECT_EQ(B({255, kWont, 24, 255, kDont, 1}), c.Outgoing());
 
+    // Only the answer to the last SET-CONTROL sent counts for it.
+    c.SendCommand(kCpSetControl, kDtrOn);
+    c.SendCommand(kCpSetControl, kFlowHardware);
+    const Bytes late = B({255, kSb, 44, 105, kDtrOn, 255, kSe});
+    c.Receive(late.data(), late.size());
+    EXPECT_TRUE(c.Awaiting(kCpSetControl));
+    const Bytes flow = B({255, kSb, 44, 105, kFlowHardware, 255, kSe});
+    c.Receive(flow.data(), flow.size());
+    EXPECT_FALSE(c.Awaiting(kCpSetControl));
+
     const Bytes refuse = B({255, kDont, 44, 255, kSb, 44, 107, 0x30, 255, kSe});
     c.Receive(refuse.data(), refuse.size());
     EXPECT_EQ(ComPortClient::kRefused, c.ComPort());

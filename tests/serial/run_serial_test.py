@@ -1,0 +1,69 @@
+#!/usr/bin/env python3
+"""Runs a Windows serial port test under Wine with its far ends in place.
+
+    run_serial_test.py --harness tests/harness/wine.py --suite build/x64/bin -- PROGRAM
+
+COM1 is a pty with an echoing peer; QVCOMM.INI in the suite folder redirects
+COM2 to ser2net (in front of another pty), COM3 to a small RFC 2217 server,
+COM4 to a loopback port nobody listens on and COM5 to an unusable entry.
+Everything listens on 127.0.0.1 and ends with the run.
+"""
+
+import argparse
+import importlib.util
+import os
+import shutil
+import socket
+import sys
+import tempfile
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from serial_peer import ComPortServer, PtyPeer, Ser2net  # noqa: E402
+
+
+def load_harness(path):
+    spec = importlib.util.spec_from_file_location("wine_harness", path)
+    module = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(module)
+    return module
+
+
+def unused_port():
+    s = socket.socket()
+    s.bind(("127.0.0.1", 0))
+    port = s.getsockname()[1]
+    s.close()
+    return port
+
+
+def main(argv):
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--harness", required=True)
+    ap.add_argument("--suite", required=True)
+    ap.add_argument("--timeout", type=float, default=120)
+    ap.add_argument("program", nargs=argparse.REMAINDER)
+    a = ap.parse_args(argv)
+    program = a.program[1:] if a.program[:1] == ["--"] else a.program
+    wine = load_harness(a.harness)
+
+    work = tempfile.mkdtemp(prefix="kx-serial-")
+    direct, server, s2n = PtyPeer(), ComPortServer(), Ser2net(work)
+    try:
+        direct.start()
+        server.start()
+        s2n.start()
+        with wine.WineSession(suite=a.suite, com={"COM1": direct.path}) as session:
+            with open(os.path.join(session.c_drive(wine.SUITE_DIR), "QVCOMM.INI"), "w") as f:
+                f.write("[Ports]\r\nCOM2=127.0.0.1:%d\r\nCOM3=127.0.0.1:%d\r\n"
+                        "COM4=127.0.0.1:%d\r\nCOM5=no port here\r\n"
+                        % (s2n.port, server.port, unused_port()))
+            return session.run(program[0], program[1:], timeout=a.timeout)
+    finally:
+        s2n.stop()
+        server.stop()
+        direct.stop()
+        shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
