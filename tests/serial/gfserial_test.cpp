@@ -3,6 +3,7 @@
 //         S<speed> C<bits> P<parity> B<stop bits>"
 //   COM2  redirected to ser2net in front of such a pty
 //   COM3  redirected to a small RFC 2217 server that reports carrier detect
+//         and answers ENQ with the commands it received
 //   COM4  redirected to a loopback port nobody listens on; COM5 to a bad entry
 #include <windows.h>
 
@@ -271,7 +272,12 @@ TEST(RedirectedPort, CarrierFollowsTheServersModemState)
     EXPECT_EQ(1, port->Dtr(1));
     port->Delay(200);
     EXPECT_EQ(1, port->Carrier());
+    // What travelled, as the server logged it: settings, flow control, purges.
+    Enquire(port.serial);
     EXPECT_EQ(1, port->SetUp(2400, 'O', 7, 1));
+    EXPECT_EQ(1, port->SetHandShake(const_cast<char*>("soft")));
+    EXPECT_EQ(1, port->TXFlush());
+    EXPECT_EQ("1=00000960 2=07 3=02 4=01 5=02 12=02 12=01", Enquire(port.serial));
     ASSERT_EQ(3, port->PutString("A\xff", -2));
     EXPECT_EQ("A\xff\r", ReadFor(port.serial, 3, 2000));
 }

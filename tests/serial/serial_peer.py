@@ -6,7 +6,9 @@ PtyPeer    the other side of a pty that Wine maps to a COM port: echoes every
            (the COM side closing the pty, which is how a DTR drop shows).
 ComPortServer  a small RFC 2217 server with modem lines: echoes data, confirms
            every command, reports carrier detect, drops it when DTR falls and
-           raises it again when DTR rises; byte 0x01 raises, 0x02 drops it.
+           raises it again when DTR rises; byte 0x01 raises, 0x02 drops it;
+           ENQ answers with the commands received since the last ENQ, as
+           "command=value" in hex, space-separated.
 Ser2net    ser2net in front of a pty, as an independent RFC 2217 server.
 
 run_serial_test.py starts them around a Windows test program.
@@ -148,6 +150,10 @@ class ComPortServer(threading.Thread):
                     elif b in (1, 2):
                         carrier = b == 1
                         notify(carrier)
+                    elif b == ENQ:
+                        log = " ".join("%d=%s" % (c, v.hex()) for c, v in self.commands)
+                        out += log.encode() + b"\r"
+                        self.commands = []
                     else:
                         out.append(b)
                 elif state == "iac":
