@@ -180,10 +180,13 @@ unsigned NetLine::Write(const void* data, unsigned n)
     return Flush(kSendTimeoutMs) ? n : 0;
 }
 
+/* Data already decoded is handed out without asking the connection again:
+ * under Wine every socket call is a round trip to the server. */
 unsigned NetLine::Read(void* dst, unsigned max)
 {
-    Pump();
     Bytes& in = client_.Incoming();
+    if (in.size() < max)
+        Pump();
     unsigned n = in.size() < max ? static_cast<unsigned>(in.size()) : max;
     memcpy(dst, in.data(), n);
     in.erase(in.begin(), in.begin() + n);
@@ -192,7 +195,8 @@ unsigned NetLine::Read(void* dst, unsigned max)
 
 unsigned NetLine::Waiting()
 {
-    Pump();
+    if (client_.Incoming().empty())
+        Pump();
     return static_cast<unsigned>(client_.Incoming().size());
 }
 
