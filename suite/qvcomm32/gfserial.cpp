@@ -225,12 +225,15 @@ int GFSerial::CommNotify(SetNotifyType, int, int, int)
 }
 
 /* Blocks briefly while nothing has arrived, so that a wait polling the port
- * costs no processor time; returns at once when data is there. */
+ * costs no processor time; returns at once when data is there or a window
+ * message is queued. The queue is asked first because a message that was
+ * already in it when the caller last peeked does not end the wait, and the
+ * modem code's idle call takes only one message at a time. */
 int GFSerial::OnIdle()
 {
     if (!impl_->line)
         return 0;
-    if (impl_->line->Waiting() > 0)
+    if (impl_->line->Waiting() > 0 || HIWORD(GetQueueStatus(QS_ALLINPUT)) != 0)
         return 1;
     impl_->line->WaitForInput(qvcomm::kIdleWaitMs);
     return 1;
