@@ -65,7 +65,8 @@ public:
     int Carrier();
     void Delay(unsigned long ms);
     int CommNotify(SetNotifyType type, int a, int b, int c);
-    /* Blocks up to 10 ms while nothing has been received. */
+    /* Blocks up to 10 ms while nothing has been received and no window
+     * message is queued. */
     int OnIdle();
     int Close();
 
