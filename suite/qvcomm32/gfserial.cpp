@@ -48,17 +48,19 @@ std::string Redirection(const std::string& key)
 /* Windows refuses a second open of a COM port, but Wine does not, and a
  * redirected port has no such guard at all. So every GFSerial also holds a
  * named mutex for its port while open: two programs of the suite then
- * exclude each other everywhere. Null when another one holds the port. */
-HANDLE ClaimPort(const std::string& key)
+ * exclude each other everywhere. False when another one holds the port;
+ * claim is null if the mutex could not be made (the open goes ahead). */
+bool ClaimPort(const std::string& key, HANDLE& claim)
 {
     std::string name = "QVCOMM32 port " + key;
     CharUpperBuffA(&name[0], static_cast<DWORD>(name.size()));
-    HANDLE claim = CreateMutexA(NULL, FALSE, name.c_str());
+    claim = CreateMutexA(NULL, FALSE, name.c_str());
     if (claim && GetLastError() == ERROR_ALREADY_EXISTS) {
         CloseHandle(claim);
-        return NULL;
+        claim = NULL;
+        return false;
     }
-    return claim;
+    return true;
 }
 
 }  // namespace
@@ -79,8 +81,7 @@ GFSerial::GFSerial(CommType, const char* port, HWND, CommProducts, CommApplicati
         impl_->error = eCommCannotOpen;
         return;
     }
-    impl_->claim = ClaimPort(key);
-    if (!impl_->claim) {
+    if (!ClaimPort(key, impl_->claim)) {
         impl_->error = eCommPortInUse;
         impl_->detail = ERROR_ACCESS_DENIED;
         return;
@@ -97,7 +98,7 @@ GFSerial::GFSerial(CommType, const char* port, HWND, CommProducts, CommApplicati
         else
             impl_->error = eCommCannotOpen;
     }
-    if (!impl_->line) {
+    if (!impl_->line && impl_->claim) {
         CloseHandle(impl_->claim);
         impl_->claim = NULL;
     }
