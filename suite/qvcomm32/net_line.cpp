@@ -1,6 +1,6 @@
 /* A COM port redirected to an RFC 2217 server: the port's data, settings and
  * modem lines travel over one non-blocking TCP connection. */
-#include <winsock2.h>
+#include "winsock_api.h"
 
 #include "comport_client.h"
 #include "line.h"
@@ -17,7 +17,10 @@ const DWORD kSendTimeoutMs = 5000;
 
 class NetLine : public Line {
 public:
-    NetLine() : socket_(INVALID_SOCKET), event_(NULL), closed_(false), started_(false) {}
+    NetLine()
+        : ws_(Winsock()), socket_(INVALID_SOCKET), event_(NULL), closed_(false), started_(false)
+    {
+    }
     ~NetLine() override;
 
     int Open(const char* host, unsigned short port);
@@ -37,12 +40,13 @@ private:
     int AwaitReplies(const uint8_t* commands, int count);
     int Fail(int code)
     {
-        systemError_ = WSAGetLastError();
+        systemError_ = ws_->WSAGetLastError();
         return code;
     }
 
+    const WinsockApi* ws_;
     SOCKET socket_;
-    WSAEVENT event_;
+    HANDLE event_;
     ComPortClient client_;
     bool closed_;    /* the server ended the connection */
     bool started_;   /* WSAStartup succeeded */
@@ -52,42 +56,46 @@ NetLine::~NetLine()
 {
     if (socket_ != INVALID_SOCKET) {
         Flush(500);
-        closesocket(socket_);
+        ws_->closesocket(socket_);
     }
     if (event_)
-        WSACloseEvent(event_);
+        CloseHandle(event_);
     if (started_)
-        WSACleanup();
+        ws_->WSACleanup();
 }
 
 int NetLine::Open(const char* host, unsigned short port)
 {
+    if (!ws_) {
+        systemError_ = ERROR_MOD_NOT_FOUND;
+        return eCommCannotOpen;
+    }
     WSADATA data;
-    if (WSAStartup(MAKEWORD(2, 0), &data) != 0)
+    if (ws_->WSAStartup(MAKEWORD(2, 0), &data) != 0)
         return Fail(eCommIoError);
     started_ = true;
     sockaddr_in addr = {};
     addr.sin_family = AF_INET;
-    addr.sin_port = htons(port);
-    addr.sin_addr.s_addr = inet_addr(host);
+    addr.sin_port = static_cast<u_short>((port >> 8) | ((port & 0xFF) << 8));  /* network order */
+    addr.sin_addr.s_addr = ws_->inet_addr(host);
     if (addr.sin_addr.s_addr == INADDR_NONE) {
-        hostent* entry = gethostbyname(host);
+        hostent* entry = ws_->gethostbyname(host);
         if (!entry || entry->h_addrtype != AF_INET)
             return Fail(eCommCannotOpen);
         memcpy(&addr.sin_addr, entry->h_addr_list[0], sizeof addr.sin_addr);
     }
-    socket_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    event_ = WSACreateEvent();
-    if (socket_ == INVALID_SOCKET || event_ == WSA_INVALID_EVENT)
+    socket_ = ws_->socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    event_ = CreateEventA(NULL, TRUE, FALSE, NULL);
+    if (socket_ == INVALID_SOCKET || !event_)
         return Fail(eCommIoError);
     BOOL noDelay = TRUE;  /* modem commands are short and wait for answers */
-    setsockopt(socket_, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<char*>(&noDelay),
+    ws_->setsockopt(socket_, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<char*>(&noDelay),
                sizeof noDelay);
     /* Also makes the socket non-blocking. */
-    if (WSAEventSelect(socket_, event_, FD_READ | FD_WRITE | FD_CONNECT | FD_CLOSE) != 0)
+    if (ws_->WSAEventSelect(socket_, event_, FD_READ | FD_WRITE | FD_CONNECT | FD_CLOSE) != 0)
         return Fail(eCommIoError);
-    if (connect(socket_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 &&
-        WSAGetLastError() != WSAEWOULDBLOCK)
+    if (ws_->connect(socket_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 &&
+        ws_->WSAGetLastError() != WSAEWOULDBLOCK)
         return Fail(eCommCannotOpen);
     fd_set writable, failed;
     FD_ZERO(&writable);
@@ -95,9 +103,9 @@ int NetLine::Open(const char* host, unsigned short port)
     FD_SET(socket_, &writable);
     FD_SET(socket_, &failed);
     timeval limit = {kConnectTimeoutMs / 1000, (kConnectTimeoutMs % 1000) * 1000};
-    if (select(0, NULL, &writable, &failed, &limit) != 1 || FD_ISSET(socket_, &failed)) {
+    if (ws_->select(0, NULL, &writable, &failed, &limit) != 1 || failed.fd_count != 0) {
         int error = 0, size = sizeof error;
-        getsockopt(socket_, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &size);
+        ws_->getsockopt(socket_, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &size);
         systemError_ = error ? error : WSAETIMEDOUT;
         return eCommCannotOpen;
     }
@@ -120,16 +128,16 @@ void NetLine::Pump()
 {
     if (closed_)
         return;
-    WSAResetEvent(event_);
+    ResetEvent(event_);
     uint8_t buffer[2048];
     for (;;) {
-        int got = recv(socket_, reinterpret_cast<char*>(buffer), sizeof buffer, 0);
+        int got = ws_->recv(socket_, reinterpret_cast<char*>(buffer), sizeof buffer, 0);
         if (got > 0) {
             client_.Receive(buffer, static_cast<size_t>(got));
             continue;
         }
-        if (got == 0 || WSAGetLastError() != WSAEWOULDBLOCK) {
-            systemError_ = got == 0 ? WSAEDISCON : WSAGetLastError();
+        if (got == 0 || ws_->WSAGetLastError() != WSAEWOULDBLOCK) {
+            systemError_ = got == 0 ? WSAEDISCON : ws_->WSAGetLastError();
             closed_ = true;
         }
         break;
@@ -145,14 +153,14 @@ bool NetLine::Flush(DWORD timeoutMs)
     size_t sent = 0;
     DWORD start = GetTickCount();
     while (sent < out.size() && !closed_) {
-        int n = send(socket_, reinterpret_cast<const char*>(out.data() + sent),
+        int n = ws_->send(socket_, reinterpret_cast<const char*>(out.data() + sent),
                      static_cast<int>(out.size() - sent), 0);
         if (n > 0) {
             sent += static_cast<size_t>(n);
             continue;
         }
-        if (WSAGetLastError() != WSAEWOULDBLOCK) {
-            systemError_ = WSAGetLastError();
+        if (ws_->WSAGetLastError() != WSAEWOULDBLOCK) {
+            systemError_ = ws_->WSAGetLastError();
             closed_ = true;
             break;
         }
@@ -164,7 +172,7 @@ bool NetLine::Flush(DWORD timeoutMs)
         FD_SET(socket_, &writable);
         DWORD left = timeoutMs - spent;
         timeval limit = {static_cast<long>(left / 1000), static_cast<long>(left % 1000) * 1000};
-        select(0, NULL, &writable, NULL, &limit);
+        ws_->select(0, NULL, &writable, NULL, &limit);
     }
     out.erase(out.begin(), out.begin() + static_cast<ptrdiff_t>(sent));
     return out.empty();
