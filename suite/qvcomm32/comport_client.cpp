@@ -32,7 +32,7 @@ void ComPortClient::Start()
     AppendOption(out_, kDo, kOptBinary);
     AppendOption(out_, kWill, kOptSuppressGoAhead);
     AppendOption(out_, kDo, kOptSuppressGoAhead);
-    SendCommand(kCpSetModemStateMask, kModemCarrierDetect);
+    SendCommand(kCpSetModemStateMask, kModemCarrierDetect | kModemCarrierChanged);
     SendCommand(kCpSetControl, kDtrOn);
     SendCommand(kCpSetControl, kRtsOn);
 }

@@ -24,7 +24,7 @@ enum ComPortValue : uint8_t {
     kFlowNone = 1, kFlowXonXoff = 2, kFlowHardware = 3,
     kDtrOn = 8, kDtrOff = 9, kRtsOn = 11, kRtsOff = 12,
     kPurgeReceive = 1, kPurgeTransmit = 2, kPurgeBoth = 3,
-    kModemCarrierDetect = 0x80
+    kModemCarrierDetect = 0x80, kModemCarrierChanged = 0x08
 };
 
 /* Maps a parity letter (N, O, E, M, S, either case) to its value; 0 if none. */
@@ -36,7 +36,10 @@ public:
 
     ComPortClient();
     /* Queues the opening negotiation: the com port option, binary data both
-     * ways, no go-aheads, carrier changes reported, DTR and RTS raised. */
+     * ways, no go-aheads, carrier changes reported, DTR and RTS raised. The
+     * modem-state mask asks for the carrier's change bit too: a server that
+     * masks each notification would otherwise have nothing to send when the
+     * carrier drops. */
     void Start();
     void Receive(const uint8_t* in, size_t n);
     void SendData(const uint8_t* data, size_t n);

@@ -130,10 +130,15 @@ class ComPortServer(threading.Thread):
     def _serve(self, conn):
         conn.settimeout(0.1)
         carrier = True
+        mask = 0xFF
         state, sub = "data", bytearray()
 
         def notify(cd):
-            conn.sendall(bytes([IAC, SB, COM_PORT, 107, (0x80 if cd else 0) | 0x08, IAC, SE]))
+            # As strict servers do: only the bits the client asked for, and
+            # nothing at all when none of them is set.
+            value = ((0x80 if cd else 0) | 0x08) & mask
+            if value:
+                conn.sendall(bytes([IAC, SB, COM_PORT, 107, value, IAC, SE]))
 
         while not self._halt.is_set():
             try:
@@ -180,7 +185,8 @@ class ComPortServer(threading.Thread):
                             reply = bytes([IAC, SB, COM_PORT, cmd + 100])
                             reply += value.replace(bytes([IAC]), bytes([IAC, IAC]))
                             conn.sendall(reply + bytes([IAC, SE]))
-                            if cmd == 11:  # modem state mask set: report now
+                            if cmd == 11 and value:  # modem state mask set: report now
+                                mask = value[0]
                                 notify(carrier)
                             if cmd == 5 and value in (b"\x08", b"\x09"):
                                 carrier = value == b"\x08"

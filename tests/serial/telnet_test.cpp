@@ -65,7 +65,7 @@ TEST(ComPortClient, OpensWithOptionsModemMaskAndRaisedLines)
     ComPortClient c;
     c.Start();
     EXPECT_EQ(B({255, kWill, 44, 255, kWill, 0, 255, kDo, 0, 255, kWill, 3, 255, kDo, 3,
-                 255, kSb, 44, 11, 0x80, 255, kSe,
+                 255, kSb, 44, 11, 0x88, 255, kSe,
                  255, kSb, 44, 5, 8, 255, kSe,
                  255, kSb, 44, 5, 11, 255, kSe}),
               c.Outgoing());
