@@ -16,6 +16,7 @@ import shutil
 import socket
 import sys
 import tempfile
+import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from serial_peer import ComPortServer, PtyPeer, Ser2net  # noqa: E402
@@ -36,11 +37,32 @@ def unused_port():
     return port
 
 
+def wineserver_cpu_seconds(prefix):
+    """CPU time used so far by the wineserver of a prefix (its share of
+    every wait and message call the program makes)."""
+    tick = os.sysconf("SC_CLK_TCK")
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open("/proc/%s/environ" % pid, "rb") as f:
+                env = f.read().split(b"\0")
+            with open("/proc/%s/stat" % pid) as f:
+                stat = f.read()
+        except OSError:
+            continue
+        if "wineserver" in stat.split(")")[0] and \
+                ("WINEPREFIX=" + prefix).encode() in env:
+            fields = stat.rsplit(")", 1)[1].split()
+            return (int(fields[11]) + int(fields[12])) / tick
+    return None
+
+
 def main(argv):
     ap = argparse.ArgumentParser()
     ap.add_argument("--harness", required=True)
     ap.add_argument("--suite", required=True)
     ap.add_argument("--timeout", type=float, default=120)
+    ap.add_argument("--wineserver-cpu", action="store_true",
+                    help="print the wineserver's CPU time during the program's run")
     ap.add_argument("program", nargs=argparse.REMAINDER)
     a = ap.parse_args(argv)
     program = a.program[1:] if a.program[:1] == ["--"] else a.program
@@ -57,7 +79,13 @@ def main(argv):
                 f.write("[Ports]\r\nCOM2=127.0.0.1:%d\r\nCOM3=127.0.0.1:%d\r\n"
                         "COM4=127.0.0.1:%d\r\nCOM5=no port here\r\n"
                         % (s2n.port, server.port, unused_port()))
-            return session.run(program[0], program[1:], timeout=a.timeout)
+            before = wineserver_cpu_seconds(session.prefix)
+            start = time.monotonic()
+            status = session.run(program[0], program[1:], timeout=a.timeout)
+            if a.wineserver_cpu and before is not None:
+                spent = wineserver_cpu_seconds(session.prefix) - before
+                print("wineserver: %.2f s cpu in %.1f s" % (spent, time.monotonic() - start))
+            return status
     finally:
         s2n.stop()
         server.stop()

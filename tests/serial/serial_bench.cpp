@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -85,8 +86,17 @@ void Throughput(GFSerial& port)
 
 }  // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    // "idle SECONDS": only an idle modem wait on COM1, for measuring the
+    // wineserver's share from outside.
+    if (argc == 3 && std::string(argv[1]) == "idle") {
+        GFSerial port(eCommSerial, "COM1", NULL, eProductKestrix, eAppWizard, 2048, 2048, 0, NULL);
+        double end = Now() + atoi(argv[2]) * 1000.0;
+        while (Now() < end)
+            port.OnIdle();
+        return 0;
+    }
     const char* ports[] = {"COM1", "COM2", "COM3"};
     const char* names[] = {"pty", "ser2net", "RFC 2217 server"};
     for (int i = 0; i < 3; ++i) {
