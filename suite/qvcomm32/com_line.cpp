@@ -1,6 +1,7 @@
 /* A COM port of this machine through the Win32 comm API. */
 #include "line.h"
 
+#include <cstring>
 #include <string>
 
 #include "qvcomm32.h"
@@ -64,6 +65,7 @@ private:
     HANDLE handle_;
     DCB dcb_;           /* the settings in force, put back when DTR is raised again */
     bool modemLines_;   /* GetCommModemStatus works on this port */
+    std::string readAhead_;
     bool carrierAssumed_;
 };
 
@@ -134,16 +136,29 @@ unsigned ComLine::Write(const void* data, unsigned n)
     return written;
 }
 
+/* The modem code reads one character at a time, each after asking whether
+ * one is there; under Wine every comm call is a round trip to the server. So
+ * a read takes everything the port has into readAhead_, and later reads and
+ * counts are served from there until it is empty. */
 unsigned ComLine::Read(void* dst, unsigned max)
 {
-    DWORD got = 0;
-    if (!ReadFile(handle_, dst, max, &got, NULL))
-        Fail(eCommIoError);
-    return got;
+    if (readAhead_.empty()) {
+        unsigned char buffer[4096];
+        DWORD got = 0;
+        if (!ReadFile(handle_, buffer, sizeof buffer, &got, NULL))
+            Fail(eCommIoError);
+        readAhead_.append(reinterpret_cast<char*>(buffer), got);
+    }
+    unsigned n = readAhead_.size() < max ? static_cast<unsigned>(readAhead_.size()) : max;
+    memcpy(dst, readAhead_.data(), n);
+    readAhead_.erase(0, n);
+    return n;
 }
 
 unsigned ComLine::Waiting()
 {
+    if (!readAhead_.empty())
+        return static_cast<unsigned>(readAhead_.size());
     DWORD errors;
     COMSTAT stat;
     if (!ClearCommError(handle_, &errors, &stat))
@@ -153,6 +168,8 @@ unsigned ComLine::Waiting()
 
 bool ComLine::Purge(bool receive, bool transmit)
 {
+    if (receive)
+        readAhead_.clear();
     DWORD what = (receive ? PURGE_RXCLEAR | PURGE_RXABORT : 0) |
                  (transmit ? PURGE_TXCLEAR | PURGE_TXABORT : 0);
     return PurgeComm(handle_, what) != FALSE;
@@ -210,6 +227,7 @@ int ComLine::SetDtr(bool on)
     }
     if (handle_ != INVALID_HANDLE_VALUE)
         return 0;
+    readAhead_.clear();  /* a real port loses what it had when DTR drops */
     int error = OpenHandle();
     return error ? error : ApplyState(dcb_);
 }
