@@ -143,6 +143,8 @@ TEST(DirectPort, SettingsReachTheLineAndFlushesDiscard)
     DWORD start = GetTickCount();
     while (port->RXCount() < 4 && GetTickCount() - start < 2000)
         port->OnIdle();
+    char c;
+    EXPECT_EQ(1, port->GetChar(&c, 0));  // some of the rest may now be read ahead
     EXPECT_EQ(1, port->RXFlush(0));
     EXPECT_EQ(0, port->RXCount());
     EXPECT_EQ(1, port->TXFlush());
