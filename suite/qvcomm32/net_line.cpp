@@ -90,7 +90,7 @@ int NetLine::Open(const char* host, unsigned short port)
         return Fail(eCommIoError);
     BOOL noDelay = TRUE;  /* modem commands are short and wait for answers */
     ws_->setsockopt(socket_, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<char*>(&noDelay),
-               sizeof noDelay);
+                    sizeof noDelay);
     /* Also makes the socket non-blocking. */
     if (ws_->WSAEventSelect(socket_, event_, FD_READ | FD_WRITE | FD_CONNECT | FD_CLOSE) != 0)
         return Fail(eCommIoError);
@@ -154,7 +154,7 @@ bool NetLine::Flush(DWORD timeoutMs)
     DWORD start = GetTickCount();
     while (sent < out.size() && !closed_) {
         int n = ws_->send(socket_, reinterpret_cast<const char*>(out.data() + sent),
-                     static_cast<int>(out.size() - sent), 0);
+                          static_cast<int>(out.size() - sent), 0);
         if (n > 0) {
             sent += static_cast<size_t>(n);
             continue;
