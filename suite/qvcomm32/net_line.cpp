@@ -285,15 +285,14 @@ int NetLine::SetDtr(bool on)
     return Flush(kSendTimeoutMs) ? 0 : eCommIoError;
 }
 
-/* A server that never reported the modem lines is taken to have carrier
- * while connected, as a port without modem lines is. */
+/* Until the server reports the modem lines, carrier counts as off: a modem
+ * raises it only with a call, and a server that has carrier to report says so
+ * when it comes (some say nothing until the first change). */
 unsigned NetLine::ModemStatus()
 {
     Pump();
-    if (closed_)
+    if (closed_ || !client_.ModemStateKnown())
         return 0;
-    if (!client_.ModemStateKnown())
-        return kStatusCarrier;
     return client_.ModemState() & (kStatusCts | kStatusDsr | kStatusRing | kStatusCarrier);
 }
 
