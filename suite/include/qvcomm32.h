@@ -59,8 +59,8 @@ public:
      * and DTR on opens it again: the far side sees the hang-up. */
     int Dtr(int on);
     /* Modem status bits: 0x10 CTS, 0x20 DSR, 0x40 ring, 0x80 carrier detect.
-     * A port that cannot report them has carrier while open, until DTR is
-     * dropped. */
+     * A COM port that cannot report them has carrier while open, until DTR
+     * is dropped; a redirected port has none until its server reports it. */
     int Status();
     int Carrier();
     void Delay(unsigned long ms);
