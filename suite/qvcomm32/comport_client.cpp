@@ -19,7 +19,8 @@ uint8_t ParityValue(char parity)
 }
 
 ComPortClient::ComPortClient()
-    : comPort_(kUnanswered), lastControl_(0), modemStateKnown_(false), modemState_(0)
+    : comPort_(kUnanswered), lastControl_(0), binarySend_(true), binaryReceive_(true),
+      afterCr_(false), modemStateKnown_(false), modemState_(0)
 {
     std::memset(awaiting_, 0, sizeof awaiting_);
     std::memset(confirmed_, 0, sizeof confirmed_);
@@ -42,9 +43,19 @@ void ComPortClient::Receive(const uint8_t* in, size_t n)
     decoder_.Feed(in, n, *this);
 }
 
+/* Without binary mode a Telnet CR must be followed by NUL (or LF) to stand
+ * for a bare CR; the modem's command terminator is a bare CR. */
 void ComPortClient::SendData(const uint8_t* data, size_t n)
 {
-    AppendEscaped(out_, data, n);
+    if (binarySend_) {
+        AppendEscaped(out_, data, n);
+        return;
+    }
+    for (size_t i = 0; i < n; ++i) {
+        AppendEscaped(out_, data + i, 1);
+        if (data[i] == '\r')
+            out_.push_back(0);
+    }
 }
 
 void ComPortClient::SendComPort(uint8_t command, const uint8_t* value, size_t n)
@@ -72,7 +83,12 @@ void ComPortClient::SendCommand(uint8_t command, uint8_t value)
 
 void ComPortClient::OnData(const uint8_t* data, size_t n)
 {
-    Append(in_, data, n);
+    for (size_t i = 0; i < n; ++i) {
+        const bool stuffing = !binaryReceive_ && afterCr_ && data[i] == 0;
+        afterCr_ = data[i] == '\r';
+        if (!stuffing)
+            in_.push_back(data[i]);
+    }
 }
 
 void ComPortClient::OnOption(uint8_t verb, uint8_t option)
@@ -83,6 +99,12 @@ void ComPortClient::OnOption(uint8_t verb, uint8_t option)
         comPort_ = verb == kDo ? kAccepted : kRefused;
         return;
     }
+    /* Binary is offered both ways at the start and taken for granted unless
+     * the server refuses it; a refusal falls back to Telnet's CR NUL. */
+    if (option == kOptBinary && (verb == kDont || verb == kDo))
+        binarySend_ = verb == kDo;
+    if (option == kOptBinary && (verb == kWont || verb == kWill))
+        binaryReceive_ = verb == kWill;
     /* The server offering or asking for an option: agree to the three this
      * port uses, refuse the rest. Answers to our own offers need no reply,
      * and answering them again would loop. */

@@ -71,6 +71,8 @@ private:
     Agreement comPort_;
     bool awaiting_[kCpCommandCount];
     uint8_t lastControl_;   /* the SET-CONTROL value whose reply is awaited */
+    bool binarySend_, binaryReceive_;
+    bool afterCr_;          /* the last data byte received was CR */
     uint32_t confirmed_[kCpCommandCount];
     bool modemStateKnown_;
     uint8_t modemState_;

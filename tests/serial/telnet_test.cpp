@@ -129,6 +129,27 @@ TEST(ComPortClient, TracksRepliesModemStateAndNegotiation)
     EXPECT_EQ(0x30, c.ModemState());
 }
 
+// A server that refuses binary mode gets Telnet's CR NUL and sends it back;
+// data keeps its bare CR both ways. Binary servers see the bytes unchanged.
+TEST(ComPortClient, FallsBackToCrNulWhenBinaryIsRefused)
+{
+    const uint8_t line[] = {'A', 'T', '\r'};
+    ComPortClient binary;
+    binary.SendData(line, 3);
+    EXPECT_EQ(B({'A', 'T', '\r'}), binary.Outgoing());
+    const Bytes echo = B({'O', 'K', '\r', 0, '\r', '\n'});
+    binary.Receive(echo.data(), echo.size());
+    EXPECT_EQ(echo, binary.Incoming());
+
+    ComPortClient plain;
+    const Bytes refusal = B({255, kDont, 0, 255, kWont, 0});
+    plain.Receive(refusal.data(), refusal.size());
+    plain.SendData(line, 3);
+    EXPECT_EQ(B({'A', 'T', '\r', 0}), plain.Outgoing());
+    plain.Receive(echo.data(), echo.size());
+    EXPECT_EQ(B({'O', 'K', '\r', '\r', '\n'}), plain.Incoming());
+}
+
 TEST(ParseHostPort, AcceptsHostColonPortOnly)
 {
     std::string host;
