@@ -5,6 +5,7 @@
 //   COM3  redirected to a small RFC 2217 server that reports carrier detect
 //         and answers ENQ with the commands it received
 //   COM4  redirected to a loopback port nobody listens on; COM5 to a bad entry
+//   COM6  like COM3, but the server says nothing about carrier until it changes
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -290,7 +291,8 @@ TEST(RedirectedPort, CarrierFollowsTheServersModemState)
     port->Delay(200);
     EXPECT_EQ(0, port->Status() & 0x80);
     EXPECT_EQ(1, port->Dtr(1));
-    EXPECT_EQ(1, CarrierAfterNews(port.serial, 1));
+    port->Delay(200);
+    EXPECT_EQ(0, port->Carrier()) << "raising DTR again is no call";
     // What travelled, as the server logged it: settings, flow control, purges.
     Enquire(port.serial);
     EXPECT_EQ(1, port->SetUp(2400, 'O', 7, 1));
@@ -299,6 +301,17 @@ TEST(RedirectedPort, CarrierFollowsTheServersModemState)
     EXPECT_EQ("1=00000960 2=07 3=02 4=01 5=02 12=02 12=01", Enquire(port.serial));
     ASSERT_EQ(3, port->PutString("A\xff", -2));
     EXPECT_EQ("A\xff\r", ReadFor(port.serial, 3, 2000));
+}
+
+// Like a modem without a call: no carrier until the server says there is one.
+TEST(RedirectedPort, CarrierIsOffUntilTheServerReportsIt)
+{
+    Port port("COM6");
+    ASSERT_EQ(eCommOk, port.Error());
+    port->Delay(300);
+    EXPECT_EQ(0, port->Carrier());
+    ASSERT_EQ(1, port->PutChar(1));
+    EXPECT_EQ(1, CarrierAfterNews(port.serial, 1));
 }
 
 TEST(RedirectedPort, UnreachableServerOrBadEntryCannotOpen)

@@ -5,7 +5,8 @@
 
 COM1 is a pty with an echoing peer; QVCOMM.INI in the suite folder redirects
 COM2 to ser2net (in front of another pty), COM3 to a small RFC 2217 server,
-COM4 to a loopback port nobody listens on and COM5 to an unusable entry.
+COM4 to a loopback port nobody listens on, COM5 to an unusable entry and
+COM6 to an RFC 2217 server that reports carrier only when it changes.
 Everything listens on 127.0.0.1 and ends with the run.
 """
 
@@ -71,15 +72,17 @@ def main(argv):
 
     work = tempfile.mkdtemp(prefix="kx-serial-")
     direct, server, s2n = PtyPeer(), ComPortServer(), Ser2net(work)
+    quiet = ComPortServer(report_at_start=False)
     try:
         direct.start()
         server.start()
+        quiet.start()
         s2n.start()
         with wine.WineSession(suite=a.suite, com={"COM1": direct.path}) as session:
             with open(os.path.join(session.c_drive(wine.SUITE_DIR), "QVCOMM.INI"), "w") as f:
                 f.write("[Ports]\r\nCOM2=127.0.0.1:%d\r\nCOM3=127.0.0.1:%d\r\n"
-                        "COM4=127.0.0.1:%d\r\nCOM5=no port here\r\n"
-                        % (s2n.port, server.port, unused_port()))
+                        "COM4=127.0.0.1:%d\r\nCOM5=no port here\r\nCOM6=127.0.0.1:%d\r\n"
+                        % (s2n.port, server.port, unused_port(), quiet.port))
             before = wineserver_cpu_seconds(session.prefix)
             start = time.monotonic()
             status = session.run(program[0], program[1:], timeout=a.timeout)
@@ -90,6 +93,7 @@ def main(argv):
     finally:
         s2n.stop()
         server.stop()
+        quiet.stop()
         direct.stop()
         shutil.rmtree(work, ignore_errors=True)
 

@@ -5,8 +5,8 @@ PtyPeer    the other side of a pty that Wine maps to a COM port: echoes every
            byte, answers ENQ (0x05) with a status line, and counts hang-ups
            (the COM side closing the pty, which is how a DTR drop shows).
 ComPortServer  a small RFC 2217 server with modem lines: echoes data, confirms
-           every command, reports carrier detect, drops it when DTR falls and
-           raises it again when DTR rises; byte 0x01 raises, 0x02 drops it;
+           every command, reports carrier detect and drops it when DTR falls;
+           byte 0x01 raises it (a call), 0x02 drops it;
            ENQ answers with the commands received since the last ENQ, as
            "command=value" in hex, space-separated.
 Ser2net    ser2net in front of a pty, as an independent RFC 2217 server.
@@ -108,8 +108,9 @@ class PtyPeer(threading.Thread):
 class ComPortServer(threading.Thread):
     """Serves one connection at a time on 127.0.0.1."""
 
-    def __init__(self):
+    def __init__(self, report_at_start=True):
         super().__init__(daemon=True)
+        self.report_at_start = report_at_start  # some servers wait for a change
         self.listener = socket.socket()
         self.listener.bind(("127.0.0.1", 0))
         self.listener.listen(1)
@@ -185,11 +186,12 @@ class ComPortServer(threading.Thread):
                             reply = bytes([IAC, SB, COM_PORT, cmd + 100])
                             reply += value.replace(bytes([IAC]), bytes([IAC, IAC]))
                             conn.sendall(reply + bytes([IAC, SE]))
-                            if cmd == 11 and value:  # modem state mask set: report now
+                            if cmd == 11 and value:  # modem state mask set
                                 mask = value[0]
-                                notify(carrier)
-                            if cmd == 5 and value in (b"\x08", b"\x09"):
-                                carrier = value == b"\x08"
+                                if self.report_at_start:
+                                    notify(carrier)
+                            if cmd == 5 and value == b"\x09" and carrier:
+                                carrier = False  # a modem hangs up when DTR drops
                                 notify(carrier)
                     else:
                         sub.append(b)
