@@ -2,7 +2,8 @@
  *
  * A GFSerial opens a COM port in its constructor; GetCommError tells whether
  * that worked. The port is either a real COM port (Win32 comm API) or one
- * redirected to an RFC 2217 server by the suite's settings. */
+ * redirected to an RFC 2217 server: QVCOMM.INI beside QVCOMM32.DLL, section
+ * [Ports], a line such as COM2=127.0.0.1:7000. */
 #ifndef QVCOMM32_H
 #define QVCOMM32_H
 
@@ -19,14 +20,15 @@ enum CommProducts { eProductKestrix = 11 };
 enum CommApplications { eAppWizard = 11 };
 enum SetNotifyType { eNotifyReceiveBegin = 2, eNotifyReceiveEnd = 3 };
 
-/* GetCommError results. */
+/* GetCommError results; the detail word then holds the system's error code
+ * (Win32 or Winsock) where there is one. */
 enum {
     eCommOk = 0,
-    eCommCannotOpen = 2,        /* no such port */
-    eCommBadSetting = 87,       /* a line setting the port refused */
+    eCommCannotOpen = 2,        /* no such port, bad redirection, server unreachable */
+    eCommBadSetting = 87,       /* a line setting the port or its server refused */
     eCommPortInUse = 114,       /* another program holds the port */
-    eCommNotOpen = 200,
-    eCommIoError = 201
+    eCommNotOpen = 200,         /* the port has been closed */
+    eCommIoError = 201          /* any other failure of the port or its connection */
 };
 
 struct GFSerialImpl;
@@ -37,7 +39,8 @@ public:
              CommApplications app, unsigned short rxQueue, unsigned short txQueue,
              unsigned short options, void* reserved);
     virtual ~GFSerial();
-    /* One received character into *dst; wait 0 returns at once. 1 if one was read. */
+    /* One received character into *dst, waiting up to wait milliseconds for
+     * it (0: not at all). 1 if one was read. */
     virtual int GetChar(char* dst, int wait);
     /* Sends one character; 1 on success. */
     virtual int PutChar(char c);
@@ -52,11 +55,18 @@ public:
     int RXCount();
     int RXFlush(unsigned reserved);
     int TXFlush();
+    /* On a port without modem-control lines (a pty), DTR off closes the port
+     * and DTR on opens it again: the far side sees the hang-up. */
     int Dtr(int on);
+    /* Modem status bits: 0x10 CTS, 0x20 DSR, 0x40 ring, 0x80 carrier detect.
+     * A COM port that cannot report them has carrier while open, until DTR
+     * is dropped; a redirected port has none until its server reports it. */
     int Status();
     int Carrier();
     void Delay(unsigned long ms);
     int CommNotify(SetNotifyType type, int a, int b, int c);
+    /* Blocks up to 10 ms while nothing has been received and no window
+     * message is queued. */
     int OnIdle();
     int Close();
 

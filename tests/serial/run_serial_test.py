@@ -1,0 +1,105 @@
+#!/usr/bin/env python3
+"""Runs a Windows serial port test under Wine with its far ends in place.
+
+    run_serial_test.py --harness tests/harness/wine.py --suite build/x64/bin -- PROGRAM
+
+COM1 is a pty with an echoing peer; QVCOMM.INI in the suite folder redirects
+COM2 to ser2net (in front of another pty), COM3 to a small RFC 2217 server,
+COM4 to a loopback port nobody listens on, COM5 to an unusable entry and
+COM6 to an RFC 2217 server that reports carrier only when it changes.
+Everything listens on 127.0.0.1 and ends with the run.
+"""
+
+import argparse
+import importlib.util
+import os
+import shutil
+import signal
+import socket
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from serial_peer import ComPortServer, PtyPeer, Ser2net  # noqa: E402
+
+
+def load_harness(path):
+    spec = importlib.util.spec_from_file_location("wine_harness", path)
+    module = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(module)
+    return module
+
+
+def unused_port():
+    s = socket.socket()
+    s.bind(("127.0.0.1", 0))
+    port = s.getsockname()[1]
+    s.close()
+    return port
+
+
+def wineserver_cpu_seconds(prefix):
+    """CPU time used so far by the wineserver of a prefix (its share of
+    every wait and message call the program makes)."""
+    tick = os.sysconf("SC_CLK_TCK")
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open("/proc/%s/environ" % pid, "rb") as f:
+                env = f.read().split(b"\0")
+            with open("/proc/%s/stat" % pid) as f:
+                stat = f.read()
+        except OSError:
+            continue
+        if "wineserver" in stat.split(")")[0] and \
+                ("WINEPREFIX=" + prefix).encode() in env:
+            fields = stat.rsplit(")", 1)[1].split()
+            return (int(fields[11]) + int(fields[12])) / tick
+    return None
+
+
+def main(argv):
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--harness", required=True)
+    ap.add_argument("--suite", required=True)
+    ap.add_argument("--timeout", type=float, default=120)
+    ap.add_argument("--wineserver-cpu", action="store_true",
+                    help="print the wineserver's CPU time during the program's run")
+    ap.add_argument("program", nargs=argparse.REMAINDER)
+    a = ap.parse_args(argv)
+    program = a.program[1:] if a.program[:1] == ["--"] else a.program
+    wine = load_harness(a.harness)
+
+    work = tempfile.mkdtemp(prefix="kx-serial-")
+    direct, server, s2n = PtyPeer(), ComPortServer(), Ser2net(work)
+    quiet = ComPortServer(report_at_start=False)
+    try:
+        direct.start()
+        server.start()
+        quiet.start()
+        s2n.start()
+        with wine.WineSession(suite=a.suite, com={"COM1": direct.path}) as session:
+            with open(os.path.join(session.c_drive(wine.SUITE_DIR), "QVCOMM.INI"), "w") as f:
+                f.write("[Ports]\r\nCOM2=127.0.0.1:%d\r\nCOM3=127.0.0.1:%d\r\n"
+                        "COM4=127.0.0.1:%d\r\nCOM5=no port here\r\nCOM6=127.0.0.1:%d\r\n"
+                        % (s2n.port, server.port, unused_port(), quiet.port))
+            before = wineserver_cpu_seconds(session.prefix)
+            start = time.monotonic()
+            status = session.run(program[0], program[1:], timeout=a.timeout)
+            if a.wineserver_cpu and before is not None:
+                spent = wineserver_cpu_seconds(session.prefix) - before
+                print("wineserver: %.2f s cpu in %.1f s" % (spent, time.monotonic() - start))
+            return status
+    finally:
+        s2n.stop()
+        server.stop()
+        quiet.stop()
+        direct.stop()
+        shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    # ctest ends a test that overruns with SIGTERM: leave through the finally
+    # blocks so that ser2net, the peers and Wine end too.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(124))
+    sys.exit(main(sys.argv[1:]))
