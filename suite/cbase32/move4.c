@@ -31,10 +31,13 @@ int cb4_flush_record(DATA4* d)
                 return rc;
         }
     }
-    if (d->recordChanged && !d->eof)
+    int rc = r4success;
+    if (d->recordChanged && !d->eof) {
         dbf_touch(d->table);
+        rc = cb4_status(d, dbf_write(d->table), "write");
+    }
     d->recordChanged = 0;
-    return r4success;
+    return rc;
 }
 
 /* Puts the cursor after the last record, with a blank buffer. */
