@@ -29,8 +29,18 @@ static dbf_status memo_ready(dbf_table* t)
         if (size >= 64 && size % 64 == 0)
             t->memo_block = size;
     }
-    if (t->memo_next == 0)
+    int64_t size = t->memo_io.size(t->memo_io.ctx);
+    if (t->memo_next == 0 || size < 0)
         return DBF_E_MEMO;
+    /* New memos go to the end of the file, whatever the header says: a
+     * damaged header could point far past the end, or back over memos in
+     * use. The header is rewritten with the true value on the next write. */
+    uint64_t blocks_in_file = ((uint64_t)size + t->memo_block - 1) / t->memo_block;
+    if (blocks_in_file < 1)
+        blocks_in_file = 1;
+    if (blocks_in_file > UINT32_MAX)
+        return DBF_E_MEMO;
+    t->memo_next = (uint32_t)blocks_in_file;
     t->memo_ready = 1;
     return DBF_OK;
 }

@@ -330,6 +330,22 @@ TEST(DbfEngine, DamagedMemosAreReportedNotFollowed)
         dbf_close(t);
     }
 
+    // A header whose next free block lies far past the end: new memos still
+    // go to the end of the file, rather than growing it by terabytes.
+    {
+        Files f;
+        std::vector<unsigned char> b = SmallTable();
+        std::string far = good;
+        far[0] = far[1] = far[2] = '\xf0';
+        dbf_table* t;
+        ASSERT_EQ(DBF_OK, OpenBytes(b, &t, f, far));
+        ASSERT_EQ(DBF_OK, dbf_go(t, 2));
+        ASSERT_EQ(DBF_OK, dbf_memo_write(t, 1, "new", 3));
+        EXPECT_EQ("new", Memo(t, 1));
+        dbf_close(t);
+        EXPECT_EQ(3u * 512, f.memo.size);
+    }
+
     // dBASE IV: a memo whose stored length runs past the file.
     Files f;
     std::vector<unsigned char> b = SmallTable();
