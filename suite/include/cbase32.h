@@ -251,6 +251,22 @@ CBASE32_API int f4memo_set_len(FIELD4* f, unsigned len);
 CBASE32_API int f4memo_changed(FIELD4* f);
 CBASE32_API void f4memo_free(FIELD4* f);
 
+/* Dates: 8 characters CCYYMMDD. Day numbers are Julian day numbers; a blank
+ * or invalid date is day 0. Pictures use C, Y, M and D (MMM and longer: the
+ * month's name); other picture characters are copied. */
+CBASE32_API long date4long(const char* date);
+CBASE32_API void date4assign(char* date, long julian);
+CBASE32_API int date4year(const char* date);
+CBASE32_API int date4month(const char* date);
+CBASE32_API int date4day(const char* date);
+CBASE32_API int date4dow(const char* date);            /* 1 Sunday .. 7 Saturday, 0 none */
+CBASE32_API const char* date4cdow(const char* date);
+CBASE32_API const char* date4cmonth(const char* date);
+CBASE32_API void date4today(char* date);
+CBASE32_API void date4format(const char* date, char* result, const char* picture);
+CBASE32_API void date4init(char* date, const char* value, const char* picture);
+CBASE32_API double date4format_mdx(const char* date);
+
 #ifdef __cplusplus
 }
 #endif

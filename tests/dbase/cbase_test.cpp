@@ -191,3 +191,37 @@ TEST_F(CodeBase, RefusesWhatItCannotDo)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Date4, DayNumbersAndPictures)
+{
+    EXPECT_EQ(2451545, date4long("20000101"));
+    EXPECT_EQ(0, date4long("        "));
+    EXPECT_EQ(0, date4long("19990229")) << "not a leap year";
+    char date[9] = {};
+    // Every day from 1899 to 2101 survives the round trip and follows the one before.
+    long first = date4long("18990101");
+    for (long j = first; j < first + 74000; ++j) {
+        date4assign(date, j);
+        ASSERT_EQ(j, date4long(date)) << date;
+    }
+    date4assign(date, 2450143);
+    EXPECT_STREQ("19960229", date);
+    EXPECT_EQ(5, date4dow(date));
+    EXPECT_STREQ("Thursday", date4cdow(date));
+    EXPECT_STREQ("February", date4cmonth(date));
+    char text[32];
+    date4format(date, text, "MM/DD/YY");
+    EXPECT_STREQ("02/29/96", text);
+    date4format(date, text, "MMM DD, CCYY");
+    EXPECT_STREQ("Feb 29, 1996", text);
+    date4format("        ", text, "MM/DD/YY");
+    EXPECT_STREQ("  /  /  ", text);
+    date4init(date, "12/31/99", "MM/DD/YY");
+    EXPECT_STREQ("19991231", date);
+    date4init(date, "02/30/2001", "MM/DD/CCYY");
+    EXPECT_STREQ("        ", date);
+}
+
+}  // namespace
