@@ -45,7 +45,8 @@ bool Fail(const std::string& where, const std::string& what)
     return false;
 }
 
-// A value may be written in double quotes to keep blanks at its ends.
+// A value may be written in double quotes to keep blanks at its start (blanks
+// at the end are dBASE padding and cannot be kept).
 std::string Unquote(const std::string& v)
 {
     if (v.size() >= 2 && v.front() == '"' && v.back() == '"')
