@@ -106,6 +106,8 @@ dbf_status dbf_go(dbf_table* t, uint32_t n);
 unsigned char* dbf_record(dbf_table* t);
 void dbf_touch(dbf_table* t);
 dbf_status dbf_write(dbf_table* t);             /* writes the cached record now */
+/* Copies record n into buf (dbf_record_length bytes); the cache stays. */
+dbf_status dbf_read_record(dbf_table* t, uint32_t n, void* buf);
 /* Leaves no record loaded and a blank buffer (end of file); keep_changes
  * writes a changed record first, else its changes are dropped. */
 dbf_status dbf_unload(dbf_table* t, int keep_changes);

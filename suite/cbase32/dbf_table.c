@@ -405,6 +405,17 @@ dbf_status dbf_go(dbf_table* t, uint32_t n)
     return DBF_OK;
 }
 
+dbf_status dbf_read_record(dbf_table* t, uint32_t n, void* buf)
+{
+    if (n < 1 || n > t->count)
+        return DBF_E_RANGE;
+    if (n == t->current) {
+        memcpy(buf, t->record, t->record_len);
+        return DBF_OK;
+    }
+    return dbf_read_exact(&t->io, record_offset(t, n), buf, t->record_len);
+}
+
 dbf_status dbf_write(dbf_table* t)
 {
     if (t->current < 1 || t->current > t->count)

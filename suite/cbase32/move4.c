@@ -166,6 +166,19 @@ int d4refresh_record(DATA4* d)
 
 int d4free_blocks(DATA4* d) { return d4refresh(d); }
 
+int d4read(DATA4* d, long rec, char* buffer)
+{
+    if (!d || !buffer)
+        return e4parm;
+    if (rec < 1 || rec > d4reccount(d))
+        return r4entry;
+    int rc = cb4_flush_record(d);
+    return rc < 0 ? rc : cb4_status(d, dbf_read_record(d->table, (uint32_t)rec, buffer), "d4read");
+}
+
+int d4optimize(DATA4* d, int flag) { return d ? r4success : e4parm; }
+int d4optimize_write(DATA4* d, int flag) { return d ? r4success : e4parm; }
+
 /* ---- changing ---- */
 
 static int writable(DATA4* d, const char* what)

@@ -18,11 +18,13 @@ int d4seek_n(DATA4* d, const char* key, int len) { return refuse(d, "d4seek_n");
 int d4seek_double(DATA4* d, double key) { return refuse(d, "d4seek_double"); }
 int d4reindex(DATA4* d) { return refuse(d, "d4reindex"); }
 int d4write_keys(DATA4* d) { return refuse(d, "d4write_keys"); }
+int d4read_old(DATA4* d, long rec) { return refuse(d, "d4read_old"); }
 int d4memo_compress(DATA4* d) { return refuse(d, "d4memo_compress"); }
 int d4lock(DATA4* d, long rec) { return refuse(d, "d4lock"); }
 int d4lock_all(DATA4* d) { return refuse(d, "d4lock_all"); }
 int d4lock_append(DATA4* d) { return refuse(d, "d4lock_append"); }
 int d4lock_file(DATA4* d) { return refuse(d, "d4lock_file"); }
+int d4lock_group(DATA4* d, const long* recs, int count) { return refuse(d, "d4lock_group"); }
 int d4lock_index(DATA4* d) { return refuse(d, "d4lock_index"); }
 int d4lock_test(DATA4* d, long rec) { return refuse(d, "d4lock_test"); }
 int d4lock_test_append(DATA4* d) { return refuse(d, "d4lock_test_append"); }

@@ -173,6 +173,11 @@ CBASE32_API double d4position(DATA4* d);                    /* 0.0 first .. 1.0 
 CBASE32_API int d4position_set(DATA4* d, double pos);
 CBASE32_API int d4refresh(DATA4* d);
 CBASE32_API int d4refresh_record(DATA4* d);                 /* re-reads, dropping changes */
+/* Copies record rec into buffer (d4record_width bytes) without moving. */
+CBASE32_API int d4read(DATA4* d, long rec, char* buffer);
+/* Buffering is always on: these only say so. */
+CBASE32_API int d4optimize(DATA4* d, int flag);
+CBASE32_API int d4optimize_write(DATA4* d, int flag);
 
 /* Changing. */
 CBASE32_API int d4append_blank(DATA4* d);
@@ -208,10 +213,12 @@ CBASE32_API int d4seek_n(DATA4* d, const char* key, int len);
 CBASE32_API int d4seek_double(DATA4* d, double key);
 CBASE32_API int d4reindex(DATA4* d);
 CBASE32_API int d4write_keys(DATA4* d);
+CBASE32_API int d4read_old(DATA4* d, long rec);             /* the old record is for index keys */
 CBASE32_API int d4lock(DATA4* d, long rec);
 CBASE32_API int d4lock_all(DATA4* d);
 CBASE32_API int d4lock_append(DATA4* d);
 CBASE32_API int d4lock_file(DATA4* d);
+CBASE32_API int d4lock_group(DATA4* d, const long* recs, int count);
 CBASE32_API int d4lock_index(DATA4* d);
 CBASE32_API int d4lock_test(DATA4* d, long rec);
 CBASE32_API int d4lock_test_append(DATA4* d);

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <unistd.h>
 
@@ -88,6 +89,10 @@ TEST_F(CodeBase, CursorStopsAtBothEnds)
     EXPECT_EQ(r4success, d4skip(d, -1));
     EXPECT_EQ("three", Name(d));
     EXPECT_EQ(r4entry, d4go(d, 9));
+    char raw[64] = {};
+    ASSERT_EQ(r4success, d4read(d, 2, raw));
+    EXPECT_EQ(0, std::strncmp(raw, " two       ", 11));
+    EXPECT_EQ("three", Name(d)) << "d4read does not move";
     EXPECT_EQ(r4success, d4bottom(d));
     EXPECT_EQ(3, d4recno(d));
     EXPECT_DOUBLE_EQ(1.0, d4position(d));
