@@ -4,16 +4,20 @@
 
 #include <stddef.h>
 
+#if defined(_WIN32) && !defined(QVDBF32_STATIC)
 #ifdef QVDBF32_BUILD
 #define QVDBF32_API __declspec(dllexport)
 #else
 #define QVDBF32_API __declspec(dllimport)
 #endif
+#else
+#define QVDBF32_API
+#endif
 
 /* One modem model. Texts are NUL-terminated; sizes count the NUL. The layout
  * is shared with the suite's other programs: natural alignment, 884 bytes. */
 struct ModemInfoStruct {
-    unsigned long recordNumber;     /* 32-bit: the record's number in the file */
+    unsigned int recordNumber;      /* the record's number in MODEM.DBF, from 1 */
     char init[81];                  /* complete initialisation command */
     char init2[81];                 /* second initialisation command */
     char commandA[41];
@@ -69,18 +73,29 @@ static_assert(offsetof(ModemInfoStruct, number148) == 880, "layout");
 static_assert(sizeof(ModemInfoStruct) == 884, "layout");
 #endif
 
+/* The order offsets count in. Offset 0 is always the file's first record,
+ * the defaults record: the Hayes settings every model starts from, named
+ * "(defaults)". It is never listed and GetMatchedRecord does not find it.
+ * Offsets 1 to GetCount() - 1 are the models: in file order for
+ * eModemIndexRecord, in model-name order (case-insensitive) for
+ * eModemIndexModelName. */
 enum ModemIndex { eModemIndexRecord = 0, eModemIndexModelName = 3 };
 
 struct ModemDBFImpl;
 
 class QVDBF32_API ModemDBF {
 public:
-    /* path: full path of MODEM.DBF; the caller may reuse its buffer after Open. */
+    /* path: full path of MODEM.DBF, copied at once. Callers pass mode 1;
+     * the database is always opened read only, as nothing here writes it. */
     ModemDBF(char* path, unsigned mode);
     ~ModemDBF();
     int Open();                     /* 1 when the database is usable */
-    long GetCount();                /* number of records; offset 0 is a header record */
-    int GetRecordFromOffset(ModemInfoStruct* info, long offset, int reserved, ModemIndex index);
+    long GetCount();                /* number of records, the defaults record included */
+    /* 1 when the record at offset was read into info. fill 0 only tells
+     * whether the offset holds a record. Deleted records are not read. */
+    int GetRecordFromOffset(ModemInfoStruct* info, long offset, int fill, ModemIndex index);
+    /* 1 when a model named info->modelName (case and trailing blanks aside)
+     * was found and info filled. */
     int GetMatchedRecord(ModemInfoStruct* info, ModemIndex index);
     int Close();
 

@@ -1,0 +1,384 @@
+/* The context and table entry points: opening, creating, moving, changing. */
+#include "cbase4.h"
+
+#include <ctype.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+static ERROR4HOOK error_hook;
+static PACK4HOOK pack_hook;
+static void* pack_hook_arg;
+static INDEX4HOOK index_hook;
+static void* index_hook_arg;
+
+ERROR4HOOK SetErrorHook(ERROR4HOOK hook)
+{
+    ERROR4HOOK old = error_hook;
+    error_hook = hook;
+    return old;
+}
+
+PACK4HOOK SetPackHook(PACK4HOOK hook, void* arg)
+{
+    PACK4HOOK old = pack_hook;
+    pack_hook = hook;
+    pack_hook_arg = arg;
+    return old;
+}
+
+void cb4_pack_progress(long done, long total)
+{
+    if (pack_hook)
+        pack_hook(done, total, pack_hook_arg);
+}
+
+/* Kept for callers that install one; with no indexes it is never called. */
+INDEX4HOOK SetIndexHook(INDEX4HOOK hook, void* arg)
+{
+    INDEX4HOOK old = index_hook;
+    index_hook = hook;
+    index_hook_arg = arg;
+    return old;
+}
+
+int e4describe(CODE4* cb, int code, const char* s1, const char* s2, const char* s3)
+{
+    if (cb)
+        cb->errorCode = code;
+    if (error_hook && !(cb && cb->errOff))
+        error_hook(code, (char*)(s1 ? s1 : ""), (char*)(s2 ? s2 : ""), (char*)(s3 ? s3 : ""));
+    return code;
+}
+
+int cb4_fail(DATA4* d, int code, const char* what)
+{
+    return e4describe(d ? d->codeBase : NULL, code, what, d ? d->fileName : "", NULL);
+}
+
+int cb4_status(DATA4* d, dbf_status st, const char* what)
+{
+    switch (st) {
+    case DBF_OK: return r4success;
+    case DBF_E_IO: return cb4_fail(d, e4write, what);
+    case DBF_E_FORMAT: return cb4_fail(d, e4data, what);
+    case DBF_E_NOMEM: return cb4_fail(d, e4memory, what);
+    case DBF_E_RANGE: return r4entry;
+    case DBF_E_FIELD: return cb4_fail(d, e4fieldName, what);
+    case DBF_E_MEMO: return cb4_fail(d, e4memo, what);
+    case DBF_E_VALUE: return cb4_fail(d, e4value, what);
+    default: return cb4_fail(d, e4parm, what);
+    }
+}
+
+int QvcoError(CODE4* cb) { return cb ? cb->errorCode : e4parm; }
+
+int d4init(CODE4* cb)
+{
+    if (!cb)
+        return e4parm;
+    memset(cb, 0, sizeof *cb);
+    cb->safety = 1;
+    cb->memoStyle = DBF_MEMO_DBASE3;
+    cb->initialised = 1;
+    return r4success;
+}
+
+int d4close_all(CODE4* cb)
+{
+    int result = r4success;
+    while (cb && cb->dataList) {
+        int rc = d4close(cb->dataList);
+        if (rc < 0 && result == r4success)
+            result = rc;
+    }
+    return result;
+}
+
+int d4init_undo(CODE4* cb)
+{
+    int rc = d4close_all(cb);
+    if (cb)
+        cb->initialised = 0;
+    return rc;
+}
+
+void e4exit(CODE4* cb)
+{
+    d4init_undo(cb);
+    exit(1);
+}
+
+void e4exit_test(CODE4* cb)
+{
+    if (cb && cb->errorCode < 0)
+        e4exit(cb);
+}
+
+DATA4* d4data(CODE4* cb, const char* alias)
+{
+    for (DATA4* d = cb ? cb->dataList : NULL; d && alias; d = d->next) {
+        const char* a = d->alias;
+        const char* b = alias;
+        while (*a && toupper((unsigned char)*a) == toupper((unsigned char)*b))
+            a++, b++;
+        if (*a == '\0' && *b == '\0')
+            return d;
+    }
+    return NULL;
+}
+
+int d4flush_files(CODE4* cb)
+{
+    int result = r4success;
+    for (DATA4* d = cb ? cb->dataList : NULL; d; d = d->next) {
+        int rc = d4flush(d);
+        if (rc < 0 && result == r4success)
+            result = rc;
+    }
+    return result;
+}
+
+int d4unlock_files(CODE4* cb) { return r4success; }
+/* Reads and writes are already buffered; there is nothing more to switch. */
+int d4opt_start(CODE4* cb) { return r4success; }
+int d4opt_suspend(CODE4* cb) { return r4success; }
+
+/* ---- opening and creating ---- */
+
+/* The table's path with .DBF when the name has no extension, and the memo
+ * file's path beside it, in the same letter case. */
+static int make_paths(const char* name, char* table, char* memo, size_t size)
+{
+    size_t len = strlen(name);
+    const char* base = name;
+    for (const char* p = name; *p; p++)
+        if (*p == '/' || *p == '\\' || *p == ':')
+            base = p + 1;
+    const char* dot = strrchr(base, '.');
+    int lower = dot ? islower((unsigned char)dot[1]) : 0;
+    size_t stem = dot ? (size_t)(dot - name) : len;
+    if (stem + 5 > size || len + 5 > size)
+        return 0;
+    if (dot)
+        memcpy(table, name, len + 1);
+    else
+        snprintf(table, size, "%s.DBF", name);
+    snprintf(memo, size, "%.*s%s", (int)stem, name, lower ? ".dbt" : ".DBT");
+    return 1;
+}
+
+static void make_alias(DATA4* d)
+{
+    const char* base = d->fileName;
+    for (const char* p = d->fileName; *p; p++)
+        if (*p == '/' || *p == '\\' || *p == ':')
+            base = p + 1;
+    size_t i = 0;
+    for (; base[i] && base[i] != '.' && i < sizeof d->alias - 1; i++)
+        d->alias[i] = (char)toupper((unsigned char)base[i]);
+    d->alias[i] = '\0';
+}
+
+static DATA4* attach(CODE4* cb, dbf_table* t, const char* path, int readOnly)
+{
+    DATA4* d = (DATA4*)calloc(1, sizeof *d);
+    int n = dbf_field_count(t);
+    FIELD4* fields = d ? (FIELD4*)calloc((size_t)n, sizeof *fields) : NULL;
+    if (!fields) {
+        free(d);
+        dbf_close(t);
+        e4describe(cb, e4memory, "d4open", path, NULL);
+        return NULL;
+    }
+    d->codeBase = cb;
+    d->table = t;
+    d->readOnly = readOnly;
+    d->numFields = n;
+    d->fields = fields;
+    snprintf(d->fileName, sizeof d->fileName, "%s", path);
+    make_alias(d);
+    for (int i = 0; i < n; i++) {
+        const dbf_field* f = dbf_field_at(t, i);
+        fields[i].data = d;
+        fields[i].number = i;
+        memcpy(fields[i].name, f->def.name, sizeof fields[i].name);
+        fields[i].type = f->def.type;
+        fields[i].len = f->def.len;
+        fields[i].dec = f->def.dec;
+        fields[i].memoRecNo = -1;
+    }
+    d->next = cb->dataList;
+    cb->dataList = d;
+    d4top(d);
+    return d;
+}
+
+DATA4* d4open(CODE4* cb, const char* name)
+{
+    char path[260], memo_path[260];
+    if (!cb || !name || !make_paths(name, path, memo_path, sizeof path)) {
+        e4describe(cb, e4parm, "d4open", name, NULL);
+        return NULL;
+    }
+    int readOnly = cb->readOnly;
+    dbf_io io, memo;
+    if (readOnly || dbf_io_file(&io, path, 'w') != DBF_OK) {
+        readOnly = 1;
+        if (dbf_io_file(&io, path, 'r') != DBF_OK) {
+            e4describe(cb, e4open, "d4open", path, NULL);
+            return NULL;
+        }
+    }
+    /* The memo file is opened only when the table has memo fields; without
+     * it the table is still usable, and memo access reports e4memo. */
+    int with_memo = dbf_io_file(&memo, memo_path, readOnly ? 'r' : 'w') == DBF_OK ||
+                    (!readOnly && dbf_io_file(&memo, memo_path, 'r') == DBF_OK);
+    dbf_table* t;
+    dbf_status st = dbf_open(&t, &io, with_memo ? &memo : NULL);
+    if (st != DBF_OK) {
+        e4describe(cb, st == DBF_E_NOMEM ? e4memory : e4data, "d4open", path, NULL);
+        return NULL;
+    }
+    return attach(cb, t, path, readOnly);
+}
+
+DATA4* d4create(CODE4* cb, const char* name, const FIELD4INFO* info, const TAG4INFO* tags)
+{
+    char path[260], memo_path[260];
+    if (!cb || !name || !info || !make_paths(name, path, memo_path, sizeof path)) {
+        e4describe(cb, e4parm, "d4create", name, NULL);
+        return NULL;
+    }
+    if (tags && tags->name) {
+        e4describe(cb, e4notSupported, "d4create", "index tags", path);
+        return NULL;
+    }
+    int count = 0, memo_fields = 0;
+    while (info[count].name)
+        count++;
+    dbf_field_def* defs = (dbf_field_def*)calloc(count ? (size_t)count : 1, sizeof *defs);
+    if (!defs) {
+        e4describe(cb, e4memory, "d4create", path, NULL);
+        return NULL;
+    }
+    for (int i = 0; i < count; i++) {
+        for (size_t k = 0; k < 10 && info[i].name[k]; k++)
+            defs[i].name[k] = (char)toupper((unsigned char)info[i].name[k]);
+        defs[i].type = (char)toupper(info[i].type);
+        int len = info[i].len;
+        switch (defs[i].type) {       /* these types have one width in dBASE */
+        case 'D': len = 8; break;
+        case 'L': len = 1; break;
+        case 'M': len = 10; memo_fields++; break;
+        }
+        defs[i].len = (unsigned char)(len > 0 && len < 256 ? len : 0);
+        defs[i].dec = (unsigned char)(info[i].dec > 0 && info[i].dec < 256 ? info[i].dec : 0);
+    }
+    FILE* existing = cb->safety ? fopen(path, "rb") : NULL;
+    if (existing) {
+        fclose(existing);
+        free(defs);
+        e4describe(cb, e4create, "d4create", "file exists", path);
+        return NULL;
+    }
+    dbf_io io, memo;
+    if (dbf_io_file(&io, path, 'c') != DBF_OK) {
+        free(defs);
+        e4describe(cb, e4create, "d4create", path, NULL);
+        return NULL;
+    }
+    if (memo_fields && dbf_io_file(&memo, memo_path, 'c') != DBF_OK) {
+        io.close(io.ctx);
+        free(defs);
+        e4describe(cb, e4create, "d4create", memo_path, NULL);
+        return NULL;
+    }
+    dbf_table* t;
+    dbf_status st = dbf_create(&t, &io, memo_fields ? &memo : NULL, defs, count,
+                               cb->memoStyle == 4 ? DBF_MEMO_DBASE4 : DBF_MEMO_DBASE3);
+    free(defs);
+    if (st != DBF_OK) {
+        e4describe(cb, st == DBF_E_ARG ? e4parm : e4create, "d4create", path, NULL);
+        return NULL;
+    }
+    return attach(cb, t, path, 0);
+}
+
+int d4close(DATA4* d)
+{
+    if (!d)
+        return e4parm;
+    int rc = cb4_flush_record(d);
+    dbf_status st = dbf_close(d->table);
+    if (rc == r4success && st != DBF_OK)
+        rc = cb4_status(d, st, "d4close");
+    for (DATA4** p = &d->codeBase->dataList; *p; p = &(*p)->next)
+        if (*p == d) {
+            *p = d->next;
+            break;
+        }
+    for (int i = 0; i < d->numFields; i++)
+        free(d->fields[i].memo);
+    free(d->fields);
+    free(d->text);
+    free(d);
+    return rc;
+}
+
+int d4flush(DATA4* d)
+{
+    if (!d)
+        return e4parm;
+    int rc = cb4_flush_record(d);
+    if (rc < 0)
+        return rc;
+    return cb4_status(d, dbf_flush(d->table), "d4flush");
+}
+
+int d4flush_data(DATA4* d) { return d4flush(d); }
+
+const char* d4alias(DATA4* d) { return d ? d->alias : ""; }
+
+void d4alias_set(DATA4* d, const char* alias)
+{
+    if (d && alias)
+        snprintf(d->alias, sizeof d->alias, "%s", alias);
+}
+
+int d4num_fields(DATA4* d) { return d ? d->numFields : e4parm; }
+
+FIELD4* d4field(DATA4* d, const char* name)
+{
+    int i = d ? dbf_field_index(d->table, name) : -1;
+    if (i < 0) {
+        cb4_fail(d, e4fieldName, name);
+        return NULL;
+    }
+    return &d->fields[i];
+}
+
+FIELD4* d4field_j(DATA4* d, int j)
+{
+    if (!d || j < 1 || j > d->numFields) {
+        cb4_fail(d, e4parm, "d4field_j");
+        return NULL;
+    }
+    return &d->fields[j - 1];
+}
+
+int d4field_number(DATA4* d, const char* name)
+{
+    int i = d ? dbf_field_index(d->table, name) : -1;
+    return i < 0 ? cb4_fail(d, e4fieldName, name) : i + 1;
+}
+
+unsigned d4record_width(DATA4* d) { return d ? dbf_record_length(d->table) : 0; }
+char* d4record(DATA4* d) { return d ? (char*)dbf_record(d->table) : NULL; }
+
+long d4record_position(DATA4* d, long rec)
+{
+    if (!d || rec < 1)
+        return e4parm;
+    return (long)dbf_header_length(d->table) + (rec - 1) * (long)dbf_record_length(d->table);
+}

@@ -1,0 +1,158 @@
+/* A small dBASE III/IV table engine: .DBF tables with .DBT memo files.
+ *
+ * Portable C: the engine reads and writes through a dbf_io, so the same code
+ * runs on files (dbf_io_file) and on memory (dbf_io_memory, for tests and
+ * fuzzing). A table handle keeps one record cached; every call reports
+ * failure as a negative dbf_status, never by aborting. */
+#ifndef DBF_H
+#define DBF_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef enum dbf_status {
+    DBF_OK = 0,
+    DBF_E_IO = -1,          /* the I/O seam failed or the file is shorter than it claims */
+    DBF_E_FORMAT = -2,      /* not a dBASE table, or a damaged header */
+    DBF_E_NOMEM = -3,
+    DBF_E_RANGE = -4,       /* no such record */
+    DBF_E_FIELD = -5,       /* no such field, or the field's type does not fit the call */
+    DBF_E_MEMO = -6,        /* memo file missing or damaged */
+    DBF_E_ARG = -7,         /* bad argument (field definitions, sizes) */
+    DBF_E_VALUE = -8        /* the value does not fit the field */
+} dbf_status;
+
+/* The I/O seam. Offsets are absolute; read returns the number of bytes read
+ * (short at end of data) or -1; write returns n or -1. */
+typedef struct dbf_io {
+    void* ctx;
+    int64_t (*read)(void* ctx, int64_t offset, void* buf, size_t n);
+    int64_t (*write)(void* ctx, int64_t offset, const void* buf, size_t n);
+    int64_t (*size)(void* ctx);
+    int (*truncate)(void* ctx, int64_t size);
+    int (*flush)(void* ctx);
+    void (*close)(void* ctx);       /* releases ctx; may be NULL */
+} dbf_io;
+
+/* A file on disk. mode: 'r' read only, 'w' read and write, 'c' create (truncates). */
+dbf_status dbf_io_file(dbf_io* io, const char* path, char mode);
+
+/* A growable memory block owned by the caller; it outlives the io that
+ * works on it, so its bytes can be looked at after the table is closed.
+ * Start from a zeroed struct; dbf_memory_free releases the bytes. */
+typedef struct dbf_memory {
+    unsigned char* data;
+    size_t size, capacity;
+} dbf_memory;
+
+void dbf_io_memory(dbf_io* io, dbf_memory* m);
+dbf_status dbf_memory_assign(dbf_memory* m, const void* data, size_t size);
+void dbf_memory_free(dbf_memory* m);
+
+typedef enum dbf_memo_style {
+    DBF_MEMO_NONE = 0,
+    DBF_MEMO_DBASE3 = 3,    /* 512-byte blocks, text ended by 0x1A 0x1A */
+    DBF_MEMO_DBASE4 = 4     /* blocks of the size in the memo header, each memo with a length */
+} dbf_memo_style;
+
+typedef struct dbf_field_def {
+    char name[11];          /* up to 10 characters */
+    char type;              /* C N F D L M */
+    unsigned char len;
+    unsigned char dec;
+} dbf_field_def;
+
+typedef struct dbf_field {
+    dbf_field_def def;
+    unsigned offset;        /* in the record, after the deletion flag */
+} dbf_field;
+
+typedef struct dbf_table dbf_table;
+
+/* Opens a table. memo may be NULL when the table has no memo fields; with
+ * memo fields and no memo file, memo access fails with DBF_E_MEMO. The table
+ * owns both io's from then on, also when opening fails. */
+dbf_status dbf_open(dbf_table** out, dbf_io* table, dbf_io* memo);
+
+/* Creates an empty table (and its memo file when fields include M: memo must
+ * then be given and style says which kind). Takes ownership as dbf_open. */
+dbf_status dbf_create(dbf_table** out, dbf_io* table, dbf_io* memo,
+                      const dbf_field_def* fields, int count, dbf_memo_style style);
+
+/* Writes what is pending and releases the table. NULL is allowed. */
+dbf_status dbf_close(dbf_table* t);
+dbf_status dbf_flush(dbf_table* t);
+
+int dbf_field_count(const dbf_table* t);
+const dbf_field* dbf_field_at(const dbf_table* t, int index);   /* NULL when out of range */
+int dbf_field_index(const dbf_table* t, const char* name);      /* case-insensitive; -1 if none */
+unsigned dbf_record_length(const dbf_table* t);
+uint32_t dbf_record_count(const dbf_table* t);
+dbf_memo_style dbf_memo(const dbf_table* t);
+/* Nonzero when the header promised more records than the file holds; the
+ * count is then what the file holds. */
+int dbf_was_truncated(const dbf_table* t);
+
+/* The cached record: 0 when none is loaded, else 1..record count. */
+uint32_t dbf_current(const dbf_table* t);
+/* Loads record n (1-based) into the cache, writing a changed record first. */
+dbf_status dbf_go(dbf_table* t, uint32_t n);
+/* The cached record's bytes (deletion flag first); after changing them call
+ * dbf_touch so they are written before the cache moves on. */
+unsigned char* dbf_record(dbf_table* t);
+void dbf_touch(dbf_table* t);
+dbf_status dbf_write(dbf_table* t);             /* writes the cached record now */
+/* Copies record n into buf (dbf_record_length bytes); the cache stays. */
+dbf_status dbf_read_record(dbf_table* t, uint32_t n, void* buf);
+/* Leaves no record loaded and a blank buffer (end of file); keep_changes
+ * writes a changed record first, else its changes are dropped. */
+dbf_status dbf_unload(dbf_table* t, int keep_changes);
+/* Forgets records read ahead, so the next dbf_go reads the file again. */
+void dbf_refresh(dbf_table* t);
+unsigned dbf_header_length(const dbf_table* t);
+
+/* Appends a record and makes it the current one. blank nonzero: a blank
+ * record, after writing the cached one if changed; blank 0: the cached bytes,
+ * which then no longer belong to the record they were read from. */
+dbf_status dbf_append(dbf_table* t, int blank);
+/* Fills the cached record with blanks (not deleted). */
+void dbf_blank(dbf_table* t);
+
+int dbf_deleted(const dbf_table* t);
+void dbf_set_deleted(dbf_table* t, int deleted);
+
+/* Removes deleted records; the memo file keeps its blocks. */
+dbf_status dbf_pack(dbf_table* t);
+/* Removes records first..last (inclusive, clipped to the table). */
+dbf_status dbf_zap(dbf_table* t, uint32_t first, uint32_t last);
+
+/* Field values of the cached record (also of the blank buffer when no
+ * record is loaded: such changes are only kept by dbf_append). */
+/* Text with trailing blanks removed (leading ones too for N and F); always
+ * NUL-terminated within size; returns the full length of the value. */
+size_t dbf_get_text(dbf_table* t, int field, char* buf, size_t size);
+dbf_status dbf_get_double(dbf_table* t, int field, double* value);
+dbf_status dbf_get_long(dbf_table* t, int field, long* value);
+int dbf_get_logical(dbf_table* t, int field);      /* 1 for T t Y y */
+
+/* C: left-justified and padded; N and F: right-justified; D: YYYYMMDD;
+ * L: first character. Too long for the field gives DBF_E_VALUE (C is cut). */
+dbf_status dbf_set_text(dbf_table* t, int field, const char* text);
+dbf_status dbf_set_double(dbf_table* t, int field, double value);
+dbf_status dbf_set_long(dbf_table* t, int field, long value);
+
+/* Memo text of the cached record: *text is malloc'ed and NUL-terminated (the
+ * caller frees it); an empty memo gives length 0. */
+dbf_status dbf_memo_read(dbf_table* t, int field, char** text, size_t* len);
+/* Stores the text in new memo blocks and the block number in the record. */
+dbf_status dbf_memo_write(dbf_table* t, int field, const char* text, size_t len);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

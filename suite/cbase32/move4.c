@@ -1,0 +1,369 @@
+/* Moving through a table and changing its records. */
+#include "cbase4.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+static void forget_memos(DATA4* d)
+{
+    for (int i = 0; i < d->numFields; i++) {
+        d->fields[i].memoRecNo = -1;
+        d->fields[i].memoChanged = 0;
+    }
+}
+
+int cb4_flush_record(DATA4* d)
+{
+    if (d->appending) {
+        d->appending = 0;
+        d->recordChanged = 0;
+        forget_memos(d);
+        return cb4_status(d, dbf_unload(d->table, 0), "append abandoned");
+    }
+    for (int i = 0; i < d->numFields; i++) {
+        FIELD4* f = &d->fields[i];
+        if (!f->memoChanged)
+            continue;
+        f->memoChanged = 0;
+        if (!d->eof) {
+            int rc = cb4_status(d, dbf_memo_write(d->table, i, f->memo, f->memoLen), "memo");
+            if (rc != r4success)
+                return rc;
+        }
+    }
+    int rc = r4success;
+    if (d->recordChanged && !d->eof) {
+        dbf_touch(d->table);
+        rc = cb4_status(d, dbf_write(d->table), "write");
+    }
+    d->recordChanged = 0;
+    return rc;
+}
+
+/* Puts the cursor after the last record, with a blank buffer. */
+static int at_end(DATA4* d)
+{
+    int rc = cb4_status(d, dbf_unload(d->table, 1), "d4go_eof");
+    forget_memos(d);
+    d->eof = 1;
+    d->recNo = (long)dbf_record_count(d->table) + 1;
+    return rc < 0 ? rc : r4eof;
+}
+
+static int load(DATA4* d, long rec)
+{
+    int rc = cb4_flush_record(d);
+    if (rc < 0)
+        return rc;
+    rc = cb4_status(d, dbf_go(d->table, (uint32_t)rec), "d4go");
+    if (rc != r4success)
+        return rc;
+    forget_memos(d);
+    d->recNo = rec;
+    d->bof = d->eof = 0;
+    return r4success;
+}
+
+int d4go(DATA4* d, long rec)
+{
+    if (!d)
+        return e4parm;
+    if (rec < 1 || rec > d4reccount(d))
+        return r4entry;
+    return load(d, rec);
+}
+
+int d4go_data(DATA4* d, long rec) { return d4go(d, rec); }
+
+int d4go_eof(DATA4* d)
+{
+    if (!d)
+        return e4parm;
+    int rc = cb4_flush_record(d);
+    return rc < 0 ? rc : at_end(d);
+}
+
+int d4top(DATA4* d)
+{
+    if (!d)
+        return e4parm;
+    if (d4reccount(d) == 0) {
+        int rc = d4go_eof(d);
+        d->bof = 1;
+        return rc;
+    }
+    return load(d, 1);
+}
+
+int d4bottom(DATA4* d)
+{
+    if (!d)
+        return e4parm;
+    long count = d4reccount(d);
+    if (count == 0)
+        return d4top(d);
+    return load(d, count);
+}
+
+int d4skip(DATA4* d, long n)
+{
+    if (!d)
+        return e4parm;
+    long count = d4reccount(d);
+    long long target = (long long)d->recNo + n;
+    if (target > count)
+        return d4go_eof(d);
+    if (target < 1) {
+        int rc = d4top(d);
+        d->bof = 1;
+        return rc < 0 ? rc : r4bof;
+    }
+    return load(d, (long)target);
+}
+
+int d4bof(DATA4* d) { return d ? d->bof : e4parm; }
+int d4eof(DATA4* d) { return d ? d->eof : e4parm; }
+long d4recno(DATA4* d) { return d ? d->recNo : e4parm; }
+long d4reccount(DATA4* d) { return d ? (long)dbf_record_count(d->table) : e4parm; }
+
+double d4position(DATA4* d)
+{
+    long count = d4reccount(d);
+    if (!d || count <= 1 || d->eof)
+        return d && d->eof ? 1.0 : 0.0;
+    return (double)(d->recNo - 1) / (double)(count - 1);
+}
+
+int d4position_set(DATA4* d, double pos)
+{
+    long count = d4reccount(d);
+    if (!d || !(pos >= 0.0 && pos <= 1.0))
+        return cb4_fail(d, e4parm, "d4position_set");
+    if (count == 0)
+        return d4top(d);
+    return d4go(d, 1 + (long)(pos * (double)(count - 1) + 0.5));
+}
+
+int d4refresh(DATA4* d)
+{
+    if (!d)
+        return e4parm;
+    dbf_refresh(d->table);
+    return r4success;
+}
+
+int d4refresh_record(DATA4* d)
+{
+    if (!d)
+        return e4parm;
+    d->recordChanged = 0;
+    d->appending = 0;
+    forget_memos(d);
+    dbf_unload(d->table, 0);
+    dbf_refresh(d->table);
+    return d->eof ? at_end(d) : load(d, d->recNo);
+}
+
+int d4free_blocks(DATA4* d) { return d4refresh(d); }
+
+int d4read(DATA4* d, long rec, char* buffer)
+{
+    if (!d || !buffer)
+        return e4parm;
+    if (rec < 1 || rec > d4reccount(d))
+        return r4entry;
+    int rc = cb4_flush_record(d);
+    return rc < 0 ? rc : cb4_status(d, dbf_read_record(d->table, (uint32_t)rec, buffer), "d4read");
+}
+
+int d4optimize(DATA4* d, int flag) { return d ? r4success : e4parm; }
+int d4optimize_write(DATA4* d, int flag) { return d ? r4success : e4parm; }
+
+/* ---- changing ---- */
+
+static int writable(DATA4* d, const char* what)
+{
+    if (!d)
+        return e4parm;
+    return d->readOnly ? cb4_fail(d, e4readOnly, what) : r4success;
+}
+
+int d4append_blank(DATA4* d)
+{
+    int rc = writable(d, "d4append_blank");
+    if (rc == r4success)
+        rc = cb4_flush_record(d);
+    if (rc == r4success)
+        rc = cb4_status(d, dbf_append(d->table, 1), "d4append_blank");
+    if (rc != r4success)
+        return rc;
+    forget_memos(d);
+    d->recNo = d4reccount(d);
+    d->bof = d->eof = 0;
+    return r4success;
+}
+
+int d4append_start(DATA4* d, int useMemoEntries)
+{
+    int rc = writable(d, "d4append_start");
+    if (rc == r4success)
+        rc = cb4_flush_record(d);
+    if (rc != r4success)
+        return rc;
+    d->appending = 1;
+    for (int i = 0; i < d->numFields; i++) {
+        FIELD4* f = &d->fields[i];
+        if (f->type != 'M' || useMemoEntries)
+            continue;
+        /* The new record starts with empty memos of its own. */
+        memset(f4ptr(f), ' ', f->len);
+        f->memoLen = 0;
+        f->memoRecNo = d->recNo;
+        f->memoChanged = 0;
+    }
+    return r4success;
+}
+
+int d4append(DATA4* d)
+{
+    int rc = writable(d, "d4append");
+    if (rc != r4success)
+        return rc;
+    for (int i = 0; i < d->numFields; i++) {
+        FIELD4* f = &d->fields[i];
+        if (f->memoChanged &&
+            (rc = cb4_status(d, dbf_memo_write(d->table, i, f->memo, f->memoLen), "d4append")) != 0)
+            return rc;
+    }
+    d->appending = 0;
+    rc = cb4_status(d, dbf_append(d->table, 0), "d4append");
+    if (rc != r4success)
+        return rc;
+    forget_memos(d);
+    d->recordChanged = 0;
+    d->recNo = d4reccount(d);
+    d->bof = d->eof = 0;
+    return r4success;
+}
+
+int d4append_data(DATA4* d) { return d4append(d); }
+
+void d4blank(DATA4* d)
+{
+    if (!d)
+        return;
+    dbf_blank(d->table);
+    for (int i = 0; i < d->numFields; i++)
+        if (d->fields[i].type == 'M') {
+            d->fields[i].memoLen = 0;
+            d->fields[i].memoRecNo = d->recNo;
+            d->fields[i].memoChanged = 0;
+        }
+    d->recordChanged = 1;
+}
+
+int d4changed(DATA4* d, int flag)
+{
+    if (!d)
+        return e4parm;
+    int old = d->recordChanged;
+    if (flag >= 0)
+        d->recordChanged = flag != 0;
+    return old;
+}
+
+void d4delete(DATA4* d)
+{
+    if (d && !d->eof && writable(d, "d4delete") == r4success) {
+        dbf_set_deleted(d->table, 1);
+        d->recordChanged = 1;
+    }
+}
+
+void d4recall(DATA4* d)
+{
+    if (d && !d->eof && writable(d, "d4recall") == r4success) {
+        dbf_set_deleted(d->table, 0);
+        d->recordChanged = 1;
+    }
+}
+
+int d4deleted(DATA4* d) { return d && !d->eof ? dbf_deleted(d->table) : 0; }
+
+int d4write(DATA4* d, long rec)
+{
+    int rc = writable(d, "d4write");
+    if (rc != r4success)
+        return rc;
+    if (rec != -1 && rec != d->recNo)
+        return cb4_fail(d, e4parm, "d4write: only the current record");
+    if (d->eof)
+        return r4entry;
+    rc = cb4_flush_record(d);
+    if (rc == r4success) {
+        dbf_touch(d->table);
+        rc = cb4_status(d, dbf_write(d->table), "d4write");
+    }
+    return rc;
+}
+
+int d4write_data(DATA4* d, long rec) { return d4write(d, rec); }
+
+int d4pack(DATA4* d)
+{
+    int rc = writable(d, "d4pack");
+    if (rc == r4success)
+        rc = cb4_flush_record(d);
+    if (rc != r4success)
+        return rc;
+    long total = d4reccount(d);
+    cb4_pack_progress(0, total);
+    rc = cb4_status(d, dbf_pack(d->table), "d4pack");
+    cb4_pack_progress(total, total);
+    if (rc != r4success)
+        return rc;
+    rc = d4top(d);
+    return rc < 0 ? rc : r4success;
+}
+
+int d4pack_data(DATA4* d) { return d4pack(d); }
+
+int d4zap(DATA4* d, long first, long last)
+{
+    int rc = writable(d, "d4zap");
+    if (rc == r4success && (first < 1 || last < first))
+        rc = cb4_fail(d, e4parm, "d4zap");
+    if (rc == r4success)
+        rc = cb4_flush_record(d);
+    if (rc == r4success)
+        rc = cb4_status(d, dbf_zap(d->table, (uint32_t)first, (uint32_t)last), "d4zap");
+    if (rc != r4success)
+        return rc;
+    rc = d4top(d);
+    return rc < 0 ? rc : r4success;
+}
+
+int d4zap_data(DATA4* d, long first, long last) { return d4zap(d, first, last); }
+
+int d4validate_memo_ids(DATA4* d)
+{
+    if (!d)
+        return e4parm;
+    int rc = cb4_flush_record(d);
+    for (long n = 1; rc == r4success && n <= d4reccount(d); n++) {
+        if ((rc = d4go(d, n)) != r4success)
+            break;
+        for (int i = 0; i < d->numFields && rc == r4success; i++) {
+            if (d->fields[i].type != 'M')
+                continue;
+            char* text;
+            size_t len;
+            rc = cb4_status(d, dbf_memo_read(d->table, i, &text, &len), "d4validate_memo_ids");
+            free(text);
+        }
+    }
+    return rc;
+}
+
+/* With no indexes there is nothing that could disagree with the table. */
+int d4check(DATA4* d) { return d ? r4success : e4parm; }

@@ -1,0 +1,232 @@
+// The CodeBase-style entry points on real files: cursor rules, appending,
+// memos, deleting and packing, and refusals of what the engine lacks.
+#include "cbase32.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+int g_errors;
+int g_last_error;
+void CB4_HOOKCALL CountErrors(int code, char*, char*, char*)
+{
+    ++g_errors;
+    g_last_error = code;
+}
+
+class CodeBase : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char dir[] = "/tmp/cbase_testXXXXXX";
+        ASSERT_NE(nullptr, mkdtemp(dir));
+        dir_ = dir;
+        d4init(&cb_);
+        g_errors = 0;
+        SetErrorHook(CountErrors);
+    }
+    void TearDown() override
+    {
+        d4init_undo(&cb_);
+        SetErrorHook(nullptr);
+        std::system(("rm -rf " + dir_).c_str());
+    }
+    std::string Path(const char* name) { return dir_ + "/" + name; }
+
+    DATA4* CreatePeople()
+    {
+        static FIELD4INFO fields[] = {
+            {(char*)"NAME", 'C', 10, 0}, {(char*)"AGE", 'N', 3, 0}, {(char*)"NOTE", 'M', 10, 0},
+            {nullptr, 0, 0, 0}};
+        DATA4* d = d4create(&cb_, Path("people").c_str(), fields, nullptr);
+        EXPECT_NE(nullptr, d);
+        return d;
+    }
+    void Add(DATA4* d, const char* name, long age)
+    {
+        ASSERT_EQ(r4success, d4append_blank(d));
+        ASSERT_EQ(r4success, f4assign(d4field(d, "NAME"), name));
+        ASSERT_EQ(r4success, f4assign_long(d4field(d, "AGE"), age));
+    }
+    std::string Name(DATA4* d)
+    {
+        std::string s = f4str(d4field(d, "name"));
+        return s.substr(0, s.find_last_not_of(' ') + 1);
+    }
+
+    std::string dir_;
+    CODE4 cb_;
+};
+
+TEST_F(CodeBase, CursorStopsAtBothEnds)
+{
+    DATA4* d = CreatePeople();
+    EXPECT_EQ(r4eof, d4top(d)) << "an empty table has no first record";
+    EXPECT_TRUE(d4bof(d));
+    EXPECT_TRUE(d4eof(d));
+    Add(d, "one", 1);
+    Add(d, "two", 2);
+    Add(d, "three", 3);
+    EXPECT_EQ(3, d4reccount(d));
+
+    ASSERT_EQ(r4success, d4top(d));
+    EXPECT_EQ("one", Name(d));
+    EXPECT_EQ(r4bof, d4skip(d, -1));
+    EXPECT_TRUE(d4bof(d));
+    EXPECT_EQ(1, d4recno(d));
+    EXPECT_EQ(r4success, d4skip(d, 2));
+    EXPECT_EQ("three", Name(d));
+    EXPECT_EQ(r4eof, d4skip(d, 1));
+    EXPECT_TRUE(d4eof(d));
+    EXPECT_EQ(4, d4recno(d));
+    EXPECT_EQ("", Name(d)) << "end of file shows a blank record";
+    EXPECT_EQ(r4success, d4skip(d, -1));
+    EXPECT_EQ("three", Name(d));
+    EXPECT_EQ(r4entry, d4go(d, 9));
+    char raw[64] = {};
+    ASSERT_EQ(r4success, d4read(d, 2, raw));
+    EXPECT_EQ(0, std::strncmp(raw, " two       ", 11));
+    EXPECT_EQ("three", Name(d)) << "d4read does not move";
+    EXPECT_EQ(r4success, d4bottom(d));
+    EXPECT_EQ(3, d4recno(d));
+    EXPECT_DOUBLE_EQ(1.0, d4position(d));
+    EXPECT_EQ(r4success, d4position_set(d, 0.5));
+    EXPECT_EQ(2, d4recno(d));
+    EXPECT_EQ(0, g_errors);
+}
+
+TEST_F(CodeBase, ChangesSurviveCloseAndReopen)
+{
+    DATA4* d = CreatePeople();
+    Add(d, "ann", 30);
+    ASSERT_EQ(r4success, f4memo_assign(d4field(d, "NOTE"), "likes dBASE"));
+    Add(d, "bob", 40);
+    // A caller that edits the bytes itself and only says so, as Field4::changed does.
+    ASSERT_EQ(r4success, d4top(d));
+    f4ptr(d4field(d, "AGE"))[2] = '1';
+    d->recordChanged = 1;
+    // d4append_start copies the current record; memos start empty.
+    ASSERT_EQ(r4success, d4append_start(d, 0));
+    ASSERT_EQ(r4success, f4assign(d4field(d, "NAME"), "ann2"));
+    ASSERT_EQ(r4success, d4append(d));
+    ASSERT_EQ(r4success, d4close(d));
+
+    d = d4open(&cb_, Path("people").c_str());
+    ASSERT_NE(nullptr, d);
+    EXPECT_STREQ("PEOPLE", d4alias(d));
+    EXPECT_EQ(d, d4data(&cb_, "people"));
+    ASSERT_EQ(3, d4reccount(d));
+    ASSERT_EQ(r4success, d4go(d, 1));
+    EXPECT_EQ(31, f4long(d4field(d, "AGE")));
+    EXPECT_STREQ("likes dBASE", f4memo_str(d4field(d, "NOTE")));
+    ASSERT_EQ(r4success, d4go(d, 3));
+    EXPECT_EQ("ann2", Name(d));
+    EXPECT_EQ(31, f4int(d4field(d, "AGE")));
+    EXPECT_EQ(0u, f4memo_len(d4field(d, "NOTE")));
+    EXPECT_EQ(r4success, d4validate_memo_ids(d));
+}
+
+TEST_F(CodeBase, PackDropsDeletedRecordsAndReportsProgress)
+{
+    DATA4* d = CreatePeople();
+    for (int i = 0; i < 5; ++i)
+        Add(d, ("p" + std::to_string(i)).c_str(), i);
+    d4go(d, 2);
+    d4delete(d);
+    d4go(d, 5);
+    d4delete(d);
+    EXPECT_TRUE(d4deleted(d));
+    d4recall(d);
+    EXPECT_FALSE(d4deleted(d));
+    d4delete(d);
+    static long calls, last_total;
+    calls = 0;
+    SetPackHook([](long done, long total, void*) { ++calls; last_total = total; }, nullptr);
+    ASSERT_EQ(r4success, d4pack(d));
+    SetPackHook(nullptr, nullptr);
+    EXPECT_EQ(3, d4reccount(d));
+    EXPECT_GE(calls, 1);
+    EXPECT_EQ(5, last_total);
+    std::string names;
+    for (int rc = d4top(d); rc == r4success; rc = d4skip(d, 1))
+        names += Name(d) + " ";
+    EXPECT_EQ("p0 p2 p3 ", names);
+    ASSERT_EQ(r4success, d4zap(d, 1, 100));
+    EXPECT_EQ(0, d4reccount(d));
+}
+
+TEST_F(CodeBase, RefusesWhatItCannotDo)
+{
+    DATA4* d = CreatePeople();
+    ASSERT_NE(nullptr, d);
+    EXPECT_EQ(nullptr, d4create(&cb_, Path("people").c_str(), nullptr, nullptr));
+    EXPECT_EQ(e4notSupported, d4seek(d, "x"));
+    EXPECT_EQ(e4notSupported, d4lock_all(d));
+    EXPECT_EQ(e4notSupported, d4reindex(d));
+    EXPECT_EQ(nullptr, d4index(d, "people"));
+    EXPECT_EQ(nullptr, d4tag_default(d));
+    EXPECT_EQ(e4notSupported, g_last_error);
+    EXPECT_EQ(e4notSupported, QvcoError(&cb_));
+    EXPECT_EQ(nullptr, d4field(d, "MISSING"));
+    EXPECT_EQ(e4fieldName, g_last_error);
+    Add(d, "ann", 1);
+    EXPECT_EQ(e4value, f4assign_long(d4field(d, "AGE"), 12345));
+    TAG4INFO tags[] = {{(char*)"T", (char*)"NAME", nullptr, 0, 0}, {nullptr, nullptr, nullptr, 0, 0}};
+    FIELD4INFO fields[] = {{(char*)"A", 'C', 1, 0}, {nullptr, 0, 0, 0}};
+    EXPECT_EQ(nullptr, d4create(&cb_, Path("tagged").c_str(), fields, tags));
+    d4close(d);
+
+    cb_.readOnly = 1;
+    d = d4open(&cb_, Path("people.DBF").c_str());
+    ASSERT_NE(nullptr, d);
+    EXPECT_EQ(e4readOnly, f4assign(d4field(d, "NAME"), "x"));
+    EXPECT_EQ(e4readOnly, d4append_blank(d));
+    EXPECT_EQ(nullptr, d4open(&cb_, Path("absent").c_str()));
+    EXPECT_EQ(e4open, g_last_error);
+    int before = g_errors;
+    cb_.errOff = 1;
+    d4seek(d, "x");
+    EXPECT_EQ(before, g_errors) << "errOff keeps errors from the hook";
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Date4, DayNumbersAndPictures)
+{
+    EXPECT_EQ(2451545, date4long("20000101"));
+    EXPECT_EQ(0, date4long("        "));
+    EXPECT_EQ(0, date4long("19990229")) << "not a leap year";
+    char date[9] = {};
+    // Every day from 1899 to 2101 survives the round trip and follows the one before.
+    long first = date4long("18990101");
+    for (long j = first; j < first + 74000; ++j) {
+        date4assign(date, j);
+        ASSERT_EQ(j, date4long(date)) << date;
+    }
+    date4assign(date, 2450143);
+    EXPECT_STREQ("19960229", date);
+    EXPECT_EQ(5, date4dow(date));
+    EXPECT_STREQ("Thursday", date4cdow(date));
+    EXPECT_STREQ("February", date4cmonth(date));
+    char text[32];
+    date4format(date, text, "MM/DD/YY");
+    EXPECT_STREQ("02/29/96", text);
+    date4format(date, text, "MMM DD, CCYY");
+    EXPECT_STREQ("Feb 29, 1996", text);
+    date4format("        ", text, "MM/DD/YY");
+    EXPECT_STREQ("  /  /  ", text);
+    date4init(date, "12/31/99", "MM/DD/YY");
+    EXPECT_STREQ("19991231", date);
+    date4init(date, "02/30/2001", "MM/DD/CCYY");
+    EXPECT_STREQ("        ", date);
+}
+
+}  // namespace

@@ -1,0 +1,148 @@
+#!/usr/bin/python3
+"""dBASE interop both ways with software no one here wrote.
+
+Tables our engine writes must read correctly in shapelib's dbfdump,
+dbfread and python-dbf; tables python-dbf and shapelib write must read
+correctly in our engine. Usage: interop.py INTEROP_TOOL WORK_DIR
+"""
+import datetime
+import os
+import shutil
+import subprocess
+import sys
+
+import dbf
+import dbfread
+
+TOOL, WORK = sys.argv[1], sys.argv[2]
+LONG_MEMO = "".join("line %d of a memo longer than one block\r\n" % i for i in range(60))
+ROWS = [  # name, qty, price, rate, born, ok, notes, deleted
+    ("Ada Lovelace", 1815, 12.5, 0.125, datetime.date(1815, 12, 10), True, "Analytical engine notes", False),
+    ("Deleted Row", -7, 0.0, 0.0, datetime.date(2000, 1, 1), False, "gone", True),
+    ("Grace Hopper", 1906, 99999.99, 3.1416, datetime.date(1906, 12, 9), False, "", False),
+    ("Memo Spans Blocks", 0, -1.25, -0.5, datetime.date(1999, 12, 31), True, LONG_MEMO, False),
+]
+failures = []
+
+
+def check(what, actual, expected):
+    if actual != expected:
+        failures.append("%s: got %r, expected %r" % (what, actual, expected))
+
+
+def memo_text(value, style):
+    # dbfread takes a dBASE IV memo's stored length as the text's length
+    # alone, where the length also counts the block's 8-byte header: it
+    # reads 8 bytes of the block's zero padding after the text.
+    value = value or ""
+    return value.rstrip("\0") if style.endswith("4") else value
+
+
+def ours_read_by_dbfread(path, style):
+    table = dbfread.DBF(path, load=True, char_decode_errors="strict")
+    check("dbfread %s: live records" % style, len(table.records), 3)
+    check("dbfread %s: deleted records" % style, [r["NAME"] for r in table.deleted], ["Deleted Row"])
+    live = [r for r in ROWS if not r[7]]
+    for got, row in zip(table.records, live):
+        name, qty, price, rate, born, ok, notes, _ = row
+        check("dbfread %s %s" % (style, name),
+              (got["NAME"], got["QTY"], float(got["PRICE"]), float(got["RATE"]), got["BORN"], got["OK"],
+               memo_text(got["NOTES"], style)),
+              (name, qty, price, rate, born, ok, notes))
+
+
+def ours_read_by_python_dbf(path):
+    table = dbf.Table(path)
+    table.open(dbf.READ_ONLY)
+    check("python-dbf: records", len(table), 4)
+    for rec, row in zip(table, ROWS):
+        name, qty, price, rate, born, ok, notes, deleted = row
+        check("python-dbf %s" % name,
+              (rec.name.strip(), int(rec.qty), float(rec.price), rec.born, rec.ok, rec.notes.rstrip(), dbf.is_deleted(rec)),
+              (name, qty, price, born, ok, notes.rstrip(), deleted))
+    table.close()
+
+
+def ours_read_by_dbfdump(path):
+    # -r: raw values, as dbfdump shows date and logical fields blank otherwise.
+    out = subprocess.run(["dbfdump", "-m", "-r", path], capture_output=True, text=True, check=True).stdout
+    records, current = [], None
+    for line in out.splitlines():
+        if line.startswith("Record:"):
+            current = {}
+            records.append(current)
+        elif ":" in line and current is not None:
+            key, value = line.split(":", 1)
+            current[key.strip()] = value.strip()
+    check("dbfdump: records", len(records), 4)
+    for got, row in zip(records, ROWS):
+        check("dbfdump %s" % row[0],
+              (got.get("NAME"), int(got.get("QTY", "nan")), float(got.get("PRICE", "nan")), got.get("BORN"), got.get("OK")),
+              (row[0], row[1], row[2], row[4].strftime("%Y%m%d"), "T" if row[5] else "F"))
+    table = subprocess.run(["dbfdump", path], capture_output=True, text=True, check=True).stdout
+    check("dbfdump: deleted rows", [l.split()[0] for l in table.splitlines() if "(DELETED)" in l], ["Deleted"])
+
+
+def dump_with_ours(path):
+    out = subprocess.run([TOOL, "dump", path], capture_output=True, text=True)
+    if out.returncode != 0:
+        failures.append("our engine could not read %s: %s" % (path, out.stderr))
+        return []
+    rows = []
+    for line in out.stdout.splitlines():
+        parts = line.split("|")
+        fields = dict(p.split("=", 1) for p in parts[2:])
+        rows.append((int(parts[0]), parts[1] == "1", fields))
+    return rows
+
+
+def python_dbf_read_by_ours():
+    path = os.path.join(WORK, "pydbf.dbf")
+    table = dbf.Table(path, "name C(20); qty N(8,0); price N(10,2); born D; ok L; notes M", dbf_type="db3")
+    table.open(dbf.READ_WRITE)
+    for name, qty, price, rate, born, ok, notes, deleted in ROWS:
+        table.append((name, qty, price, born, ok, notes))
+        if deleted:
+            dbf.delete(table[-1])
+    table.close()
+    rows = dump_with_ours(path)
+    check("python-dbf table: records", len(rows), 4)
+    for (recno, deleted, got), row in zip(rows, ROWS):
+        name, qty, price, rate, born, ok, notes, was_deleted = row
+        check("python-dbf table %s" % name,
+              (deleted, got["NAME"], int(got["QTY"]), float(got["PRICE"]), got["BORN"], got["OK"],
+               got["NOTES"].replace("\\r", "\r").replace("\\n", "\n").rstrip()),
+              (was_deleted, name, qty, price, born.strftime("%Y%m%d"), "T" if ok else "F", notes.rstrip()))
+
+
+def shapelib_read_by_ours():
+    base = os.path.join(WORK, "shp")
+    subprocess.run(["dbfcreate", base, "-s", "NAME", "20", "-n", "QTY", "8", "0", "-n", "PRICE", "10", "2"], check=True)
+    for name, qty, price, *_ in ROWS:
+        subprocess.run(["dbfadd", base + ".dbf", name, str(qty), str(price)], check=True)
+    rows = dump_with_ours(base + ".dbf")
+    check("shapelib table: records", len(rows), 4)
+    for (recno, deleted, got), row in zip(rows, ROWS):
+        check("shapelib table %s" % row[0], (got["NAME"], int(got["QTY"]), float(got["PRICE"])), row[:3])
+
+
+def main():
+    shutil.rmtree(WORK, ignore_errors=True)
+    os.makedirs(WORK)
+    for style in ("3", "4"):
+        base = os.path.join(WORK, "ours" + style)
+        subprocess.run([TOOL, "write", base, style], check=True)
+        ours_read_by_dbfread(base + ".DBF", "dBASE " + style)
+        if style == "3":        # python-dbf and shapelib read dBASE III tables
+            ours_read_by_python_dbf(base + ".DBF")
+            ours_read_by_dbfdump(base + ".DBF")
+    python_dbf_read_by_ours()
+    shapelib_read_by_ours()
+    for f in failures:
+        print("FAIL", f)
+    print("%d interop failures" % len(failures))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
