@@ -35,13 +35,13 @@ struct HayesModem::Cursor {
     }
 };
 
-void HayesModem::execute(const std::string& body, ModemOutput& out) {
-    // Blanks between commands mean nothing to a modem; dial strings are
-    // read from the original text so their blanks are kept and skipped there.
+void HayesModem::execute(const std::string& line, ModemOutput& out) {
+    // Blanks mean nothing to a modem, not even inside a number.
+    std::string body;
+    for (char c : line)
+        if (c != ' ') body += c;
     Cursor cur{body};
-    while (true) {
-        while (!cur.atEnd() && body[cur.pos] == ' ') ++cur.pos;
-        if (cur.atEnd()) break;
+    while (!cur.atEnd()) {
         char letter = cur.takeUpper();
         Outcome o;
         if (letter == '&')
@@ -198,7 +198,7 @@ HayesModem::Outcome HayesModem::dial(Cursor& cur, ModemOutput& out) {
             piece = lastDialled_;
             continue;
         }
-        if (c != ' ') piece += c;
+        piece += c;
     }
     if (refused("D", "D")) return Outcome::Error;
     heldDial_ += piece;

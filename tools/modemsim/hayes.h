@@ -93,7 +93,7 @@ private:
     // commands.cpp: one command line's execution.
     struct Cursor;
     enum class Outcome { Next, Error, Stop };
-    void execute(const std::string& body, ModemOutput& out);
+    void execute(const std::string& line, ModemOutput& out);
     Outcome basicCommand(char letter, Cursor& cur, ModemOutput& out);
     Outcome ampersandCommand(Cursor& cur, ModemOutput& out);
     Outcome extendedCommand(Cursor& cur, ModemOutput& out);

@@ -116,7 +116,7 @@ Options parse(int argc, char** argv) {
         else if (a == "--dte-speed") o.config.dteSpeed = number(value(i), "--dte-speed");
         else if (a == "--dial-time") o.config.dialTimeMs = number(value(i), "--dial-time");
         else if (a == "--deaf") o.deaf = true;
-        else if (a == "--error-on") o.errorOn.push_back(commandKey(value(i)));
+        else if (a == "--error-on") o.errorOn.push_back(upperCase(value(i)));
         else if (a == "--fclass2-first") o.fclass2First = true;
         else if (a == "--drop-after") o.faults.dropAfterBytes = number(value(i), "--drop-after");
         else if (a == "--deaf-after") o.faults.deafAfterLines = number(value(i), "--deaf-after");

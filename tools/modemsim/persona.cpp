@@ -8,9 +8,14 @@
 
 namespace modemsim {
 
+std::string upperCase(std::string_view text) {
+    std::string out;
+    for (char c : text) out += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return out;
+}
+
 std::string commandKey(std::string_view command) {
-    std::string key;
-    for (char c : command) key += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    std::string key = upperCase(command);
     // A basic command without its number means number 0.
     if (key.size() == 1 && std::isalpha(static_cast<unsigned char>(key[0]))) key += '0';
     if (key.size() == 2 && key[0] == '&') key += '0';
@@ -52,7 +57,7 @@ std::string applyWords(Persona& p, const std::vector<std::string>& w) {
     } else if (key == "deaf" && wantArgs(0)) {
         p.deaf = true;
     } else if (key == "error" && w.size() >= 2) {
-        for (size_t i = 1; i < w.size(); ++i) p.errorOn.push_back(commandKey(w[i]));
+        for (size_t i = 1; i < w.size(); ++i) p.errorOn.push_back(upperCase(w[i]));
     } else if (key == "reply" && w.size() >= 2) {
         auto& lines = p.replies[commandKey(w[1])];
         lines.insert(lines.end(), w.begin() + 2, w.end());

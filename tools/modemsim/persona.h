@@ -18,7 +18,7 @@ struct Persona {
     int lineMax = 255;                // longest command line, "AT" included
     bool fclass2First = false;        // class 2 identification answers ERROR until +FCLASS=2
     bool deaf = false;                // never answers anything
-    std::vector<std::string> errorOn; // commands answered with ERROR
+    std::vector<std::string> errorOn; // commands answered with ERROR: "I4" just that one, "I" all of them
     // Identification replies by command key ("I0", "+FMFR?", "+GMI"), one
     // entry per line; an empty vector is a recorded empty reply (just OK).
     std::map<std::string, std::vector<std::string>> replies;
@@ -35,7 +35,8 @@ PersonaLoad parsePersona(std::string_view name, std::string_view text);
 // Loads NAME from DIR/NAME.persona, or the file NAME itself when it names one.
 PersonaLoad loadPersona(const std::string& dir, const std::string& name);
 
-// The upper-cased form used for reply and error keys: "i0" and "I" both give "I0".
+// The upper-cased form used for reply keys: "i0" and "I" both give "I0".
 std::string commandKey(std::string_view command);
+std::string upperCase(std::string_view text);
 
 }  // namespace modemsim

@@ -26,16 +26,15 @@ std::string PhoneBook::add(const std::vector<std::string>& words) {
         e.digits = dialDigits(words[0]);
         if (e.digits.empty()) return "\"" + words[0] + "\" has no digits";
     }
-    size_t i = 1;
-    const std::string& what = words[i];
+    const std::string& what = words[1];
+    size_t i = 2;
     if (what == "busy") e.outcome = CallOutcome::Busy;
     else if (what == "nodialtone") e.outcome = CallOutcome::NoDialTone;
     else if (what == "noanswer") e.outcome = CallOutcome::NoAnswer;
     else if (what == "nocarrier") e.outcome = CallOutcome::NoCarrier;
     else if (what == "connect") e.outcome = CallOutcome::Connect;
-    else if (splitHostPort(what, e)) e.outcome = CallOutcome::Connect, --i;
+    else if (splitHostPort(what, e)) e.outcome = CallOutcome::Connect;
     else return "unknown outcome \"" + what + "\"";
-    ++i;
     if (e.outcome == CallOutcome::Connect && e.host.empty()) {
         if (i >= words.size() || !splitHostPort(words[i], e)) return "connect needs HOST:PORT";
         ++i;
