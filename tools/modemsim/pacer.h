@@ -11,7 +11,12 @@ namespace modemsim {
 class Pacer {
 public:
     void setSpeed(long bitsPerSecond) { microsPerByte_ = 1e7 / bitsPerSecond; }
-    void push(std::string_view bytes) { queue_ += bytes; }
+    void push(std::string_view bytes, Micros now) {
+        // An idle line saves up no credit: the first byte after a pause
+        // starts the clock again.
+        if (queue_.empty() && nextFree_ < now) nextFree_ = now;
+        queue_ += bytes;
+    }
     void clear() { queue_.clear(); }
     bool empty() const { return queue_.empty(); }
     size_t size() const { return queue_.size(); }
@@ -19,7 +24,6 @@ public:
     // The bytes whose time has come, at most limit of them.
     std::string take(Micros now, size_t limit = std::string::npos) {
         if (queue_.empty()) return "";
-        if (nextFree_ < now - 2000) nextFree_ = now;  // an idle line saves up no credit
         if (nextFree_ > now) return "";
         size_t n = static_cast<size_t>((now - nextFree_) / microsPerByte_) + 1;
         if (n > queue_.size()) n = queue_.size();

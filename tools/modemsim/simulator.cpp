@@ -146,11 +146,13 @@ void Simulator::serviceLine(const std::vector<pollfd>& fds, Micros now) {
 }
 
 void Simulator::handle(ModemOutput& out, Micros now) {
+    // Carrier detect changes before the result that tells of it, as on a modem.
+    line_.setCarrier(modem_.carrierDetect());
     if (!out.toDte.empty()) {
         transcript_.bytes(now, "dte-out", out.toDte);
         line_.write(out.toDte);
     }
-    if (!out.toRemote.empty() && host_ >= 0) toHost_.push(out.toRemote);
+    if (!out.toRemote.empty() && host_ >= 0) toHost_.push(out.toRemote, now);
     std::vector<Action> actions;
     actions.swap(out.actions);
     out.toDte.clear();
@@ -161,11 +163,19 @@ void Simulator::handle(ModemOutput& out, Micros now) {
         else
             hangUp(now);
     }
-    line_.setCarrier(modem_.carrierDetect());
 }
 
 void Simulator::startDial(const Action& a, Micros now) {
     const PhoneEntry* entry = book_.lookup(a.number);
+    closeHost();
+    toTerminal_.clear();
+    toHost_.clear();
+    long speed = modem_.persona().lineSpeed;
+    toTerminal_.setSpeed(speed);
+    toHost_.setSpeed(speed);
+    dataBytes_ = 0;
+    deliveredToTerminal_ = 0;
+    nextNoise_ = 0;
     pendingOutcome_ = entry ? entry->outcome : CallOutcome::NoCarrier;
     long delayMs = config_.dialTimeMs;
     // A call nobody takes lasts as long as the modem waits for a carrier (S7).
@@ -206,14 +216,6 @@ void Simulator::connectHost(const std::string& host, const std::string& port) {
 void Simulator::finishDial(CallOutcome outcome, Micros now) {
     outcomeAt_ = kNoDeadline;
     if (outcome != CallOutcome::Connect) closeHost();
-    toTerminal_.clear();
-    toHost_.clear();
-    long speed = modem_.persona().lineSpeed;
-    toTerminal_.setSpeed(speed);
-    toHost_.setSpeed(speed);
-    dataBytes_ = 0;
-    deliveredToTerminal_ = 0;
-    nextNoise_ = 0;
     transcript_.event(now, std::string("call result ") + outcomeName(outcome));
     ModemOutput out;
     modem_.callResult(outcome, now, out);
@@ -318,7 +320,7 @@ void Simulator::serviceHost(const std::vector<pollfd>& fds, Micros now) {
         ssize_t n = recv(host_, buf, sizeof buf, 0);
         if (n > 0) {
             transcript_.bytes(now, "net-in", std::string_view(buf, n));
-            toTerminal_.push(std::string_view(buf, n));
+            toTerminal_.push(std::string_view(buf, n), now);
         } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
             transcript_.event(now, "host closed");
             hostClosed_ = true;
