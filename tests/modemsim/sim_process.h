@@ -70,6 +70,7 @@ public:
             termios t{};
             tcgetattr(fd, &t);
             cfmakeraw(&t);
+            cfsetspeed(&t, B115200);  // what the modem reports with W0
             tcsetattr(fd, TCSANOW, &t);
         }
         return Peer(fd);

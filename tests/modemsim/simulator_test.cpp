@@ -82,7 +82,7 @@ TEST(Simulator, DataModeIsPacedAtTheLineSpeedAndEscapes) {
     SimProcess sim({"--speed", "28800", "--transcript", transcript, "--dial", "5550199=" + host.address() + ",delay=10"});
     Peer t = quietTerminal(sim);
     t.send("ATS12=10D5550199\r");
-    const std::string connect = "\r\nCONNECT 28800\r\n";
+    const std::string connect = "\r\nCONNECT 115200\r\n";  // W0: the terminal's speed
     std::string burst = t.readUntil(connect, 3000);
     auto start = std::chrono::steady_clock::now();
     ASSERT_EQ(burst.substr(0, connect.size()), connect);
@@ -108,7 +108,7 @@ TEST(Simulator, HostHangingUpEndsWithNoCarrierAfterItsData) {
     Peer t = quietTerminal(sim);
     t.send("ATD1\r");
     std::string got = t.readUntil("NO CARRIER\r\n", 3000);
-    EXPECT_EQ(escapeBytes(got), "\\r\\nCONNECT 33600\\r\\nfile\\x1a\\x1a\\x1a\\r\\nNO CARRIER\\r\\n");
+    EXPECT_EQ(escapeBytes(got), "\\r\\nCONNECT 115200\\r\\nfile\\x1a\\x1a\\x1a\\r\\nNO CARRIER\\r\\n");
 }
 
 TEST(Simulator, ScriptedFaults) {
@@ -121,7 +121,7 @@ TEST(Simulator, ScriptedFaults) {
     Peer t = quietTerminal(sim);
     t.send("ATD1\r");
     std::string got = t.readUntil("NO CARRIER\r\n", 3000);
-    EXPECT_EQ(escapeBytes(got), escapeBytes("\r\nCONNECT 33600\r\nddddd\x15~ddddddddddddddd\r\nNO CARRIER\r\n"));
+    EXPECT_EQ(escapeBytes(got), escapeBytes("\r\nCONNECT 115200\r\nddddd\x15~ddddddddddddddd\r\nNO CARRIER\r\n"));
     t.send("AT\r");  // the third line: the modem has stopped answering
     EXPECT_EQ(t.readFor(300), "");
 }

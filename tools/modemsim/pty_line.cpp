@@ -56,29 +56,34 @@ public:
         index_ = fds.size();
         short events = POLLIN;
         if (!pending_.empty()) events |= POLLOUT;
-        fds.push_back({master_, events, 0});
+        // Unattached, the master would wake the loop at once, forever.
+        fds.push_back({attached_ ? master_ : -1, events, 0});
         if (!attached_ && (wakeAt == kNoDeadline || wakeAt > now + kAttachCheck)) wakeAt = now + kAttachCheck;
     }
 
     void service(const std::vector<pollfd>& fds, std::string& data, std::vector<LineEvent>& events) override {
         short re = fds[index_].revents;
-        bool hungUp = (re & POLLHUP) != 0;
-        if (hungUp && !(re & POLLIN)) {
-            if (attached_) {
-                attached_ = false;
-                pending_.clear();
-                events.push_back({LineEvent::Detached});
-            }
-            return;
-        }
         if (!attached_) {
+            pollfd p{master_, POLLIN, 0};
+            poll(&p, 1, 0);
+            re = p.revents;
+            if (re & POLLHUP) return;
             attached_ = true;
             events.push_back({LineEvent::Attached});
         }
-        if (re & POLLIN) {
+        if (re & (POLLIN | POLLHUP)) {
             char buf[4096];
             ssize_t n = read(master_, buf, sizeof buf);
-            if (n > 0) data.append(buf, n);
+            if (n > 0) {
+                data.append(buf, n);
+                noticeSpeed(events);
+            } else if (n == 0 || errno != EAGAIN) {
+                // The last holder of the slave closed it (the master reads EIO).
+                attached_ = false;
+                pending_.clear();
+                events.push_back({LineEvent::Detached});
+                return;
+            }
         }
         flush();
     }
@@ -94,6 +99,22 @@ public:
     std::string where() const override { return link_.empty() ? slavePath_ : link_; }
 
 private:
+    // The pty pair shares one termios, so the terminal's speed setting is
+    // visible here; the modem reports it in W0 CONNECT messages.
+    void noticeSpeed(std::vector<LineEvent>& events) {
+        static const std::pair<speed_t, long> speeds[] = {
+            {B300, 300},     {B1200, 1200},   {B2400, 2400},   {B4800, 4800},     {B9600, 9600},
+            {B19200, 19200}, {B38400, 38400}, {B57600, 57600}, {B115200, 115200}, {B230400, 230400},
+            {B460800, 460800}};
+        termios t{};
+        if (tcgetattr(master_, &t) != 0) return;
+        for (const auto& s : speeds)
+            if (s.first == cfgetospeed(&t) && s.second != speed_) {
+                speed_ = s.second;
+                events.push_back({LineEvent::Baud, speed_});
+            }
+    }
+
     void flush() {
         while (!pending_.empty()) {
             ssize_t n = ::write(master_, pending_.data(), pending_.size());
@@ -108,6 +129,7 @@ private:
     std::string pending_;
     size_t index_ = 0;
     bool attached_ = false;
+    long speed_ = 0;
 };
 
 }  // namespace
