@@ -159,7 +159,7 @@ int main(int argc, char** argv) {
     Micros start = monotonicMicros();
     Transcript transcript;
     if (!o.transcript.empty() && !transcript.open(o.transcript, start)) fail("cannot write " + o.transcript);
-    transcript.event(start, "persona " + p.name + " (" + p.model + ") on " + line->where());
+    transcript.event("persona " + p.name + " (" + p.model + ") on " + line->where());
 
     HayesModem modem(p);
     modem.setAnswerLimit(o.faults.deafAfterLines);
@@ -168,6 +168,6 @@ int main(int argc, char** argv) {
     std::printf("%s\n", line->where().c_str());
     std::fflush(stdout);
     sim.run(&g_stop);
-    transcript.event(monotonicMicros(), "stopped");
+    transcript.event("stopped");
     return 0;
 }

@@ -35,11 +35,6 @@ Micros earliest(Micros a, Micros b) {
 }
 }  // namespace
 
-Micros monotonicMicros() {
-    using namespace std::chrono;
-    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
 Simulator::Simulator(HayesModem& modem, const PhoneBook& book, SerialLine& line, Transcript& transcript,
                      const SimulatorConfig& config, const Faults& faults)
     : modem_(modem), book_(book), line_(line), transcript_(transcript), config_(config), faults_(faults) {
@@ -109,9 +104,9 @@ void Simulator::serviceLine(const std::vector<pollfd>& fds, Micros now) {
     ModemOutput out;
     // A terminal that has just opened the port is there before its first byte.
     for (const auto& e : events)
-        if (e.kind == LineEvent::Attached) transcript_.event(now, "terminal opened the port");
+        if (e.kind == LineEvent::Attached) transcript_.event("terminal opened the port");
     if (!data.empty()) {
-        transcript_.bytes(now, "dte-in", data);
+        transcript_.bytes("dte-in", data);
         modem_.receive(data, now, out);
         handle(out, now);
     }
@@ -120,24 +115,24 @@ void Simulator::serviceLine(const std::vector<pollfd>& fds, Micros now) {
             case LineEvent::Attached:
                 break;
             case LineEvent::Detached:
-                transcript_.event(now, "terminal closed the port");
+                transcript_.event("terminal closed the port");
                 modem_.dtrChanged(false, now, out);
                 if (modem_.callUp() || modem_.mode() == Mode::Dialling) modem_.carrierLost(now, out);
                 break;
             case LineEvent::Dtr:
-                transcript_.event(now, e.value ? "DTR on" : "DTR off");
+                transcript_.event(e.value ? "DTR on" : "DTR off");
                 modem_.dtrChanged(e.value != 0, now, out);
                 break;
             case LineEvent::Baud:
-                transcript_.event(now, "terminal speed " + std::to_string(e.value));
+                transcript_.event("terminal speed " + std::to_string(e.value));
                 if (config_.dteSpeed == 0) modem_.setDteSpeed(e.value);
                 break;
             case LineEvent::PurgeToTerminal:
-                transcript_.event(now, "purge to terminal");
+                transcript_.event("purge to terminal");
                 toTerminal_.clear();
                 break;
             case LineEvent::PurgeFromTerminal:
-                transcript_.event(now, "purge from terminal");
+                transcript_.event("purge from terminal");
                 toHost_.clear();
                 break;
         }
@@ -149,7 +144,7 @@ void Simulator::handle(ModemOutput& out, Micros now) {
     // Carrier detect changes before the result that tells of it, as on a modem.
     line_.setCarrier(modem_.carrierDetect());
     if (!out.toDte.empty()) {
-        transcript_.bytes(now, "dte-out", out.toDte);
+        transcript_.bytes("dte-out", out.toDte);
         line_.write(out.toDte);
     }
     if (!out.toRemote.empty() && host_ >= 0) toHost_.push(out.toRemote, now);
@@ -189,7 +184,7 @@ void Simulator::startDial(const Action& a, Micros now) {
         what += " " + entry->host + ":" + entry->port;
         connectHost(entry->host, entry->port);
     }
-    transcript_.event(now, what);
+    transcript_.event(what);
 }
 
 void Simulator::connectHost(const std::string& host, const std::string& port) {
@@ -216,7 +211,7 @@ void Simulator::connectHost(const std::string& host, const std::string& port) {
 void Simulator::finishDial(CallOutcome outcome, Micros now) {
     outcomeAt_ = kNoDeadline;
     if (outcome != CallOutcome::Connect) closeHost();
-    transcript_.event(now, std::string("call result ") + outcomeName(outcome));
+    transcript_.event(std::string("call result ") + outcomeName(outcome));
     ModemOutput out;
     modem_.callResult(outcome, now, out);
     handle(out, now);
@@ -231,7 +226,7 @@ void Simulator::closeHost() {
 }
 
 void Simulator::hangUp(Micros now) {
-    transcript_.event(now, "hang up");
+    transcript_.event("hang up");
     closeHost();
     outcomeAt_ = kNoDeadline;
     toTerminal_.clear();
@@ -239,7 +234,7 @@ void Simulator::hangUp(Micros now) {
 }
 
 void Simulator::loseCarrier(Micros now, const char* why) {
-    transcript_.event(now, std::string("carrier lost: ") + why);
+    transcript_.event(std::string("carrier lost: ") + why);
     closeHost();
     toTerminal_.clear();
     toHost_.clear();
@@ -274,7 +269,7 @@ void Simulator::deliverToTerminal(Micros now) {
         ++position;
     }
     deliveredToTerminal_ = position;
-    transcript_.bytes(now, "dte-out", withNoise);
+    transcript_.bytes("dte-out", withNoise);
     line_.write(withNoise);
     countDataBytes(dataCount, now);
 }
@@ -283,7 +278,7 @@ void Simulator::deliverToHost(Micros now) {
     if (host_ < 0 || hostConnecting_) return;
     std::string bytes = toHost_.take(now, dataAllowance());
     if (bytes.empty()) return;
-    transcript_.bytes(now, "net-out", bytes);
+    transcript_.bytes("net-out", bytes);
     hostPending_ += bytes;
     flushHost();
     countDataBytes(bytes.size(), now);
@@ -306,11 +301,11 @@ void Simulator::serviceHost(const std::vector<pollfd>& fds, Micros now) {
         socklen_t len = sizeof err;
         getsockopt(host_, SOL_SOCKET, SO_ERROR, &err, &len);
         if (err != 0) {
-            transcript_.event(now, "host refused the call");
+            transcript_.event("host refused the call");
             closeHost();
         } else {
             hostConnecting_ = false;
-            transcript_.event(now, "host answered");
+            transcript_.event("host answered");
         }
         return;
     }
@@ -319,10 +314,10 @@ void Simulator::serviceHost(const std::vector<pollfd>& fds, Micros now) {
         char buf[4096];
         ssize_t n = recv(host_, buf, sizeof buf, 0);
         if (n > 0) {
-            transcript_.bytes(now, "net-in", std::string_view(buf, n));
+            transcript_.bytes("net-in", std::string_view(buf, n));
             toTerminal_.push(std::string_view(buf, n), now);
         } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
-            transcript_.event(now, "host closed");
+            transcript_.event("host closed");
             hostClosed_ = true;
         }
     }

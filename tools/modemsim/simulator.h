@@ -79,6 +79,4 @@ private:
     size_t nextNoise_ = 0;
 };
 
-Micros monotonicMicros();
-
 }  // namespace modemsim

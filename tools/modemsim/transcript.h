@@ -12,6 +12,8 @@
 
 namespace modemsim {
 
+Micros monotonicMicros();
+
 class Transcript {
 public:
     Transcript() = default;
@@ -20,8 +22,10 @@ public:
     Transcript& operator=(const Transcript&) = delete;
 
     bool open(const std::string& path, Micros start);
-    void bytes(Micros now, const char* channel, std::string_view data);
-    void event(Micros now, const std::string& text);
+    // Stamped with the time of writing, not of the loop's pass: the gap
+    // between a command's dte-in and its reply's dte-out is the modem's own.
+    void bytes(const char* channel, std::string_view data);
+    void event(const std::string& text);
 
 private:
     std::FILE* file_ = nullptr;
