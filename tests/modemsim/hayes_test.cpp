@@ -1,3 +1,4 @@
+#include <filesystem>
 #include <map>
 
 #include "modem_fixture.h"
@@ -151,6 +152,18 @@ TEST(PersonaQuirks, DeafModemsSayNothing) {
     tired.modem.setAnswerLimit(2);
     EXPECT_EQ(tired.send("ATE0\rAT\r"), "ATE0\r\r\nOK\r\n\r\nOK\r\n");
     EXPECT_EQ(tired.send("AT\r"), "");
+}
+
+TEST(PersonaFiles, EveryShippedPersonaLoads) {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(QV_PERSONA_DIR)) {
+        if (entry.path().extension() != ".persona") continue;
+        PersonaLoad load = loadPersona(QV_PERSONA_DIR, entry.path().stem().string());
+        EXPECT_EQ(load.error, "") << entry.path();
+        EXPECT_FALSE(load.persona.replies.empty() && !load.persona.deaf) << entry.path();
+        ++count;
+    }
+    EXPECT_GE(count, 31);  // every recorded model, the generic modem and the deaf one
 }
 
 TEST(PersonaFiles, MistakesAreReportedWithTheirLine) {

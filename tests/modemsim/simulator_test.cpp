@@ -139,8 +139,9 @@ TEST(Simulator, ComPortCarriesDtrAndCarrierDetect) {
     t.send(std::string{IAC, WILL, CPO} + comPort(5, 8));  // DTR on
     std::string start = t.readUntil(comPort(105, 8), 2000);
     EXPECT_NE(start.find(comPort(107, '\x30')), std::string::npos) << escapeBytes(start);  // DSR, CTS, no CD
+    t.send(std::string{IAC, SB, CPO, 1, 0, 0, '\xe1', 0, IAC, SE});  // 57600 baud, reported by W0
     t.send("ATE0&C1&D2D1\r");
-    std::string connected = t.readUntil("CONNECT 33600\r\n", 3000);
+    std::string connected = t.readUntil("CONNECT 57600\r\n", 3000);
     EXPECT_NE(connected.find(comPort(107, '\xb8')), std::string::npos) << escapeBytes(connected);  // CD came up
     t.send(comPort(5, 9));  // DTR off: &D2 hangs up
     std::string dropped = t.readUntil("NO CARRIER\r\n", 2000);
