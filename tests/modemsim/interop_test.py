@@ -124,7 +124,9 @@ def ser2net(modemsim, work):
     if not shutil.which("ser2net"):
         return SKIP
     link = os.path.join(work, "modem")
-    sim, _ = start_simulator(modemsim, "--link", link, "--persona", "davicom")
+    host = tiny_host(b"\r\nInfo:")
+    sim, _ = start_simulator(modemsim, "--link", link, "--persona", "davicom", "--dial", "1=" + host,
+                             "--dial-time", "50")
     ports = []
     for _ in range(2):
         s = socket.socket()
@@ -139,7 +141,7 @@ def ser2net(modemsim, work):
     server = subprocess.Popen(["ser2net", "-n", "-c", conf, "-P", os.path.join(work, "ser2net.pid")],
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
-        def talk(port, first):
+        def talk(port, first, send, until):
             # ser2net may still be closing the device for the previous
             # caller and turns a new one away meanwhile: try again.
             deadline = time.time() + 15
@@ -147,28 +149,28 @@ def ser2net(modemsim, work):
                 got = b""
                 try:
                     with socket.create_connection(("127.0.0.1", port), timeout=5) as s:
-                        s.sendall(first + b"ATE0I3\r")
-                        while b"OK\r\n" not in got:
+                        s.sendall(first + send)
+                        while until not in got:
                             data = s.recv(4096)
                             if not data:
                                 break
                             got += data
                 except OSError:
                     pass
-                if b"OK\r\n" in got or time.time() > deadline:
+                if until in got or time.time() > deadline:
                     return got
                 time.sleep(0.3)
 
         # The Telnet side offers com port control; the modem's answer comes through.
-        telnet = talk(ports[0], bytes([255, 251, 44]))
+        telnet = talk(ports[0], bytes([255, 251, 44]), b"ATE0I3\r", b"OK\r\n")
         print(repr(telnet))
         check(b"\xff\xfd," in telnet, "ser2net did not take the com port option")
         check(b"\r\nDAVICOM DATA/FAX MODEM, DATE 97/09/22\r\n\r\nOK\r\n" in telnet, "no reply through RFC 2217")
-        raw = talk(ports[1], b"")
+        # A call through raw TCP: echo stays off (the modem keeps its settings
+        # from one caller to the next) and the host's first prompt comes through.
+        raw = talk(ports[1], b"", b"ATX0D1\r", b"Info:")
         print(repr(raw))
-        # Echo stays off: the modem keeps its settings from one caller to the next.
-        check(raw == b"\r\nDAVICOM DATA/FAX MODEM, DATE 97/09/22\r\n\r\nOK\r\n",
-              "no reply through raw TCP")
+        check(raw == b"\r\nCONNECT\r\n\r\nInfo:", "no call through raw TCP")
     finally:
         stop(server)
         stop(sim)
