@@ -165,5 +165,19 @@ TEST(ModemLines, DtrDropFollowsAndDAndCarrierFollowsAndC) {
     EXPECT_TRUE(d.modem.carrierDetect());
 }
 
+TEST(ModemLines, ClosingThePortEndsTheCallWhateverAndDSays) {
+    ModemDriver d;
+    d.send("ATE0&D0\rATD1\r");
+    d.outcome(CallOutcome::Connect);
+    ModemOutput out;
+    d.modem.terminalGone(d.now, out);
+    d.take(out);
+    EXPECT_EQ(d.modem.mode(), Mode::Command);
+    EXPECT_EQ(d.actions.back().kind, Action::HangUp);
+    d.send("ATI");  // half a line, then the port closes: the next terminal starts afresh
+    d.modem.terminalGone(d.now, out);
+    EXPECT_EQ(d.send("ATI0\r"), "\r\n33600\r\n\r\nOK\r\n");
+}
+
 }  // namespace
 }  // namespace modemsim

@@ -180,6 +180,11 @@ void HayesModem::dtrChanged(bool on, Micros now, ModemOutput& out) {
     }
 }
 
+void HayesModem::terminalGone(Micros now, ModemOutput& out) {
+    if (callUp() || mode_ == Mode::Dialling || !heldDial_.empty()) endCall(out);
+    lineState_ = LineState::Idle;
+}
+
 std::string HayesModem::crlf() const {
     return {static_cast<char>(settings_.s[3]), static_cast<char>(settings_.s[4])};
 }

@@ -69,6 +69,9 @@ public:
     void callResult(CallOutcome outcome, Micros now, ModemOutput& out);
     void carrierLost(Micros now, ModemOutput& out);
     void dtrChanged(bool on, Micros now, ModemOutput& out);
+    // The terminal closed the port: whatever &D says, the call ends and a
+    // half-typed command line is forgotten.
+    void terminalGone(Micros now, ModemOutput& out);
 
     void setDteSpeed(long bps) { dteSpeed_ = bps; }
     // After this many command lines the modem goes deaf; negative: never.

@@ -116,8 +116,7 @@ void Simulator::serviceLine(const std::vector<pollfd>& fds, Micros now) {
                 break;
             case LineEvent::Detached:
                 transcript_.event("terminal closed the port");
-                modem_.dtrChanged(false, now, out);
-                if (modem_.callUp() || modem_.mode() == Mode::Dialling) modem_.carrierLost(now, out);
+                modem_.terminalGone(now, out);
                 break;
             case LineEvent::Dtr:
                 transcript_.event(e.value ? "DTR on" : "DTR off");
