@@ -104,11 +104,17 @@ TEST(Simulator, DataModeIsPacedAtTheLineSpeedAndEscapes) {
 
 TEST(Simulator, HostHangingUpEndsWithNoCarrierAfterItsData) {
     TinyHost host([](Peer& call) { call.send("file\x1a\x1a\x1a"); });
-    SimProcess sim({"--dial", "1=" + host.address() + ",delay=10"});
+    std::string transcript = tempPath("hangup.log");
+    SimProcess sim({"--speed", "1200", "--transcript", transcript, "--dial", "1=" + host.address() + ",delay=10"});
     Peer t = quietTerminal(sim);
     t.send("ATD1\r");
     std::string got = t.readUntil("NO CARRIER\r\n", 3000);
     EXPECT_EQ(escapeBytes(got), "\\r\\nCONNECT 115200\\r\\nfile\\x1a\\x1a\\x1a\\r\\nNO CARRIER\\r\\n");
+    std::string log = readFile(transcript);
+    size_t first = log.find("event \"host closed\"");
+    EXPECT_NE(first, std::string::npos);
+    EXPECT_EQ(log.find("event \"host closed\"", first + 1), std::string::npos) << log;
+    std::remove(transcript.c_str());
 }
 
 TEST(Simulator, ScriptedFaults) {

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,8 +17,8 @@ using namespace modemsim;
 
 namespace {
 
-volatile bool g_stop = false;
-void onSignal(int) { g_stop = true; }
+volatile std::sig_atomic_t g_stop = 0;
+void onSignal(int) { g_stop = 1; }
 
 const char kUsage[] =
     "usage: modemsim [--pty [--link PATH] | --rfc2217 PORT] [--persona NAME|FILE]\n"

@@ -45,7 +45,7 @@ Simulator::Simulator(HayesModem& modem, const PhoneBook& book, SerialLine& line,
 
 Simulator::~Simulator() { closeHost(); }
 
-void Simulator::run(const volatile bool* stop) {
+void Simulator::run(const volatile std::sig_atomic_t* stop) {
     std::vector<pollfd> fds;
     while (!*stop) {
         Micros now = monotonicMicros();
@@ -54,10 +54,12 @@ void Simulator::run(const volatile bool* stop) {
         Micros wake = wakeAt(now);
         line_.addPollFds(fds, now, wake);
         hostIndex_ = fds.size();
-        if (host_ >= 0) {
+        // A host that has closed stays in hand until its last bytes are
+        // delivered, but is not polled: it would report its hang-up forever.
+        if (host_ >= 0 && !hostClosed_) {
             short events = 0;
             if (hostConnecting_ || !hostPending_.empty()) events |= POLLOUT;
-            if (!hostConnecting_ && !hostClosed_ && toTerminal_.size() < kTerminalBacklog) events |= POLLIN;
+            if (!hostConnecting_ && toTerminal_.size() < kTerminalBacklog) events |= POLLIN;
             fds.push_back({host_, events, 0});
         }
         int timeoutMs = 1000;

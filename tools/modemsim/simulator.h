@@ -3,6 +3,7 @@
 // calling a TCP host, hanging up), paces data mode at the connection's
 // speed, plays the scripted faults and writes the transcript.
 #pragma once
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -35,7 +36,7 @@ public:
               const SimulatorConfig& config, const Faults& faults);
     ~Simulator();
     // Runs until *stop becomes true.
-    void run(const volatile bool* stop);
+    void run(const volatile std::sig_atomic_t* stop);
 
 private:
     void step(Micros now);
