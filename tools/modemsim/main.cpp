@@ -51,7 +51,8 @@ struct Options {
 long number(const char* text, const char* option) {
     char* end = nullptr;
     long v = std::strtol(text, &end, 10);
-    if (!*text || *end || v < 0) fail(std::string(option) + " wants a number, not \"" + text + "\"");
+    if (!*text || *end || v < 0 || v > 1000000000)
+        fail(std::string(option) + " wants a number up to 10^9, not \"" + text + "\"");
     return v;
 }
 

@@ -44,7 +44,7 @@ std::string PhoneBook::add(const std::vector<std::string>& words) {
         if (w.rfind("delay=", 0) != 0) return "unexpected \"" + w + "\"";
         char* end = nullptr;
         e.delayMs = std::strtol(w.c_str() + 6, &end, 10);
-        if (*end != '\0' || e.delayMs < 0) return "bad delay \"" + w + "\"";
+        if (*end != '\0' || e.delayMs < 0 || e.delayMs > 86400000) return "bad delay \"" + w + "\"";
     }
     entries_.push_back(e);
     return "";
