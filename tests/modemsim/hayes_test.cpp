@@ -1,0 +1,179 @@
+#include <filesystem>
+#include <map>
+
+#include "modem_fixture.h"
+
+namespace modemsim {
+namespace {
+
+// Each persona's identification replies, byte for byte as the data records
+// them, framed as a modem with echo off and verbose results sends them.
+struct IdentCase {
+    const char* persona;
+    const char* command;
+    const char* reply;
+};
+
+const IdentCase kIdentCases[] = {
+    {"usr-sportster-288", "I0", "\r\n2886\r\n\r\nOK\r\n"},
+    {"usr-sportster-288", "I1", "\r\n05B1\r\n\r\nOK\r\n"},
+    {"usr-sportster-288", "I7",
+     "\r\nConfiguration Profile...\r\nProduct type           Germany External\r\n"
+     "Options                V32bis,V.FC,V.34\r\n\r\nOK\r\n"},
+    {"usr-courier-v34", "I7", "\r\nOptions                V32bis,Terbo,V.FC,V.34\r\nSupervisor rev         6.0.5\r\n\r\nOK\r\n"},
+    {"usr-courier-dual-standard", "I0", "\r\n3366\r\n\r\nOK\r\n"},
+    {"usr-sportster-message-plus", "I4", "\r\nU.S. Robotics 56K Message Settings...\r\n\r\nOK\r\n"},
+    {"usr-sportster-33600", "I3", "\r\nSportster 33600/Fax V1.0\r\n\r\nOK\r\n"},
+    {"hayes-accura-336", "+FMFR?", "\r\nCopyright 1995, 1996 Hayes Microcomputer Products, Inc.\r\n\r\nOK\r\n"},
+    {"hayes-accura-336", "+FREV?", "\r\nVersion 6.20\r\n\r\nOK\r\n"},
+    {"hayes-optima-336b", "+FMDL?", "\r\nOPTIMA 33600\r\n\r\nOK\r\n"},
+    {"hayes-optima-9600", "I0", "\r\n960\r\n\r\nOK\r\n"},
+    {"hayes-optima-144", "I0", "\r\n14400\r\n\r\nOK\r\n"},
+    {"hayes-optima-24", "I0", "\r\n240\r\n\r\nOK\r\n"},
+    {"motorola-modemsurfr-288", "+FMFR?", "\r\nAT&T\r\n\r\nOK\r\n"},
+    {"motorola-modemsurfr-288", "I4", "\r\n007040C0040000\r\n\r\nOK\r\n"},
+    {"boca-m144gra", "I4", "\r\nBoca Research, M144GRA\r\n\r\nOK\r\n"},
+    {"bocamodem-144", "I4", "\r\n14,400 bps\r\n\r\nOK\r\n"},
+    {"supra-fax-v32bis", "I3", "\r\nV1.80-06v TR14-Jxxx-001 216\r\n\r\nOK\r\n"},
+    {"supra-faxmodem-288", "+FMFR?", "\r\nSupra Corporation   \r\n\r\nOK\r\n"},
+    {"supra-faxmodem-288", "+FREV?", "\r\nV1.200-02-V34_DS\r\n\r\nOK\r\n"},
+    {"supraexpress-56e", "I3",
+     "\r\nV2.060-05-K56_2M_DLS\r\nSupraExpress 56e - PC V.90\r\nBuilt: March  7 1998 18:34:09\r\n\r\nOK\r\n"},
+    {"pp-pm14400fxmt", "+FMDL?", "\r\nPM14400FXMT [6R3] 2.30\r\n\r\nOK\r\n"},
+    {"pp-pm14400fxmt", "I3", "\r\nPM14400FMXT [6R4] Version 2.42 (c) Practical Peripherals Inc. 1993.\r\n\r\nOK\r\n"},
+    {"zoom-2949l", "I3", "\r\nZoom V.90 Serial s052099g -I Z207\r\n\r\nOK\r\n"},
+    {"zoom-v90-pci", "I0", "\r\nZoom V.90 PCI I030100gV -H Z207\r\n\r\nOK\r\n"},
+    {"rockwell-rc288", "+FMDL?", "\r\nAC/VFC\r\n\r\nOK\r\n"},
+    {"rockwell-rc336", "I6", "\r\nRCV336DPFSP Rev 44BC\r\n\r\nOK\r\n"},
+    {"rockwell-rc144", "I3", "\r\nOK\r\n"},
+    {"rockwell-rc144", "I6", "\r\nRCV144DP; Rev CA\r\n\r\nOK\r\n"},
+    {"conexant-reference", "+GMI", "\r\n+GMI: CONEXANT\r\n\r\nOK\r\n"},
+    {"lucent-lt-winmodem", "I0", "\r\nLT V.90 Data+Fax\r\n\r\nOK\r\n"},
+    {"multitech-mt3334zdxv", "I0", "\r\nLT 33.6 MT3334ZDXV Serial Data/Fax/Voice Modem Version 1.18j\r\n\r\nOK\r\n"},
+    {"multitech-mt5634zbav", "I0", "\r\nLT V.90 1.0 MT5634ZBAV Serial Data/Fax/Voice Modem Version 4.09a\r\n\r\nOK\r\n"},
+    {"zyxel-u1496e-plus", "+FMDL?", "\r\nU1496E  V 6.12 P\r\n\r\nOK\r\n"},
+    {"zyxel-1496eg-plus", "I4", "\r\nOK\r\n"},
+    {"davicom", "I4", "\r\nDAVICOM V.34+/FAX/VOICE/SPEAKERPHONE MODEM/Ver 1.09\r\n\r\nOK\r\n"},
+    // A model without the command answers ERROR, as old modems without
+    // class 2 or V.250 identification did.
+    {"usr-sportster-288", "+FMFR?", "\r\nERROR\r\n"},
+    {"davicom", "+GMM", "\r\nERROR\r\n"},
+};
+
+TEST(Identification, EveryPersonaAnswersAsRecorded) {
+    for (const auto& c : kIdentCases) {
+        ModemDriver d(testPersona(c.persona));
+        d.send("ATE0\r");
+        EXPECT_EQ(escapeBytes(d.send(std::string("AT") + c.command + "\r")), escapeBytes(c.reply))
+            << c.persona << " " << c.command;
+    }
+}
+
+// Command lines to a generic modem, fresh each time, and the exact bytes back.
+struct LineCase {
+    const char* input;
+    const char* output;
+};
+
+const LineCase kLineCases[] = {
+    {"AT\r", "AT\r\r\nOK\r\n"},                                  // echo on by default
+    {"at&f&c1&d2e0v1\r", "at&f&c1&d2e0v1\r\r\nOK\r\n"},          // several commands, any case
+    {"ATE0\rAT\r", "ATE0\r\r\nOK\r\n\r\nOK\r\n"},
+    {"ATE0V0\rAT\r", "ATE0V0\r0\r0\r"},                           // V0: code and CR only
+    {"ATE0V0\rATI3\r", "ATE0V0\r0\rGeneric 33.6 Data/Fax Modem V1.0\r\n0\r"},
+    {"ATE0V0\rATJ\r", "ATE0V0\r0\r4\r"},
+    {"ATE0Q1\rATI0\rATJ\r", "ATE0Q1\r\r\n33600\r\n"},             // Q1: no result codes, text still comes
+    {"ATE0\rATI0I1\r", "ATE0\r\r\nOK\r\n\r\n33600\r\n\r\n255\r\n\r\nOK\r\n"},
+    {"ATE0\rATJ\r", "ATE0\r\r\nOK\r\n\r\nERROR\r\n"},           // unknown command
+    {"ATE0\rATE2\r", "ATE0\r\r\nOK\r\n\r\nERROR\r\n"},           // known command, value out of range
+    {"ATE0\rATX5\r", "ATE0\r\r\nOK\r\n\r\nERROR\r\n"},           // beyond this model's X levels
+    {"ATE0\rAT&Z\r", "ATE0\r\r\nOK\r\n\r\nERROR\r\n"},
+    {"ATE0\rAT+XYZ?\r", "ATE0\r\r\nOK\r\n\r\nERROR\r\n"},
+    {"ATE0\rATS7=60S7?\r", "ATE0\r\r\nOK\r\n\r\n060\r\n\r\nOK\r\n"},
+    {"ATE0\rATS256=1\r", "ATE0\r\r\nOK\r\n\r\nERROR\r\n"},
+    {"ATE0\rATS7=256\r", "ATE0\r\r\nOK\r\n\r\nERROR\r\n"},
+    {"ATE0\rATS7?JE1\r", "ATE0\r\r\nOK\r\n\r\n045\r\n\r\nERROR\r\n"},  // ran up to the fault, then ERROR
+    {"ATE0\rAT I 0 \r", "ATE0\r\r\nOK\r\n\r\n33600\r\n\r\nOK\r\n"},  // blanks mean nothing
+    {"ATE0\rATZE0\rAT\r", "ATE0\r\r\nOK\r\n\r\nOK\r\nAT\r\r\nOK\r\n"},  // Z forgets the rest of its line
+    {"ATE0\rATI3\rA/", "ATE0\r\r\nOK\r\n\r\nGeneric 33.6 Data/Fax Modem V1.0\r\n\r\nOK\r\n"
+                       "\r\nGeneric 33.6 Data/Fax Modem V1.0\r\n\r\nOK\r\n"},
+    {"ATE0\rxyz\rAT\r", "ATE0\r\r\nOK\r\n\r\nOK\r\n"},            // noise before AT is ignored
+    {"ATE0\rATI4\b3\r", "ATE0\r\r\nOK\r\n\r\nGeneric 33.6 Data/Fax Modem V1.0\r\n\r\nOK\r\n"},  // backspace
+    {"ATE0\rAT+FCLASS=2;+FCLASS?\r", "ATE0\r\r\nOK\r\n\r\n2\r\n\r\nOK\r\n"},
+    {"ATE0\rAT+FCLASS=9\r", "ATE0\r\r\nOK\r\n\r\nERROR\r\n"},
+    {"ATE0\rATO\r", "ATE0\r\r\nOK\r\n\r\nNO CARRIER\r\n"},       // no call to go back to
+};
+
+TEST(CommandLines, RepliesAreFramedLikeAHayesModem) {
+    for (const auto& c : kLineCases) {
+        ModemDriver d;
+        EXPECT_EQ(escapeBytes(d.send(c.input)), escapeBytes(c.output)) << escapeBytes(c.input);
+    }
+}
+
+TEST(CommandLines, OverlongLinesGiveErrorAndTheModemCarriesOn) {
+    ModemDriver d;
+    d.send("ATE0\r");
+    EXPECT_EQ(d.send("AT" + std::string(254, 'E') + "\r"), "\r\nERROR\r\n");  // 256 is one too many
+    EXPECT_EQ(d.send("AT" + std::string(100000, '1') + "\r"), "\r\nERROR\r\n");
+    EXPECT_EQ(d.send("AT" + std::string(253, ' ') + "\r"), "\r\nOK\r\n");     // 255 fits
+    EXPECT_EQ(d.send("ATI0\r"), "\r\n33600\r\n\r\nOK\r\n");
+}
+
+TEST(CommandLines, AndFRestoresFactorySettings) {
+    ModemDriver d;
+    d.send("ATE0V0S7=9X1&C0&D0\r");
+    EXPECT_EQ(d.send("AT&F\r"), "\r\nOK\r\n");
+    EXPECT_EQ(d.modem.settings().s[7], 45);
+    EXPECT_EQ(d.modem.settings().x, 4);
+    EXPECT_EQ(d.modem.settings().dcdMode, 1);
+    EXPECT_EQ(d.modem.settings().dtrMode, 2);
+}
+
+TEST(PersonaQuirks, ChosenCommandsErrorAndClassTwoComesFirst) {
+    Persona p = testPersona("rockwell-rc288");
+    p.errorOn = {"I6", "&K"};
+    p.fclass2First = true;
+    ModemDriver d(p);
+    d.send("ATE0\r");
+    EXPECT_EQ(d.send("ATI6\r"), "\r\nERROR\r\n");
+    EXPECT_EQ(d.send("AT&K3\r"), "\r\nERROR\r\n");
+    EXPECT_EQ(d.send("ATI3\r"), "\r\nV1.000-DS39 VFC\r\n\r\nOK\r\n");
+    EXPECT_EQ(d.send("AT+FMFR?\r"), "\r\nERROR\r\n");
+    EXPECT_EQ(d.send("AT+FCLASS=2\r"), "\r\nOK\r\n");
+    EXPECT_EQ(d.send("AT+FMFR?\r"), "\r\nROCKWELL\r\n\r\nOK\r\n");
+}
+
+TEST(PersonaQuirks, DeafModemsSayNothing) {
+    ModemDriver deaf(testPersona("deaf"));
+    EXPECT_EQ(deaf.send("AT\rATI0\r"), "");
+
+    ModemDriver tired;
+    tired.modem.setAnswerLimit(2);
+    EXPECT_EQ(tired.send("ATE0\rAT\r"), "ATE0\r\r\nOK\r\n\r\nOK\r\n");
+    EXPECT_EQ(tired.send("AT\r"), "");
+}
+
+TEST(PersonaFiles, EveryShippedPersonaLoads) {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(QV_PERSONA_DIR)) {
+        if (entry.path().extension() != ".persona") continue;
+        PersonaLoad load = loadPersona(QV_PERSONA_DIR, entry.path().stem().string());
+        EXPECT_EQ(load.error, "") << entry.path();
+        EXPECT_FALSE(load.persona.replies.empty() && !load.persona.deaf) << entry.path();
+        ++count;
+    }
+    EXPECT_GE(count, 31);  // every recorded model, the generic modem and the deaf one
+}
+
+TEST(PersonaFiles, MistakesAreReportedWithTheirLine) {
+    EXPECT_EQ(parsePersona("x", "model \"a\"\nspeed fast\n").error,
+              "x:2: cannot use \"speed\" with 1 argument(s) here");
+    EXPECT_EQ(parsePersona("x", "reply I0 \"open\n").error, "x:1: unterminated quote");
+    PersonaLoad ok = parsePersona("x", "reply i3 \"a\\x41\\\"\" # comment\nreply I3 \" b \"\n");
+    EXPECT_EQ(ok.error, "");
+    EXPECT_EQ(ok.persona.replies["I3"], (std::vector<std::string>{"aA\"", " b "}));
+}
+
+}  // namespace
+}  // namespace modemsim
