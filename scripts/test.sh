@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Runs every test of the native and x86_64 builds (the Windows tests under
-# Wine), then prints one closing line with the totals.
+# Runs every test of the three builds (the Windows tests of the x86_64 build
+# under Wine; the i686 build has only static checks of its files),
+# then prints one closing line with the totals.
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 jobs=${QV_TEST_JOBS:-$(nproc)}
 python3 "$top/tests/harness/wine.py" template >/dev/null
 
 passed=0; failed=0
-for b in native x64; do
+for b in native x64 i686; do
   dir="$top/build/$b"
   [ -f "$dir/CTestTestfile.cmake" ] || continue
   echo "=== tests of build/$b"
