@@ -61,6 +61,8 @@ def measure_idle(session, seconds):
     p.wait(60)
     program_cpu = sum(used[pid] for pid in program)
     server_cpu = sum(used[pid] for pid in server)
+    if not program or not server:
+        raise SystemExit("program or wineserver not found in /proc")
     print("idle wizard over %.1f s: program %.2f%% + wineserver %.2f%% = %.2f%% of one core"
           % (elapsed, 100 * program_cpu / elapsed, 100 * server_cpu / elapsed,
              100 * (program_cpu + server_cpu) / elapsed))
@@ -75,10 +77,9 @@ def main():
     args = parser.parse_args()
     with WineSession(suite=os.path.abspath(args.suite)) as session:
         measure_idle(session, args.idle)
-        out = subprocess.run(["wine64" if session.env else "wine",
-                              session.c_drive("C:\\KESTRIX\\WIZBENCH.EXE"), "start", str(args.runs)],
-                             env=session.env, stdout=subprocess.PIPE, text=True, timeout=300)
-        sys.stdout.write(out.stdout)
+        p = session.start("WIZBENCH.EXE", ["start", str(args.runs)], stdout=subprocess.PIPE,
+                          text=True)
+        sys.stdout.write(p.communicate(timeout=300)[0])
 
 
 if __name__ == "__main__":
