@@ -8,6 +8,7 @@
 Exit 0 on success, 77 when the outside program (or root, for /dev) is missing.
 Every wait is bounded; every process started here is stopped here.
 """
+import fcntl
 import os
 import shutil
 import socket
@@ -71,7 +72,11 @@ def wvdialconf(modemsim, work):
         print("wvdialconf scans only /dev: needs root for the link there")
         return SKIP
     # wvdialconf looks at /dev/ttyS*, /dev/ttyUSB*... only, so the pty gets a
-    # name there for the length of the test.
+    # name there for the length of the test. It scans every port and reports
+    # the first modem it finds, so two runs at once would see each other's
+    # simulators: a machine-wide lock keeps them apart.
+    lock = open("/tmp/modemsim-wvdialconf.lock", "w")
+    fcntl.flock(lock, fcntl.LOCK_EX)
     link = "/dev/ttyUSB%d" % (90 + os.getpid() % 9)
     sim, _ = start_simulator(modemsim, "--link", link, "--persona", "usr-sportster-288")
     try:
@@ -85,6 +90,7 @@ def wvdialconf(modemsim, work):
         check("Modem = %s" % link in open(conf).read(), "not in the written configuration")
     finally:
         stop(sim)
+        lock.close()
     check(not os.path.lexists(link), "the link outlived the simulator")
     return 0
 
