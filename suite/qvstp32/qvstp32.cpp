@@ -1,0 +1,151 @@
+/* QVSTP32.DLL: CQSetupProfile over the store QVSETUP.INI beside this DLL. */
+#define QVSTP32_BUILD
+#include <windows.h>
+#include <cstring>
+#include <string>
+
+#include "qvstp32.h"
+#include "profile_file.h"
+#include "profile_text.h"
+
+using qvprofile::Kind;
+using qvprofile::ProfileItems;
+
+namespace {
+
+HINSTANCE g_module;
+
+std::string StorePathBesideModule() {
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(g_module, path, sizeof path);
+    if (n == 0 || n >= sizeof path) return "QVSETUP.INI";
+    std::string dir(path, n);
+    std::string::size_type slash = dir.find_last_of("\\/");
+    dir.resize(slash == std::string::npos ? 0 : slash + 1);
+    return dir + "QVSETUP.INI";
+}
+
+struct TextChange {
+    Kind kind;
+    int item;
+    const char* value;
+};
+
+bool ApplyText(ProfileItems& items, const void* context) {
+    const TextChange* c = static_cast<const TextChange*>(context);
+    return items.SetText(c->kind, c->item, c->value ? c->value : "");
+}
+
+struct NumberChange {
+    int item;
+    unsigned long value;
+};
+
+bool ApplyNumber(ProfileItems& items, const void* context) {
+    const NumberChange* c = static_cast<const NumberChange*>(context);
+    return items.SetNumber(c->item, static_cast<uint32_t>(c->value));
+}
+
+/* A string returned as a pointer must stay where it is while the object
+ * lives, even when a later write through the same object reloads the items;
+ * so every item has its own fixed field, as in a record. */
+const char* CopyOut(const char* value, char* buffer, unsigned short size) {
+    if (!buffer) return value;
+    if (size == 0) return buffer;
+    std::size_t n = std::strlen(value);
+    if (n >= size) n = size - 1u;
+    std::memcpy(buffer, value, n);
+    buffer[n] = '\0';
+    return buffer;
+}
+
+}  // namespace
+
+struct QVProfileStore {
+    explicit QVProfileStore(const std::string& path) : file(path) {}
+
+    void Take(const ProfileItems& items) {
+        for (int i = 0; i <= qvprofile::kLastShort; ++i)
+            Copy(shortText[i], sizeof shortText[i], items.Text(Kind::Short, i));
+        for (int i = 0; i <= qvprofile::kLastLong; ++i)
+            Copy(longText[i], sizeof longText[i], items.Text(Kind::Long, i));
+        for (int i = 0; i <= qvprofile::kLastNumber; ++i) numbers[i] = items.Number(i);
+    }
+
+    static void Copy(char* field, std::size_t size, const std::string& value) {
+        std::size_t n = value.size() < size ? value.size() : size - 1;
+        std::memcpy(field, value.data(), n);
+        field[n] = '\0';
+    }
+
+    qvprofile::ProfileFile file;
+    char shortText[qvprofile::kLastShort + 1][qvprofile::kShortMax + 1];
+    char longText[qvprofile::kLastLong + 1][qvprofile::kLongMax + 1];
+    unsigned long numbers[qvprofile::kLastNumber + 1];
+};
+
+/* Writes one change through to the store; the object then holds the
+ * store's current items, including other processes' changes. */
+static int StoreChange(QVProfileStore* store, qvprofile::ProfileFile::Change change,
+                       const void* context) {
+    ProfileItems items;
+    if (!store->file.Update(change, context, items)) return 0;
+    store->Take(items);
+    return 1;
+}
+
+CQSetupProfile::CQSetupProfile(int) : store_(new QVProfileStore(StorePathBesideModule())) {
+    ProfileItems items;
+    store_->file.Load(items);
+    store_->Take(items);
+}
+
+CQSetupProfile::~CQSetupProfile() { delete store_; }
+
+const char* CQSetupProfile::GetProfile(eSetupShortStrItems item, char* buffer,
+                                       unsigned short size, eDefaults) {
+    const char* value = qvprofile::ValidItem(Kind::Short, item) ? store_->shortText[item] : "";
+    return CopyOut(value, buffer, size);
+}
+
+const char* CQSetupProfile::GetProfile(eSetupLongStrItems item, char* buffer,
+                                       unsigned short size, eDefaults) {
+    const char* value = qvprofile::ValidItem(Kind::Long, item) ? store_->longText[item] : "";
+    return CopyOut(value, buffer, size);
+}
+
+unsigned long CQSetupProfile::GetProfile(eSetupNumItems item, eDefaults) {
+    return qvprofile::ValidItem(Kind::Number, item) ? store_->numbers[item] : 0;
+}
+
+void CQSetupProfile::GetProfile(eSetupNumItems item, unsigned short* value, eDefaults d) {
+    if (value) *value = static_cast<unsigned short>(GetProfile(item, d));
+}
+
+int CQSetupProfile::SetProfile(eSetupShortStrItems item, const char* value, int) {
+    TextChange change = {Kind::Short, item, value};
+    return StoreChange(store_, ApplyText, &change);
+}
+
+int CQSetupProfile::SetProfile(eSetupLongStrItems item, const char* value, int) {
+    TextChange change = {Kind::Long, item, value};
+    return StoreChange(store_, ApplyText, &change);
+}
+
+int CQSetupProfile::SetProfile(eSetupNumItems item, unsigned long value, int) {
+    NumberChange change = {item, value};
+    return StoreChange(store_, ApplyNumber, &change);
+}
+
+int CQSetupProfile::SetProfile(eSetupNumItems item, unsigned short value, int reserved) {
+    return SetProfile(item, static_cast<unsigned long>(value), reserved);
+}
+
+int CQSetupProfile::SetProfile(eSetupNumItems item, int value, int reserved) {
+    return SetProfile(item, static_cast<unsigned long>(value), reserved);
+}
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) g_module = instance;
+    return TRUE;
+}
