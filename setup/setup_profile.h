@@ -1,0 +1,29 @@
+// Small helpers the setup pages share for moving text between their edit
+// controls and the setup profile.
+#ifndef QVWIZ_SETUP_PROFILE_H
+#define QVWIZ_SETUP_PROFILE_H
+
+#include <afx.h>
+#include <qvstp32.h>
+
+// Item numbers as the profile's enumerations; most items have no name of
+// their own in the suite's header.
+inline eSetupShortStrItems ShortItem(int n) { return static_cast<eSetupShortStrItems>(n); }
+inline eSetupLongStrItems LongItem(int n) { return static_cast<eSetupLongStrItems>(n); }
+inline eSetupNumItems NumItem(int n) { return static_cast<eSetupNumItems>(n); }
+
+// A page's edit control and the profile item it shows.
+struct EditItem {
+    int controlId;
+    bool isLong;      // long-string item, else short-string item
+    int item;
+    int limit;        // characters the edit accepts
+};
+
+// Limits every edit and fills it from its item.
+void LoadEditItems(CWnd* page, const EditItem* items, int count);
+// Writes every edit's text (read into an 80-byte buffer) to its item, in
+// the order given.
+void StoreEditItems(CWnd* page, const EditItem* items, int count);
+
+#endif
