@@ -46,9 +46,8 @@ bool ApplyNumber(ProfileItems& items, const void* context) {
     return items.SetNumber(c->item, static_cast<uint32_t>(c->value));
 }
 
-/* A string returned as a pointer must stay where it is while the object
- * lives, even when a later write through the same object reloads the items;
- * so every item has its own fixed field, as in a record. */
+/* The value into the caller's buffer, cut to fit; without a buffer the
+ * value's own address. */
 const char* CopyOut(const char* value, char* buffer, unsigned short size) {
     if (!buffer) return value;
     if (size == 0) return buffer;
@@ -61,6 +60,9 @@ const char* CopyOut(const char* value, char* buffer, unsigned short size) {
 
 }  // namespace
 
+/* A string returned as a pointer must stay where it is while the object
+ * lives, even when a later write through the same object reloads the items;
+ * so every item has its own fixed field, as in a record. */
 struct QVProfileStore {
     explicit QVProfileStore(const std::string& path) : file(path) {}
 

@@ -1,14 +1,20 @@
 // QVSTP32 and QVCMMN32 as the wizard library calls them, in an installed
-// suite folder (C:\KESTRIX with the shipped QVSETUP.INI).
+// suite folder (C:\KESTRIX with the shipped QVSETUP.INI). Each test starts
+// from the installed store and puts it back afterwards.
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <cstdio>
+#include <cstring>
+#include <memory>
+#include <random>
 #include <string>
 
 #include "qvcmmn32.h"
 #include "qvstp32.h"
 
 namespace {
+
+const char kStore[] = "C:\\KESTRIX\\QVSETUP.INI";
 
 std::string ReadFileText(const char* path) {
     std::string text;
@@ -21,70 +27,169 @@ std::string ReadFileText(const char* path) {
     return text;
 }
 
-}  // namespace
-
-TEST(SetupProfile, InstalledItemsAreThere) {
-    CQSetupProfile p(0);
-    EXPECT_STREQ("C:\\KESTRIX", p.GetProfile(eLS_SuiteDir, NULL, 0, eDefaultsNone));
-    EXPECT_STREQ("MODEM.DBF", p.GetProfile(eSS_ModemDbf, NULL, 0, eDefaultsNone));
-    EXPECT_STREQ("QVDETECT.DLL", p.GetProfile(eSS_DetectDll, NULL, 0, eDefaultsNone));
-    EXPECT_STREQ("QVUTIL32.DLL", p.GetProfile(eSS_UtilDll, NULL, 0, eDefaultsNone));
-    EXPECT_STREQ("C:\\KESTRIX\\QVMENU.EXE", p.GetProfile(eLS_MenuProgram, NULL, 0, eDefaultsNone));
-    EXPECT_EQ(60000u, p.GetProfile(eN_ConnectWait, eDefaultsNone));
+void WriteFileText(const char* path, const std::string& text) {
+    FILE* f = std::fopen(path, "wb");
+    ASSERT_NE(nullptr, f) << path;
+    std::fwrite(text.data(), 1, text.size(), f);
+    std::fclose(f);
 }
 
-TEST(SetupProfile, WrittenValuesAreSeenByTheNextObject) {
+const char* Short(CQSetupProfile& p, int item) {
+    return p.GetProfile(static_cast<eSetupShortStrItems>(item), NULL, 0, eDefaultsNone);
+}
+
+const char* Long(CQSetupProfile& p, int item) {
+    return p.GetProfile(static_cast<eSetupLongStrItems>(item), NULL, 0, eDefaultsNone);
+}
+
+class InstalledSuite : public ::testing::Test {
+protected:
+    void SetUp() override { installed_ = ReadFileText(kStore); }
+    void TearDown() override { WriteFileText(kStore, installed_); }
+    std::string installed_;
+};
+
+BOOL CALLBACK FindTitle(HWND window, LPARAM wanted) {
+    char title[256];
+    GetWindowTextA(window, title, sizeof title);
+    if (!std::strstr(title, reinterpret_cast<const char*>(wanted))) return TRUE;
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    return FALSE;
+}
+
+/* Waits for a top-level window whose title holds text and closes it. */
+bool CloseWindowTitled(const char* text, DWORD timeoutMs) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(50))
+        if (!EnumWindows(FindTitle, reinterpret_cast<LPARAM>(text))) return true;
+    return false;
+}
+
+}  // namespace
+
+TEST_F(InstalledSuite, InstalledItemsAndWritesSeenByTheNextObject) {
     {
         CQSetupProfile p(0);
+        EXPECT_STREQ("C:\\KESTRIX", Long(p, eLS_SuiteDir));
+        EXPECT_STREQ("MODEM.DBF", Short(p, eSS_ModemDbf));
+        EXPECT_EQ(60000u, p.GetProfile(eN_ConnectWait, eDefaultsNone));
+        EXPECT_STREQ("", Short(p, eSS_UserName));
         EXPECT_EQ(1, p.SetProfile(eSS_UserName, "John Q Public", 0));
         EXPECT_EQ(1, p.SetProfile(eLS_PortName, "COM2", 0));
         EXPECT_EQ(1, p.SetProfile(eN_MaxCommandLength, (unsigned short)56, 0));
-        EXPECT_EQ(1, p.SetProfile(eN_StartupItemInstalled, 1, 0));
+        EXPECT_EQ(1, p.SetProfile(eN_MenuItemInstalled, -2, 0));
         EXPECT_EQ(1, p.SetProfile(eN_SerialSpeeds, 0x12345678ul, 0));
     }
     CQSetupProfile p(0);
-    char buffer[260];
-    EXPECT_STREQ("John Q Public", p.GetProfile(eSS_UserName, buffer, sizeof buffer, eDefaultsNone));
-    EXPECT_STREQ("COM2", p.GetProfile(eLS_PortName, NULL, 0, eDefaultsNone));
+    EXPECT_STREQ("John Q Public", Short(p, eSS_UserName));
+    EXPECT_STREQ("COM2", Long(p, eLS_PortName));
     EXPECT_EQ(56u, p.GetProfile(eN_MaxCommandLength, eDefaultsNone));
-    EXPECT_EQ(1u, p.GetProfile(eN_StartupItemInstalled, eDefaultsNone));
+    EXPECT_EQ(0xFFFFFFFEul, p.GetProfile(eN_MenuItemInstalled, eDefaultsNone));
     unsigned short low = 0;
     p.GetProfile(eN_SerialSpeeds, &low, eDefaultsNone);
     EXPECT_EQ(0x5678, low);
-    EXPECT_EQ(0x12345678ul, p.GetProfile(eN_SerialSpeeds, eDefaultsNone));
+    EXPECT_STREQ("MODEM.DBF", Short(p, eSS_ModemDbf));  // the other items stay
 }
 
-TEST(SuiteServices, PathsComeFromTheProfile) {
+TEST_F(InstalledSuite, BuffersPointersAndLimits) {
+    CQSetupProfile p(0);
+    const char* name = Short(p, eSS_UserName);
+    p.SetProfile(eSS_UserName, "Alice Example", 0);
+    // A pointer handed out earlier stays valid and shows the item's value.
+    EXPECT_STREQ("Alice Example", name);
+    char small[6] = "#####";
+    EXPECT_EQ(small, p.GetProfile(eSS_UserName, small, 6, eDefaultsNone));
+    EXPECT_STREQ("Alice", small);
+    p.SetProfile(eSS_State, "TX", 0);
+    p.SetProfile(eSS_State, NULL, 0);  // a null text empties the item
+    CQSetupProfile q(0);
+    EXPECT_STREQ("", Short(q, eSS_State));
+    EXPECT_EQ(0, q.SetProfile(eSetupShortStrItems(256), "x", 0));
+    EXPECT_EQ(0, q.SetProfile(eSetupNumItems(-1), 1ul, 0));
+    EXPECT_STREQ("", Long(q, -5));
+}
+
+TEST_F(InstalledSuite, DamagedOrMissingStoreReadsEmptyAndIsRewrittenCleanly) {
+    std::mt19937 random(95);
+    std::string junk(3000, '\0');
+    for (char& c : junk) c = static_cast<char>(random());
+    WriteFileText(kStore, junk);
+    {
+        CQSetupProfile p(0);
+        EXPECT_STREQ("", Long(p, eLS_SuiteDir));
+        EXPECT_STREQ("", Short(p, eSS_ModemDbf));
+        EXPECT_EQ(0u, p.GetProfile(eN_ConnectWait, eDefaultsNone));
+        EXPECT_EQ(1, p.SetProfile(eSS_UserName, "After Damage", 0));
+    }
+    std::string text = ReadFileText(kStore);
+    EXPECT_EQ(0u, text.find(';')) << text;
+    EXPECT_NE(std::string::npos, text.find("[Setup]\r\nS86=After Damage\r\n")) << text;
+    EXPECT_EQ(std::string::npos, text.find(junk.substr(0, 16)));
+
+    // A store replaced the Windows 95 way and cut off between deleting the
+    // old file and renaming the new one: the new one is read.
+    ASSERT_TRUE(MoveFileA(kStore, "C:\\KESTRIX\\QVSETUP.NEW"));
+    EXPECT_STREQ("After Damage", Short(*std::make_unique<CQSetupProfile>(0), eSS_UserName));
+    ASSERT_TRUE(DeleteFileA("C:\\KESTRIX\\QVSETUP.NEW"));
+    CQSetupProfile p(0);
+    EXPECT_STREQ("", Short(p, eSS_UserName));
+    EXPECT_EQ(1, p.SetProfile(eN_ConnectWait, 30000ul, 0));
+    EXPECT_EQ(30000u, CQSetupProfile(0).GetProfile(eN_ConnectWait, eDefaultsNone));
+}
+
+TEST_F(InstalledSuite, PathsComeFromTheProfile) {
     char out[MAX_PATH];
     EXPECT_EQ(1, MakePath(out, "C:\\KESTRIX", "OEM.CFG"));
     EXPECT_STREQ("C:\\KESTRIX\\OEM.CFG", out);
     EXPECT_EQ(out, JoinPath(eLS_SuiteDir, eLS_RegisterSubPath, out, MAX_PATH));
     EXPECT_STREQ("C:\\KESTRIX\\REGISTER", out);
+    EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY, GetFileAttributesA(out) & FILE_ATTRIBUTE_DIRECTORY);
+    MakeDBFPath(eSS_ModemDbf, out);
+    EXPECT_STREQ("C:\\KESTRIX\\MODEM.DBF", out);
+    // Before setup stores the suite folder, the folder of the DLLs stands in.
+    CQSetupProfile(0).SetProfile(eLS_SuiteDir, "", 0);
     MakeDBFPath(eSS_ModemDbf, out);
     EXPECT_STREQ("C:\\KESTRIX\\MODEM.DBF", out);
 }
 
-TEST(SuiteServices, LoadsLibraryNamedByItem) {
-    {
-        CQSetupProfile p(0);
-        p.SetProfile(eSS_UtilDll, "QVSTP32.DLL", 0);
-    }
+TEST_F(InstalledSuite, LoadsTheLibraryAnItemNames) {
     HINSTANCE module = NULL;
-    ASSERT_EQ(0u, QVLoadLibrary(&module, eSS_UtilDll, 0));
-    ASSERT_NE(nullptr, module);
     char path[MAX_PATH];
-    GetModuleFileNameA(module, path, sizeof path);
-    EXPECT_STREQ("C:\\KESTRIX\\QVSTP32.DLL", path);
-    FreeLibrary(module);
-    CQSetupProfile(0).SetProfile(eSS_UtilDll, "NOSUCH.DLL", 0);
+    for (const char* name : {"QVSTP32.DLL", "C:\\KESTRIX\\QVSTP32.DLL"}) {
+        CQSetupProfile(0).SetProfile(eSS_UtilDll, name, 0);
+        ASSERT_EQ(0u, QVLoadLibrary(&module, eSS_UtilDll, 0)) << name;
+        ASSERT_NE(nullptr, module);
+        GetModuleFileNameA(module, path, sizeof path);
+        EXPECT_STREQ("C:\\KESTRIX\\QVSTP32.DLL", path);
+        FreeLibrary(module);
+    }
+    // A relative name is never looked up on the search path.
+    CQSetupProfile(0).SetProfile(eSS_UtilDll, "KERNEL32.DLL", 0);
     EXPECT_NE(0u, QVLoadLibrary(&module, eSS_UtilDll, 0));
     EXPECT_EQ(nullptr, module);
+    CQSetupProfile(0).SetProfile(eSS_UtilDll, "", 0);
+    EXPECT_NE(0u, QVLoadLibrary(&module, eSS_UtilDll, 0));
+    EXPECT_NE(0u, QVLoadLibrary(NULL, eSS_DetectDll, 0));
 }
 
-TEST(SuiteServices, HelpRequestIsLogged) {
+TEST_F(InstalledSuite, HelpOpensThePageOfTheContext) {
     char log[MAX_PATH];
     ASSERT_GT(GetEnvironmentVariableA("QVHELP_LOG", log, sizeof log), 0u);
-    DAZadUrer(NULL, 28678, 0);
-    DAZadUrer(NULL, 0x7016, 0);
-    EXPECT_EQ("28678\n28694\n", ReadFileText(log));
+    DeleteFileA(log);
+    for (unsigned long context : {28673ul, 28674ul, 28675ul, 28676ul, 28677ul, 28678ul, 28679ul,
+                                  0x7010ul, 0x7013ul, 0x7014ul, 0x7016ul}) {
+        char page[MAX_PATH];
+        std::snprintf(page, sizeof page, "C:\\KESTRIX\\HELP\\%lu.RTF", context);
+        EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(page)) << page;
+    }
+    EXPECT_NE(0, DAZadUrer(NULL, 28678, 0));
+    EXPECT_TRUE(CloseWindowTitled("28678", 60000)) << "no viewer shows the welcome page";
+    // A context without a page of its own opens the contents.
+    EXPECT_NE(0, DAZadUrer(NULL, 12345, 0));
+    EXPECT_TRUE(CloseWindowTitled("CONTENTS", 60000)) << "no viewer shows the contents";
+    // Tests that drive a wizard by keyboard keep the viewer away.
+    SetEnvironmentVariableA("QVHELP_VIEWER", "none");
+    EXPECT_NE(0, DAZadUrer(NULL, 28679, 0));
+    EXPECT_FALSE(CloseWindowTitled("28679", 3000));
+    SetEnvironmentVariableA("QVHELP_VIEWER", NULL);
+    EXPECT_EQ("28678\n12345\n28679\n", ReadFileText(log));
 }

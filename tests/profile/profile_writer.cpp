@@ -1,12 +1,11 @@
 // A second process writing the setup profile, driven by profile_stress.py.
-//   profile_writer churn LOG FIRST  writes short item 200 again and again,
-//                                   counting from FIRST, noting "begin N" and
-//                                   "end N" in LOG around each write, until
-//                                   it is killed
+//   profile_writer churn LOG FIRST  rewrites short item 200 with FIRST, FIRST+1,
+//                                   ..., noting "begin N" and "end N" in LOG
+//                                   around each write, until it is killed
 //   profile_writer share A|B COUNT  writes COUNT values into items of its own
-//                                   (A: short items, B: long items and
-//                                   numbers) and after each write checks
-//                                   that none of its earlier writes was lost
+//                                   (A short items, B long items and numbers)
+//                                   and after each write checks that none of
+//                                   its last 256 writes was lost
 #include <windows.h>
 #include <cstdio>
 #include <cstdlib>
@@ -15,87 +14,55 @@
 
 #include "qvstp32.h"
 
-namespace {
-
-std::string ChurnValue(unsigned long n) {
-    return std::to_string(n) + ":" + std::string(n * 37 % 70, 'x');
-}
-
-int Churn(const char* logPath, unsigned long first) {
+static int Churn(const char* logPath, unsigned long first) {
     HANDLE log = CreateFileA(logPath, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL, NULL);
-    if (log == INVALID_HANDLE_VALUE) return 3;
-    for (unsigned long n = first;; ++n) {
-        char line[40];
+    for (unsigned long n = first; log != INVALID_HANDLE_VALUE; ++n) {
+        std::string value = std::to_string(n) + ":" + std::string(n * 37 % 70, 'x');
+        std::string begin = "begin " + std::to_string(n) + "\n", end = "end" + begin.substr(5);
         DWORD written;
-        int length = std::snprintf(line, sizeof line, "begin %lu\n", n);
-        WriteFile(log, line, length, &written, NULL);
-        CQSetupProfile profile(0);
-        if (!profile.SetProfile(static_cast<eSetupShortStrItems>(200), ChurnValue(n).c_str(), 0))
-            return 2;
-        length = std::snprintf(line, sizeof line, "end %lu\n", n);
-        WriteFile(log, line, length, &written, NULL);
+        WriteFile(log, begin.data(), DWORD(begin.size()), &written, NULL);
+        if (!CQSetupProfile(0).SetProfile(eSetupShortStrItems(200), value.c_str(), 0)) return 2;
+        WriteFile(log, end.data(), DWORD(end.size()), &written, NULL);
     }
+    return 3;
 }
 
-/* Writer A owns short items 0-255; writer B long items 0-127 (even steps)
- * and numbers 0-127 (odd steps). */
-struct Slot {
-    char kind;
-    int item;
-};
-
-Slot SlotOf(char writer, int step) {
-    if (writer == 'A') return Slot{'S', step % 256};
-    return Slot{step % 2 ? 'N' : 'L', (step / 2) % 128};
+/* Step s of writer A goes to short item s % 256; of writer B alternately to
+ * long item and number (s / 2) % 128. Returns whether the item holds it. */
+static bool Step(CQSetupProfile& p, char writer, int s, bool write) {
+    std::string text = writer + std::to_string(s);
+    if (writer == 'A') {
+        eSetupShortStrItems item = eSetupShortStrItems(s % 256);
+        return write ? p.SetProfile(item, text.c_str(), 0) != 0
+                     : text == p.GetProfile(item, NULL, 0, eDefaultsNone);
+    }
+    if (s % 2 == 0) {
+        eSetupLongStrItems item = eSetupLongStrItems(s / 2 % 128);
+        return write ? p.SetProfile(item, text.c_str(), 0) != 0
+                     : text == p.GetProfile(item, NULL, 0, eDefaultsNone);
+    }
+    eSetupNumItems item = eSetupNumItems(s / 2 % 128);
+    return write ? p.SetProfile(item, (unsigned long)s, 0) != 0
+                 : p.GetProfile(item, eDefaultsNone) == (unsigned long)s;
 }
 
-std::string TextOf(char writer, int step) { return writer + std::to_string(step); }
-
-void Write(CQSetupProfile& profile, char writer, int step) {
-    Slot s = SlotOf(writer, step);
-    if (s.kind == 'S')
-        profile.SetProfile(static_cast<eSetupShortStrItems>(s.item), TextOf(writer, step).c_str(), 0);
-    else if (s.kind == 'L')
-        profile.SetProfile(static_cast<eSetupLongStrItems>(s.item), TextOf(writer, step).c_str(), 0);
-    else
-        profile.SetProfile(static_cast<eSetupNumItems>(s.item), static_cast<unsigned long>(step), 0);
-}
-
-bool Holds(CQSetupProfile& profile, char writer, int step) {
-    Slot s = SlotOf(writer, step);
-    if (s.kind == 'N')
-        return profile.GetProfile(static_cast<eSetupNumItems>(s.item), eDefaultsNone) ==
-               static_cast<unsigned long>(step);
-    const char* value =
-        s.kind == 'S'
-            ? profile.GetProfile(static_cast<eSetupShortStrItems>(s.item), NULL, 0, eDefaultsNone)
-            : profile.GetProfile(static_cast<eSetupLongStrItems>(s.item), NULL, 0, eDefaultsNone);
-    return TextOf(writer, step) == value;
-}
-
-int Share(char writer, int count) {
-    const int slots = 256;
-    for (int step = 0; step < count; ++step) {
+static int Share(char writer, int count) {
+    for (int s = 0; s < count; ++s) {
         {
-            CQSetupProfile profile(0);
-            Write(profile, writer, step);
+            CQSetupProfile p(0);
+            if (!Step(p, writer, s, true)) return 2;
         }
-        CQSetupProfile profile(0);
-        /* Every slot holds the last value this writer gave it. */
-        for (int earlier = step; earlier >= 0 && earlier > step - slots; --earlier) {
-            if (!Holds(profile, writer, earlier)) {
-                Slot s = SlotOf(writer, earlier);
-                std::fprintf(stderr, "writer %c: step %d lost %c%d after step %d\n", writer,
-                             earlier, s.kind, s.item, step);
+        CQSetupProfile p(0);
+        for (int earlier = s; earlier >= 0 && earlier > s - 256; --earlier) {
+            if (!Step(p, writer, earlier, false)) {
+                std::fprintf(stderr, "writer %c: step %d lost after step %d\n", writer, earlier, s);
                 return 1;
             }
         }
     }
     return 0;
 }
-
-}  // namespace
 
 int main(int argc, char** argv) {
     if (argc == 4 && !std::strcmp(argv[1], "churn"))
