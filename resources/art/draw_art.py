@@ -164,44 +164,58 @@ def address():
     return c
 
 
-def plug(c, x, y, pins=9, scale=1):
-    """The face of a D-sub plug, `x, y` its top-left corner."""
-    w = 15 * scale * (pins // 2 + 1) // 5 + 12 * scale
-    h = 20 * scale
-    c.polygon([(x, y), (x + w, y), (x + w - 5 * scale, y + h), (x + 5 * scale, y + h)], SILVER)
-    c.polyline([(x, y), (x + w, y)], WHITE)
-    c.polyline([(x + w, y), (x + w - 5 * scale, y + h), (x + 5 * scale, y + h), (x, y)], GRAY)
-    top = pins // 2 + 1
-    for k in range(top):
-        c.ellipse(x + 7 * scale + k * (w - 14 * scale) / (top - 1), y + 6 * scale,
-                  1.6 * scale, 1.6 * scale, BLACK)
-    for k in range(pins - top):
-        c.ellipse(x + 10 * scale + k * (w - 20 * scale) / max(1, pins - top - 1),
-                  y + 13 * scale, 1.6 * scale, 1.6 * scale, BLACK)
-    return w, h
+def plug_face(c, cx, cy, scale):
+    """A nine-pin D-sub plug seen end on, centred on (cx, cy): the flange
+    with its two screws, the D-shaped shell and the pins."""
+    half_w, half_h = 24 * scale, 9 * scale
+    c.round_rect(cx - half_w - 4, cy - half_h - 2, cx + half_w + 4, cy + half_h + 2, 3, GRAY)
+    c.round_rect(cx - half_w - 3, cy - half_h - 1, cx + half_w + 3, cy + half_h, 3, SILVER)
+    for sx in (cx - half_w + 2, cx + half_w - 2):
+        c.ellipse(sx, cy, 3 * scale, 3 * scale, GRAY)
+        c.ellipse(sx - 0.5, cy - 0.5, 2.5 * scale, 2.5 * scale, Mix(SILVER, WHITE, 0.5))
+        c.line(sx - 2 * scale, cy, sx + 2 * scale, cy, GRAY, 2)
+    top, bottom = 14 * scale, 11 * scale
+    shell = [(cx - top, cy - 6 * scale), (cx + top, cy - 6 * scale),
+             (cx + bottom, cy + 6 * scale), (cx - bottom, cy + 6 * scale)]
+    c.polygon(shell, BLACK)
+    inner = [(x * 0.86 + cx * 0.14, y * 0.8 + cy * 0.2) for x, y in shell]
+    c.polygon(inner, Mix(GRAY, BLACK, 0.5))
+    for k in range(5):
+        px = cx - 10 * scale + k * 5 * scale
+        c.ellipse(px, cy - 2.5 * scale, 1.4 * scale, 1.4 * scale, YELLOW)
+        c.dot(px - 1, cy - 2.5 * scale - 1, WHITE)
+    for k in range(4):
+        px = cx - 7.5 * scale + k * 5 * scale
+        c.ellipse(px, cy + 2.5 * scale, 1.4 * scale, 1.4 * scale, YELLOW)
+        c.dot(px - 1, cy + 2.5 * scale - 1, WHITE)
 
 
 def com_port():
-    """A serial cable's nine-pin plug, shown large, its cable running up."""
+    """A serial cable's nine-pin plug, end on, its cable running away."""
     c, (x0, y0, x1, y1) = framed(SETUP_SIZE, TEAL, Mix(TEAL, AQUA, 0.5))
-    # Cable from the top edge curving down into the hood.
-    pts = [(58 + 22 * math.sin(t / 12.0), y0 + t) for t in range(0, 100)]
-    c.polyline(pts, BLACK, 9)
-    c.polyline(pts, GRAY, 7)
-    c.polyline([(x - 2, y) for x, y in pts], SILVER, 2)
-    # Hood with thumb screws.
-    c.polygon([(32, 100), (84, 100), (90, 140), (26, 140)], GRAY)
-    c.polygon([(34, 102), (82, 102), (86, 138), (30, 138)], SILVER)
-    c.rect(44, 96, 72, 104, GRAY)
-    c.frame(44, 96, 72, 104, BLACK)
-    c.rect(8, 140, 109, 150, Mix(SILVER, WHITE, 0.5))                   # metal shell
-    c.frame(8, 140, 109, 150, GRAY)
-    for sx in (15, 102):
-        c.ellipse(sx, 145, 4, 4, YELLOW)
-        c.line(sx - 3, 145, sx + 3, 145, OLIVE)
-        c.rect(sx - 1, 150, sx + 2, 164, SILVER)                        # screw posts
-    plug(c, 24, 151, 9, 1)
-    c.text(24, 180, "COM1", WHITE)
+    # Cable from the top edge curving down behind the hood.
+    pts = [(58 + 24 * math.sin(t / 14.0), y0 + t) for t in range(0, 92)]
+    c.polyline(pts, BLACK, 11)
+    c.polyline(pts, GRAY, 9)
+    c.polyline([(x - 3, y) for x, y in pts], SILVER, 2)
+    # The hood, then the plug's face in front of it.
+    c.polygon([(40, 86), (76, 86), (92, 116), (24, 116)], BLACK)
+    c.polygon([(41, 87), (75, 87), (90, 115), (26, 115)], Mix(GRAY, SILVER, 0.5))
+    c.line(42, 88, 28, 114, SILVER)
+    plug_face(c, 58, 132, 2)
+    c.text(35, 165, "COM1", NAVY, 1)
+    c.text(34, 164, "COM1", WHITE, 1)
+    # The port it goes into, on the back of a computer.
+    c.bevel(8, 180, 109, 206, SILVER)
+    c.round_rect(35, 187, 81, 199, 2, BLACK)
+    for k in range(5):
+        c.dot(44 + k * 7, 191, YELLOW)
+    for k in range(4):
+        c.dot(47 + k * 7, 195, YELLOW)
+    for vx in range(14, 30, 4):
+        c.rect(vx, 186, vx + 2, 201, GRAY)
+    for vx in range(88, 104, 4):
+        c.rect(vx, 186, vx + 2, 201, GRAY)
     return c
 
 
@@ -248,10 +262,17 @@ def modem_and_line():
     c.text(20, 127, "MODEM", NAVY)
     telephone(c, 24, 82)
     c.polyline([(22, 89), (14, 98), (20, 106), (12, 114), (18, 124)], BLACK)   # handset cord
-    # The call going out: rings spreading from the modem.
-    for r in (8, 13, 18):
-        c.ring(58, 186, r * 2, r, NAVY if r != 13 else BLUE)
-    c.rect(x0, 187, x1, y1, WOOD)
+    # A note pad with the number to call, and a pencil.
+    c.polygon([(20, 166), (74, 162), (78, 200), (24, 204)], BLACK)
+    c.polygon([(18, 164), (72, 160), (76, 198), (22, 202)], Mix(WHITE, YELLOW, 0.25))
+    for k in range(4):
+        c.line(24, 174 + k * 7, 70, 170 + k * 7, AQUA)
+    c.polyline([(26, 173), (32, 170), (38, 172), (46, 168), (52, 170)], NAVY)
+    c.polyline([(26, 180), (34, 178), (40, 179)], NAVY)
+    c.line(84, 200, 104, 166, BLACK, 4)
+    c.line(84, 200, 104, 166, YELLOW, 2)
+    c.line(84, 200, 87, 195, Mix(YELLOW, WHITE, 0.5), 2)
+    c.dot(83, 202, BLACK)
     return c
 
 

@@ -58,9 +58,6 @@ class Canvas:
             self.opaque[y][x] = False
             self.px[y][x] = BLACK
 
-    def get(self, x, y):
-        return self.px[y][x]
-
     # -- shapes (right and bottom edges exclusive) --------------------------
     def rect(self, x0, y0, x1, y1, colour):
         for y in range(max(0, y0), min(self.h, y1)):
@@ -149,21 +146,6 @@ class Canvas:
         for cx, cy in ((x0 + radius, y0 + radius), (x1 - radius, y0 + radius),
                        (x0 + radius, y1 - radius), (x1 - radius, y1 - radius)):
             self.ellipse(cx, cy, radius, radius, colour)
-
-    def outline(self, colour, inside_of):
-        """Draws `colour` on every pixel of another colour that touches a
-        pixel of `inside_of` (a set of indices): a crisp outline around them."""
-        hits = []
-        for y in range(self.h):
-            for x in range(self.w):
-                if self.px[y][x] in inside_of:
-                    continue
-                for nx, ny in ((x - 1, y), (x + 1, y), (x, y - 1), (x, y + 1)):
-                    if 0 <= nx < self.w and 0 <= ny < self.h and self.px[ny][nx] in inside_of:
-                        hits.append((x, y))
-                        break
-        for x, y in hits:
-            self.dot(x, y, colour)
 
     def text(self, x, y, string, colour, scale=1):
         for ch in string.upper():
