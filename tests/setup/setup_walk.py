@@ -7,9 +7,9 @@ received, the launcher's result).
     setup_walk.py --suite build/x64/bin --version win95|nt40
 """
 import argparse
+import glob
 import os
 import re
-import shutil
 import subprocess
 import sys
 import traceback
@@ -22,6 +22,20 @@ BOX = "Setup Wizard"
 NEED_AREA = ("An area code is required, so it can be determined if a call is local "
              "or long distance.")
 NEED_CITY = "A city name is required, so your location can be identified."
+
+
+STARTUP = "users/*/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/StartUp"
+
+
+def lnkinfo(path):
+    """The fields lnkinfo prints, as a dict ("Local path", ...)."""
+    out = subprocess.run(["lnkinfo", path], check=True, stdout=subprocess.PIPE, text=True).stdout
+    fields = {}
+    for line in out.splitlines():
+        name, sep, value = line.strip().partition(":")
+        if sep and name.strip() not in fields:
+            fields[name.strip()] = value.strip()
+    return fields
 
 
 def read_profile(path):
@@ -50,11 +64,16 @@ class Suite:
         self.ini = os.path.join(self.dir, "QVSETUP.INI")
         self.pristine = open(self.ini, encoding="latin-1").read()
         self.calls = os.path.join(self.dir, "CALLS.LOG")
+        with open(os.path.join(self.dir, "QVMENU.EXE"), "rb") as f:
+            self.menu_program = f.read()
 
-    def reset(self, extra="", menu_program=True, env=None):
-        """The installed profile plus extra lines, no log, no DBMAP.CFG."""
-        text = self.pristine.replace("S33=QVDETECT.DLL", "S33=FAKEDET.DLL")
-        text = text.replace("S35=QVUTIL32.DLL", "S35=FAKEUTIL.DLL")
+    def reset(self, extra="", menu_program=True, env=None, real_libraries=False):
+        """The installed profile plus extra lines, no log, no DBMAP.CFG. The
+        recording stand-ins replace the suite's libraries unless asked."""
+        text = self.pristine
+        if not real_libraries:
+            text = text.replace("S33=QVDETECT.DLL", "S33=FAKEDET.DLL")
+            text = text.replace("S35=QVUTIL32.DLL", "S35=FAKEUTIL.DLL")
         with open(self.ini, "w", encoding="latin-1") as f:
             f.write(text + extra)
         for name in ("CALLS.LOG", "DBMAP.CFG"):
@@ -62,7 +81,8 @@ class Suite:
                 os.remove(os.path.join(self.dir, name))
         menu = os.path.join(self.dir, "QVMENU.EXE")
         if menu_program and not os.path.exists(menu):
-            open(menu, "wb").close()
+            with open(menu, "wb") as f:
+                f.write(self.menu_program)
         elif not menu_program and os.path.exists(menu):
             os.remove(menu)
         self.s.env.pop("FAKE_INIT", None)
@@ -318,7 +338,31 @@ def detection_library_failures_are_silent(suite):
         assert suite.log() == want, suite.log()
 
 
-CHECKS = [full_walk_stores_every_item, cancel_keeps_only_the_defaults,
+def real_start_up_items(suite):
+    """The suite's own utility library: shell links in the Startup folder on
+    the Windows 95 shell, Program Manager group "startup" items on NT (which
+    Wine keeps as links in the same folder)."""
+    suite.reset(real_libraries=True)
+    w = Wizard(suite)
+    walk_to_startup(w)
+    choose(w, True, True, False)
+    w.press("next")
+    assert w.finish(timeout=90) == 1
+    links = {}
+    for folder in glob.glob(os.path.join(suite.s.c_drive(), STARTUP)):
+        for path in glob.glob(os.path.join(folder, "*.lnk")):
+            links[os.path.basename(path)] = lnkinfo(path)
+    assert sorted(links) == ["Kestrix Menu.lnk", "Kestrix.lnk"], sorted(links)
+    kestrix, menu = links["Kestrix.lnk"], links["Kestrix Menu.lnk"]
+    assert kestrix.get("Local path") == "C:\\KESTRIX\\KESTRIX.EXE", kestrix
+    assert "Command line arguments" not in kestrix, kestrix
+    assert menu.get("Local path") == "C:\\KESTRIX\\QVMENU.EXE", menu
+    assert menu.get("Command line arguments") == "/KX", menu
+    p = suite.profile()
+    assert p.get("N9") == "1" and p.get("N10") == "1", (p.get("N9"), p.get("N10"))
+
+
+CHECKS = [real_start_up_items, full_walk_stores_every_item, cancel_keeps_only_the_defaults,
           nothing_chosen_loads_no_utility_library, utility_library_failures_are_silent,
           detection_library_failures_are_silent]
 
