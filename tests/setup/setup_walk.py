@@ -362,7 +362,60 @@ def real_start_up_items(suite):
     assert p.get("N9") == "1" and p.get("N10") == "1", (p.get("N9"), p.get("N10"))
 
 
-CHECKS = [real_start_up_items, full_walk_stores_every_item, cancel_keeps_only_the_defaults,
+def keyboard_walk(suite):
+    """Real key presses on the X display: Enter is Next, mnemonics reach
+    their fields and buttons, Tab moves on, Escape inside a page does
+    nothing, Enter closes the message box."""
+    suite.reset(env={"QVHELP_VIEWER": "none"})
+    w = Wizard(suite)
+    x = suite.s.xdotool
+    window = suite.s.wait_for_window("^" + SHEET + "$")
+    assert window, "no X window for the sheet"
+    x("windowfocus", window)
+
+    def keys(*names):
+        for name in names:
+            x("key", "--delay", "60", name)
+        w.do("pause 300")
+
+    keys("Return")
+    assert w.page() == "identity"
+    assert w.do("focus") == "1065", "the name field has the focus"
+    x("type", "--delay", "30", "Ada")
+    keys("Tab")
+    assert w.do("focus") == "1066", "Tab goes to the company"
+    keys("Return")
+    assert w.do("msgbox " + BOX) == NEED_AREA
+    assert w.page() == "identity"
+    assert w.do("focus") == "1076", "the area code gets the focus back"
+    keys("alt+m")
+    assert w.do("focus") == "1065", "Alt+M reaches Name"
+    keys("alt+l")
+    x("type", "--delay", "30", "212")
+    keys("Escape")
+    assert w.page() == "identity", "Escape did something"
+    keys("Return")
+    assert w.page() == "address"
+    keys("alt+c")
+    assert w.do("focus") == "1070", "Alt+C reaches City"
+    x("type", "--delay", "30", "Paris")
+    keys("alt+b")
+    assert w.page() == "identity", "Alt+B goes back"
+    keys("alt+n")
+    assert w.page() == "address", "Alt+N goes on"
+    keys("Return", "Return", "Return")
+    assert w.page() == "startup"
+    keys("alt+e")
+    assert w.do("checked 1002") == "0", "Alt+E clears the registration box"
+    keys("Escape")
+    assert w.page() == "startup"
+    keys("alt+d")
+    assert w.finish() == 1
+    p = suite.profile()
+    assert (p.get("S86"), p.get("S97"), p.get("S92")) == ("Ada", "212", "Paris"), p
+
+
+CHECKS = [keyboard_walk, real_start_up_items, full_walk_stores_every_item, cancel_keeps_only_the_defaults,
           nothing_chosen_loads_no_utility_library, utility_library_failures_are_silent,
           detection_library_failures_are_silent]
 

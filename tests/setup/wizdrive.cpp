@@ -9,6 +9,7 @@
 //   focus                id of the control that has the focus
 //   msgbox TITLE         wait for a message box, answer its text, press OK
 //   nomsgbox TITLE       ok when no such box shows within half a second
+//   pause MS             give the wizard time to take real key presses in
 //   title / close / gone / quit
 #undef _WIN32_WINNT
 #define _WIN32_WINNT 0x0500
@@ -77,6 +78,10 @@ static std::string Run(char* line)
         return g_sheet ? "ok" : "error no sheet";
     }
     if (!strcmp(command, "title")) return "ok " + Text(g_sheet);
+    if (!strcmp(command, "pause")) {
+        Sleep(atoi(arg.c_str()));
+        return "ok";
+    }
     if (!strcmp(command, "close")) {
         PostMessageA(g_sheet, WM_CLOSE, 0, 0);
         return "ok";
