@@ -1,5 +1,5 @@
 #include "setup_sheet.h"
-#include "setup_profile.h"
+#include "setup_common.h"
 #include "resource.h"
 #include "setup_ids.h"
 #include <qvcmmn32.h>
@@ -25,12 +25,6 @@ const DefaultPath kDefaultPaths[] = {
 };
 
 const int kLoadProgramItem = 18;
-
-template <class Fn>
-Fn Lookup(HINSTANCE library, const char* name)
-{
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(library, name)));
-}
 
 }  // namespace
 
@@ -69,10 +63,10 @@ void RunModemDetection(HWND owner)
     HINSTANCE library = nullptr;
     if (QVLoadLibrary(&library, eSS_DetectDll, 0) != 0)
         return;
-    auto init = Lookup<InitDetectDLLFn>(library, "InitDetectDLL");
-    auto detect = Lookup<DoModemDetectionFn>(library, "DoModemDetection");
-    auto installVoiceFiles = Lookup<InstallVoiceFilesFn>(library, "InstallVoiceFiles");
-    auto deinit = Lookup<DeInitDetectDLLFn>(library, "DeInitDetectDLL");
+    auto init = LookupExport<InitDetectDLLFn>(library, "InitDetectDLL");
+    auto detect = LookupExport<DoModemDetectionFn>(library, "DoModemDetection");
+    auto installVoiceFiles = LookupExport<InstallVoiceFilesFn>(library, "InstallVoiceFiles");
+    auto deinit = LookupExport<DeInitDetectDLLFn>(library, "DeInitDetectDLL");
     if (!init || !detect || !installVoiceFiles || !deinit || !init()) {
         FreeLibrary(library);
         return;
@@ -103,10 +97,7 @@ SetupWizardSheet::~SetupWizardSheet()
 
 BOOL SetupWizardSheet::OnInitDialog()
 {
-    CString product, title;
-    product.LoadString(IDS_PRODUCT_NAME);
-    title.LoadString(IDS_SETUP_WIZARD);
-    SetCaption(product + " " + title);
+    SetCaption(LoadText(IDS_PRODUCT_NAME) + " " + LoadText(IDS_SETUP_WIZARD));
 
     // The sheet is shown by the modal loop once it exists; the pages are
     // placed without being drawn one by one.
@@ -141,8 +132,5 @@ void SetupWizardSheet::OnOK()
 
 void SetupWizardSheet::ShowMessage(UINT stringId)
 {
-    CString text, caption;
-    text.LoadString(stringId);
-    caption.LoadString(IDS_SETUP_WIZARD);
-    MessageBox(text, caption, MB_OK | MB_ICONEXCLAMATION);
+    MessageBox(LoadText(stringId), LoadText(IDS_SETUP_WIZARD), MB_OK | MB_ICONEXCLAMATION);
 }

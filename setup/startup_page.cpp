@@ -1,6 +1,6 @@
 #include "startup_page.h"
 #include "setup_sheet.h"
-#include "setup_profile.h"
+#include "setup_common.h"
 #include "library.h"
 #include "resource.h"
 #include "setup_ids.h"
@@ -9,19 +9,6 @@
 #include <cstdio>
 
 namespace {
-
-CString LoadText(UINT id)
-{
-    CString text;
-    text.LoadString(id);
-    return text;
-}
-
-template <class Fn>
-Fn Lookup(HINSTANCE library, const char* name)
-{
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(library, name)));
-}
 
 void MarkInstalled(int item)
 {
@@ -75,7 +62,7 @@ void AddProgmanItem(ProgmanAddItemFn addItem, const StartupItem& item)
 
 void InstallAsLinks(HINSTANCE library, BOOL runSuite, BOOL runMenu)
 {
-    auto createShortcut = Lookup<CreateShortcutInStartupFn>(library, "CreateShortcutInStartup");
+    auto createShortcut = LookupExport<CreateShortcutInStartupFn>(library, "CreateShortcutInStartup");
     if (!createShortcut)
         return;
     if (runSuite)
@@ -86,8 +73,8 @@ void InstallAsLinks(HINSTANCE library, BOOL runSuite, BOOL runMenu)
 
 void InstallAsProgmanItems(HINSTANCE library, BOOL runSuite, BOOL runMenu)
 {
-    auto manageGroup = Lookup<ProgmanManageGroupFn>(library, "ProgmanManageGroup");
-    auto addItem = Lookup<ProgmanAddItemFn>(library, "ProgmanAddItem");
+    auto manageGroup = LookupExport<ProgmanManageGroupFn>(library, "ProgmanManageGroup");
+    auto addItem = LookupExport<ProgmanAddItemFn>(library, "ProgmanAddItem");
     if (!manageGroup || !addItem)
         return;
     CString group = LoadText(IDS_STARTUP_GROUP);
@@ -108,8 +95,8 @@ void InstallStartupItems(BOOL runSuite, BOOL runMenu, BOOL /*desktopShortcut*/)
     HINSTANCE library = nullptr;
     if (QVLoadLibrary(&library, eSS_UtilDll, 0) != 0)
         return;
-    auto init = Lookup<InitQVUtilFn>(library, "InitQVUtil");
-    auto deinit = Lookup<DeInitQVUtilFn>(library, "DeInitQVUtil");
+    auto init = LookupExport<InitQVUtilFn>(library, "InitQVUtil");
+    auto deinit = LookupExport<DeInitQVUtilFn>(library, "DeInitQVUtil");
     const BOOL windows95 = LibraryIsWindows95();
     if (!init || !deinit || !init(windows95 ? 0 : 1)) {
         FreeLibrary(library);

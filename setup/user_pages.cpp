@@ -1,5 +1,5 @@
 #include "user_pages.h"
-#include "setup_profile.h"
+#include "setup_common.h"
 #include "wizard_sheet.h"
 #include "resource.h"
 #include "setup_ids.h"
@@ -28,13 +28,6 @@ const EditItem kAddressItems[] = {
 
 const int kIdentityCount = sizeof kIdentityItems / sizeof kIdentityItems[0];
 const int kAddressCount = sizeof kAddressItems / sizeof kAddressItems[0];
-
-CString LoadText(UINT id)
-{
-    CString text;
-    text.LoadString(id);
-    return text;
-}
 
 // Next goes on only when the field's first character is there; a field
 // that starts with a blank passes.

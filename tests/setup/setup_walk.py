@@ -271,7 +271,8 @@ def cancel_keeps_only_the_defaults(suite):
 
 
 def nothing_chosen_loads_no_utility_library(suite):
-    suite.reset(menu_program=False)
+    # A stored S71 stays when no fax number is given, whatever the area code.
+    suite.reset("S71=999\nS97=555\n", menu_program=False)
     # Without a country in the Windows profile the page offers "U.S.A.".
     assert suite.s.run(suite.s.c_drive("C:\\windows\\system32\\reg.exe"), ["delete", r"HKCU\Control Panel\International", "/v", "sCountry",
                                "/f"], timeout=60, stdout=subprocess.DEVNULL) == 0
@@ -292,6 +293,7 @@ def nothing_chosen_loads_no_utility_library(suite):
     assert "load FAKEUTIL.DLL" not in suite.log(), suite.log()
     p = suite.profile()
     assert "N9" not in p and "N10" not in p
+    assert p.get("S97") == "212" and p.get("S71") == "999", (p.get("S97"), p.get("S71"))
 
 
 def utility_library_failures_are_silent(suite):

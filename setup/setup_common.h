@@ -1,7 +1,8 @@
-// Small helpers the setup pages share for moving text between their edit
-// controls and the setup profile.
-#ifndef QVWIZ_SETUP_PROFILE_H
-#define QVWIZ_SETUP_PROFILE_H
+// What the setup pages share: moving text between their edit controls and
+// the setup profile, string resources, and functions of libraries loaded at
+// run time.
+#ifndef QVWIZ_SETUP_COMMON_H
+#define QVWIZ_SETUP_COMMON_H
 
 #include <afx.h>
 #include <qvstp32.h>
@@ -25,5 +26,15 @@ void LoadEditItems(CWnd* page, const EditItem* items, int count);
 // Writes every edit's text (read into an 80-byte buffer) to its item, in
 // the order given.
 void StoreEditItems(CWnd* page, const EditItem* items, int count);
+
+// A string resource of the library.
+CString LoadText(UINT id);
+
+// An exported function of a library loaded at run time, or null.
+template <class Fn>
+Fn LookupExport(HINSTANCE library, const char* name)
+{
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+}
 
 #endif

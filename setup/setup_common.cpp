@@ -1,4 +1,4 @@
-#include "setup_profile.h"
+#include "setup_common.h"
 
 void LoadEditItems(CWnd* page, const EditItem* items, int count)
 {
@@ -25,4 +25,11 @@ void StoreEditItems(CWnd* page, const EditItem* items, int count)
         else
             profile.SetProfile(ShortItem(e.item), text, 0);
     }
+}
+
+CString LoadText(UINT id)
+{
+    CString text;
+    text.LoadString(id);
+    return text;
 }
