@@ -154,7 +154,6 @@ protected:
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    bool m_modal = false;
 };
 
 // Data exchange between a dialog's controls and variables.

@@ -29,11 +29,9 @@ BOOL CDialog::Create(UINT templateId, CWnd* parent)
 int CDialog::DoModal()
 {
     LPCSTR name = MAKEINTRESOURCEA(m_templateId);
-    m_modal = true;
     INT_PTR result = ::DialogBoxParamA(AfxFindResourceHandle(name, RT_DIALOG), name,
                                        m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr,
                                        DialogProc, reinterpret_cast<LPARAM>(this));
-    m_modal = false;
     return static_cast<int>(result);
 }
 

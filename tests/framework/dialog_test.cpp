@@ -1,6 +1,7 @@
 // The dialog base: where dialogs appear, which font they get, and how the
 // Help button and F1 reach the suite's help.
 #include "scripted_sheet.h"
+#include "platform.h"
 #include <gtest/gtest.h>
 #include <cstdio>
 #include <cstdlib>
@@ -122,6 +123,17 @@ TEST_F(DialogTest, FontReplacedOnlyOnNT)
     EXPECT_EQ(4, children);
     EXPECT_TRUE(GetWindowLongA(GetDlgItem(dialog.m_hWnd, IDC_WIZARD_HELP), GWL_STYLE) & WS_VISIBLE)
         << "the Help button was not shown";
+}
+
+TEST_F(DialogTest, PlatformQueryNamesWindows95AndNT)
+{
+    const bool nt = std::atoi(std::getenv("QV_EXPECT_PLATFORM")) == 2;
+    OSVERSIONINFOA info = {};
+    EXPECT_EQ(nt ? 2 : 1, QueryPlatform(&info));
+    EXPECT_EQ(!nt, LibraryIsWindows95());
+    // Windows 95 has no service-pack text: the query names the version instead.
+    EXPECT_STREQ(nt ? "Service Pack 6a" : "Windows 4.0 (32-bit)", info.szCSDVersion);
+    EXPECT_EQ(sizeof info, info.dwOSVersionInfoSize);
 }
 
 // The suite's help function appends each context it opens to QVHELP_LOG.

@@ -21,6 +21,7 @@ public:
     RECT rect = {};
     HINSTANCE resourcesWhileRunning = nullptr;
     bool watchedEnabled = true;
+    bool foreground = false;
 
 private:
     void Run(const char* title, Action action, HWND watched)
@@ -41,6 +42,7 @@ private:
         if (watched)
             watchedEnabled = IsWindowEnabled(watched) != FALSE;
         found = true;
+        foreground = GetForegroundWindow() == sheet;
         if (action == PressDone)
             PostMessageA(FindWindowExA(sheet, nullptr, "#32770", nullptr), WM_COMMAND,
                          IDC_WIZARD_NEXT, 0);
@@ -79,6 +81,7 @@ TEST_F(ShellTest, SetupWithoutParentIsCentredDisablesNothingAndRestoresResources
     EXPECT_EQ(LibraryInstance(), driver.resourcesWhileRunning);
     EXPECT_EQ(callerResources, CurrentResources());
     EXPECT_TRUE(driver.watchedEnabled) << "a window not the owner was disabled";
+    EXPECT_TRUE(driver.foreground) << "the wizard is not the foreground window";
     const int width = driver.rect.right - driver.rect.left;
     const int height = driver.rect.bottom - driver.rect.top;
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2, driver.rect.left);

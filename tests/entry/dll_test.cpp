@@ -1,0 +1,61 @@
+// QVWIZ32.DLL as a suite program uses it: loaded by name, its exports
+// called. This program carries no resources of its own, so the wizards
+// can only appear if the library finds its own.
+#include <windows.h>
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace {
+
+template <class Fn>
+Fn Export(HMODULE library, const char* name)
+{
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+}
+
+// Ends the wizard with the given title from a second thread once it shows:
+// Done on its page, or a close request.
+std::thread EndWhenShown(const char* title, bool done)
+{
+    return std::thread([=] {
+        for (int i = 0; i < 500; i++, Sleep(20)) {
+            HWND sheet = FindWindowA("#32770", title);
+            if (!sheet || !IsWindowVisible(sheet))
+                continue;
+            HWND page = FindWindowExA(sheet, nullptr, "#32770", nullptr);
+            if (done)
+                PostMessageA(page, WM_COMMAND, 57620, 0);
+            else
+                PostMessageA(sheet, WM_CLOSE, 0, 0);
+            return;
+        }
+        ADD_FAILURE() << "\"" << title << "\" never appeared";
+    });
+}
+
+TEST(QvWiz32Dll, ExportsRunTheWizardsWithTheLibrarysResources)
+{
+    HMODULE library = LoadLibraryA("QVWIZ32.DLL");
+    ASSERT_NE(nullptr, library) << "error " << GetLastError();
+    auto init = Export<int(__cdecl*)()>(library, "InitWizardDlg");
+    auto deinit = Export<void(__cdecl*)()>(library, "DeInitWizardDlg");
+    auto setup = Export<int(__cdecl*)(HWND)>(library, "DoSetupWizard");
+    auto registration = Export<int(__cdecl*)(HWND, const char*)>(library, "DoRegisterWizard");
+    ASSERT_TRUE(init && deinit && setup && registration);
+
+    EXPECT_EQ(1, init());
+    std::thread closer = EndWhenShown("Kestrix Setup Wizard", false);
+    EXPECT_EQ(0, setup(nullptr));
+    closer.join();
+    std::thread finisher = EndWhenShown("Kestrix Setup Wizard", true);
+    EXPECT_EQ(1, setup(nullptr));
+    finisher.join();
+    std::thread registrationCloser = EndWhenShown("Registration Wizard", false);
+    EXPECT_EQ(0, registration(nullptr, "a text longer than the fifty-nine characters the record keeps"));
+    registrationCloser.join();
+    EXPECT_EQ(2, setup(reinterpret_cast<HWND>(static_cast<INT_PTR>(0x5e70))));
+    deinit();
+    FreeLibrary(library);
+}
+
+}  // namespace
