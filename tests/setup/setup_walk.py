@@ -401,6 +401,8 @@ def keyboard_walk(suite):
     keys("alt+c")
     assert w.do("focus") == "1070", "Alt+C reaches City"
     x("type", "--delay", "30", "Paris")
+    keys("alt+y")
+    assert w.do("focus") == "1073", "Alt+Y reaches Country"
     keys("alt+b")
     assert w.page() == "identity", "Alt+B goes back"
     keys("alt+n")
