@@ -14,8 +14,8 @@ BOOL WizardPicture::LoadPicture(UINT bitmapId)
     return TRUE;
 }
 
-// The bitmap centred on the button face; a bitmap larger than the control
-// is cut equally on both sides.
+// The bitmap centred on the button face, pure green left out; the whole
+// control is drawn on every paint, whatever the update region.
 void WizardPicture::OnPaint()
 {
     CPaintDC paint(this);
@@ -24,15 +24,6 @@ void WizardPicture::OnPaint()
     CClientDC dc(this);
     RECT client;
     GetClientRect(&client);
-    CBrush face(GetSysColor(COLOR_BTNFACE));
-    dc.FillRect(&client, &face);
-
-    CDC image;
-    if (!image.CreateCompatibleDC(&dc))
-        return;
-    CBitmap* previous = image.SelectObject(&m_bitmap);
-    int x = (client.right - client.left - m_info.bmWidth) / 2;
-    int y = (client.bottom - client.top - m_info.bmHeight) / 2;
-    dc.BitBlt(x, y, m_info.bmWidth, m_info.bmHeight, &image, 0, 0, SRCCOPY);
-    image.SelectObject(previous);
+    m_bitmap.DrawTransparent(&dc, client.left, client.top, client.right, client.bottom,
+                             kPictureKeyColour, GetSysColor(COLOR_BTNFACE), TRUE);
 }

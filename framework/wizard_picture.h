@@ -4,6 +4,7 @@
 #define QVWIZ_WIZARD_PICTURE_H
 
 #include <afx.h>
+#include "transparent_bitmap.h"
 
 class WizardPicture : public CWnd {
 public:
@@ -18,7 +19,7 @@ protected:
     void OnPaint() override;
 
 private:
-    CBitmap m_bitmap;
+    TransparentBitmap m_bitmap;
     BITMAP m_info = {};
     BOOL m_bLoaded = FALSE;
     WNDPROC m_pfnSuperPicture = nullptr;

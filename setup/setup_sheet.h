@@ -1,16 +1,15 @@
-// The setup wizard's sheet (template 100). For now it shows the welcome
-// page only; the other five pages and the finish sequence come later.
+// The setup wizard's sheet (template 100). Constructing it writes the
+// suite's default file locations into the setup profile and DBMAP.CFG,
+// even if the wizard is then cancelled. Its six pages are created when the
+// window opens; "&Done" on the last one stores every page, runs the
+// modem-detection library and ends with the finish code.
 #ifndef QVWIZ_SETUP_SHEET_H
 #define QVWIZ_SETUP_SHEET_H
 
 #include "wizard_sheet.h"
-
-class WelcomePage : public WizardPage {
-public:
-    explicit WelcomePage(CWnd* sheet);
-    // Escape inside a setup page does nothing.
-    void OnCancel() override {}
-};
+#include "user_pages.h"
+#include "startup_page.h"
+#include "modem_pages.h"
 
 class SetupWizardSheet : public WizardSheet {
 public:
@@ -19,13 +18,27 @@ public:
 
     BOOL OnInitDialog() override;
     void OnOK() override;
+    // A message box with the caption "Setup Wizard".
     void ShowMessage(UINT stringId) override;
 
-    // 2 when the user asked to register electronically, else 1.
+    // What the wizard returns on finish: 2 when the user asked to register
+    // electronically, else 1. Set by the startup options page.
     int m_finishCode = 1;
 
 private:
     WelcomePage* m_pWelcomePage = nullptr;
+    IdentityPage* m_pIdentityPage = nullptr;
+    AddressPage* m_pAddressPage = nullptr;
+    StartupOptionsPage* m_pStartupPage = nullptr;
+    ModemPortPage* m_pModemPortPage = nullptr;
+    ModemModelPage* m_pModemModelPage = nullptr;
 };
+
+// The suite's default file locations, and the "Maps"/"Map0" entry of
+// DBMAP.CFG naming the phone book.
+void WriteProfileDefaults();
+// Hands the chosen port and voice-file installation to the suite's
+// modem-detection library; a missing library or entry point is skipped.
+void RunModemDetection(HWND owner);
 
 #endif

@@ -47,9 +47,8 @@ TEST(QvWiz32Dll, ExportsRunTheWizardsWithTheLibrarysResources)
     std::thread closer = EndWhenShown("Kestrix Setup Wizard", false);
     EXPECT_EQ(0, setup(nullptr));
     closer.join();
-    std::thread finisher = EndWhenShown("Kestrix Setup Wizard", true);
-    EXPECT_EQ(1, setup(nullptr));
-    finisher.join();
+    // Finishing the six-page setup wizard is walked through the launcher in
+    // tests/setup.
     std::thread registrationCloser = EndWhenShown("Registration Wizard", false);
     EXPECT_EQ(0, registration(nullptr, "a text longer than the fifty-nine characters the record keeps"));
     registrationCloser.join();

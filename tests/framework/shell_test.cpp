@@ -89,15 +89,17 @@ TEST_F(ShellTest, SetupWithoutParentIsCentredDisablesNothingAndRestoresResources
     DestroyWindow(bystander);
 }
 
-TEST_F(ShellTest, SetupDoneWithOwnerDisablesItWhileRunning)
+// The setup wizard's Done sits behind five pages that validate their
+// fields; finishing it is walked end to end in tests/setup.
+TEST_F(ShellTest, SetupWithOwnerDisablesItWhileRunning)
 {
     HWND owner = CreateWindowA("STATIC", "owner", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600,
                                nullptr, nullptr, nullptr, nullptr);
-    Driver driver("Kestrix Setup Wizard", Driver::PressDone, owner);
+    Driver driver("Kestrix Setup Wizard", Driver::Close, owner);
     int result = RunSetupWizard(owner);
     driver.Join();
     ASSERT_TRUE(driver.found);
-    EXPECT_EQ(1, result);
+    EXPECT_EQ(0, result);
     EXPECT_FALSE(driver.watchedEnabled) << "owner enabled while the wizard ran";
     EXPECT_TRUE(IsWindowEnabled(owner));
     EXPECT_EQ(callerResources, CurrentResources());

@@ -1,0 +1,453 @@
+#!/usr/bin/env python3
+"""The setup wizard walked end to end: KESTRIX.EXE --setup under Wine, its
+windows read and pressed by WIZDRIVE.EXE, the results checked where they
+land (QVSETUP.INI, DBMAP.CFG, the calls the utility and detection libraries
+received, the launcher's result).
+
+    setup_walk.py --suite build/x64/bin --version win95|nt40
+"""
+import argparse
+import glob
+import os
+import re
+import subprocess
+import sys
+import traceback
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "harness"))
+from wine import WineSession  # noqa: E402
+
+SHEET = "Kestrix Setup Wizard"
+BOX = "Setup Wizard"
+NEED_AREA = ("An area code is required, so it can be determined if a call is local "
+             "or long distance.")
+NEED_CITY = "A city name is required, so your location can be identified."
+
+
+STARTUP = "users/*/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/StartUp"
+
+
+def lnkinfo(path):
+    """The fields lnkinfo prints, as a dict ("Local path", ...)."""
+    out = subprocess.run(["lnkinfo", path], check=True, stdout=subprocess.PIPE, text=True).stdout
+    fields = {}
+    for line in out.splitlines():
+        name, sep, value = line.strip().partition(":")
+        if sep and name.strip() not in fields:
+            fields[name.strip()] = value.strip()
+    return fields
+
+
+def read_profile(path):
+    """QVSETUP.INI as {"S86": "...", "N9": "1"}; quoted values unescaped."""
+    items = {}
+    with open(path, encoding="latin-1") as f:
+        for line in f:
+            m = re.match(r"\s*([SLN]\d+)\s*=\s*(.*?)\s*$", line)
+            if not m:
+                continue
+            value = m.group(2)
+            if value.startswith('"') and value.endswith('"') and len(value) > 1:
+                value = value[1:-1].encode("latin-1").decode("unicode_escape")
+            items[m.group(1)] = value
+    return items
+
+
+class Suite:
+    """One Wine session with the suite installed, reset between runs."""
+
+    def __init__(self, session, version):
+        self.s = session
+        self.version = version
+        self.win95 = version == "win95"
+        self.dir = session.c_drive("C:\\KESTRIX")
+        self.ini = os.path.join(self.dir, "QVSETUP.INI")
+        self.pristine = open(self.ini, encoding="latin-1").read()
+        self.calls = os.path.join(self.dir, "CALLS.LOG")
+        with open(os.path.join(self.dir, "QVMENU.EXE"), "rb") as f:
+            self.menu_program = f.read()
+
+    def reset(self, extra="", menu_program=True, env=None, real_libraries=False):
+        """The installed profile plus extra lines, no log, no DBMAP.CFG. The
+        recording stand-ins replace the suite's libraries unless asked."""
+        text = self.pristine
+        if not real_libraries:
+            text = text.replace("S33=QVDETECT.DLL", "S33=FAKEDET.DLL")
+            text = text.replace("S35=QVUTIL32.DLL", "S35=FAKEUTIL.DLL")
+        with open(self.ini, "w", encoding="latin-1") as f:
+            f.write(text + extra)
+        for name in ("CALLS.LOG", "DBMAP.CFG"):
+            if os.path.exists(os.path.join(self.dir, name)):
+                os.remove(os.path.join(self.dir, name))
+        menu = os.path.join(self.dir, "QVMENU.EXE")
+        if menu_program and not os.path.exists(menu):
+            with open(menu, "wb") as f:
+                f.write(self.menu_program)
+        elif not menu_program and os.path.exists(menu):
+            os.remove(menu)
+        self.s.env.pop("FAKE_INIT", None)
+        self.s.env.pop("FAKE_GROUP", None)
+        self.s.env.pop("FAKE_ITEM", None)
+        self.s.env.update(env or {})
+
+    def profile(self):
+        return read_profile(self.ini)
+
+    def log(self):
+        if not os.path.exists(self.calls):
+            return []
+        return open(self.calls, encoding="latin-1").read().splitlines()
+
+
+class Wizard:
+    """A launcher running the setup wizard, and the driver watching it."""
+
+    def __init__(self, suite):
+        self.suite = suite
+        self.kestrix = suite.s.start("KESTRIX.EXE", ["--setup"], stdout=subprocess.PIPE,
+                                     text=True)
+        self.drive = suite.s.start("WIZDRIVE.EXE", [], stdin=subprocess.PIPE,
+                                   stdout=subprocess.PIPE, text=True)
+        self.do("sheet " + SHEET)
+
+    def ask(self, line):
+        self.drive.stdin.write(line + "\n")
+        self.drive.stdin.flush()
+        return self.drive.stdout.readline().strip()
+
+    def do(self, line):
+        answer = self.ask(line)
+        assert answer.startswith("ok"), "%s -> %s" % (line, answer)
+        return answer[3:]
+
+    def page(self):
+        return self.do("page")
+
+    def press(self, button):
+        self.do("press %d" % {"next": 57620, "back": 57621, "help": 57669}[button])
+
+    def fill(self, values):
+        for control, text in values.items():
+            self.do("set %d %s" % (control, text))
+
+    def finish(self, timeout=30):
+        """The launcher's DoSetupWizard result."""
+        self.ask("quit")
+        out, _ = self.kestrix.communicate(timeout=timeout)
+        self.drive.wait(10)
+        m = re.search(r"DoSetupWizard (-?\d+)", out)
+        assert m, "no result in launcher output: %r" % out
+        return int(m.group(1))
+
+
+IDENTITY = {1065: "Ada Lovelace", 1066: "Analytical Engines Ltd", 1067: "555-0199",
+            1069: "555-0100", 1068: "555-0142", 1076: "(212)"}
+ADDRESS = {1074: "12 St James's Square", 1075: "Flat 3", 1070: "London", 1071: "Middlesex",
+           1072: "SW1Y 4JH", 1073: "United Kingdom", 1076: "ada@example.org"}
+
+
+def walk_to_startup(w, identity=None, address=None):
+    assert w.page() == "welcome"
+    w.press("next")
+    assert w.page() == "identity"
+    w.fill(identity or {1076: "212"})
+    w.press("next")
+    assert w.page() == "address"
+    w.fill(address or {1070: "Springfield"})
+    w.press("next")
+    assert w.page().startswith("other:"), w.page()
+    w.press("next")
+    assert w.page().startswith("other:"), w.page()
+    w.press("next")
+    assert w.page() == "startup"
+
+
+def choose(w, run_suite, run_menu, register):
+    for control, on in ((1001, run_suite), (1003, run_menu), (1002, register)):
+        w.do("check %d %d" % (control, 1 if on else 0))
+
+
+# -- the checks ----------------------------------------------------------------
+
+def full_walk_stores_every_item(suite):
+    suite.reset()
+    w = Wizard(suite)
+    assert w.do("title") == SHEET
+    assert w.do("get 1047") == "Congratulations on purchasing Kestrix!"
+    assert w.do("enabled 57621") == "0"
+    w.press("next")
+    # The area code is required, and only its first character is tested.
+    w.press("next")
+    assert w.do("msgbox " + BOX) == NEED_AREA
+    assert w.page() == "identity"
+    w.fill(IDENTITY)
+    w.press("next")
+    assert w.page() == "address"
+    country = w.do("get 1073")
+    # Empty item 95: the country Windows is set up for (Wine's own setting).
+    assert country == "United States", "country %r" % country
+    w.do("set 1070 ")
+    w.press("next")
+    assert w.do("msgbox " + BOX) == NEED_CITY
+    assert w.page() == "address"
+    w.fill(ADDRESS)
+    # Back does not check the city; Next from the identity page checks again.
+    w.do("set 1070 ")
+    w.press("back")
+    assert w.page() == "identity"
+    w.press("next")
+    w.do("nomsgbox " + BOX)
+    w.fill({1070: ADDRESS[1070]})
+    w.press("next")
+    w.press("next")
+    w.press("next")
+    assert w.page() == "startup"
+    assert w.do("get 57620") == "&Done"
+    assert w.do("get 1001") == "Run Kestrix at Windows startup"
+    assert w.do("checked 1001") == "0" and w.do("checked 1002") == "1"
+    assert w.do("checked 1003") == "1" and w.do("visible 1003") == "1"
+    for hidden in (1004, 1005, 1047, 1035, 1036):
+        assert w.do("visible %d" % hidden) == "0", "control %d shows" % hidden
+    w.do("check 1001 1")
+    w.press("next")
+    assert w.finish() == 2
+
+    p = suite.profile()
+    want = {"S86": "Ada Lovelace", "S91": "Analytical Engines Ltd", "S87": "555-0199",
+            "S89": "555-0100", "S88": "555-0142", "S97": "(212)", "S71": "2125550100",
+            "L45": "12 St James's Square", "L46": "Flat 3", "S92": "London",
+            "S93": "Middlesex", "S94": "SW1Y 4JH", "S95": "United Kingdom",
+            "S90": "ada@example.org", "N9": "1", "N10": "1"}
+    for key, value in want.items():
+        assert p.get(key) == value, "%s is %r, want %r" % (key, p.get(key), value)
+    check_defaults(suite, p)
+
+    suite_exe, menu_exe = "C:\\KESTRIX\\KESTRIX.EXE", "C:\\KESTRIX\\QVMENU.EXE"
+    if suite.win95:
+        items = ["InitQVUtil 0",
+                 "CreateShortcutInStartup|Kestrix.lnk|%s|Kestrix|(null)|(null)|0|0" % suite_exe,
+                 "CreateShortcutInStartup|Kestrix Menu.lnk|%s|Kestrix Menu|(null)|/KX|0|0"
+                 % menu_exe]
+    else:
+        items = ["InitQVUtil 1", "ProgmanManageGroup|startup|startup|0",
+                 'ProgmanAddItem|Kestrix|"%s"' % suite_exe,
+                 'ProgmanAddItem|Kestrix Menu|"%s /KX"' % menu_exe]
+    port = p.get("L55", "")
+    want_log = (["load FAKEUTIL.DLL"] + items + ["DeInitQVUtil", "load FAKEDET.DLL",
+                "InitDetectDLL", "DoModemDetection|1|%s|0" % port, "InstallVoiceFiles|1|1",
+                "DeInitDetectDLL"])
+    assert suite.log() == want_log, "calls:\n%s" % "\n".join(suite.log())
+
+
+def check_defaults(suite, p):
+    d = "C:\\KESTRIX"
+    want = {"L0": d, "L47": d, "L9": d + "\\KESTRIX.EXE", "L10": d + "\\QVLOG.EXE",
+            "L11": d + "\\QVVIEW.EXE", "L12": d + "\\QVTERM.EXE", "L13": d + "\\QVFAX1.EXE",
+            "L14": d + "\\QVFAX2.EXE", "L19": d + "\\QVFXMW.EXE", "L15": d + "\\QVSRP.EXE",
+            "L16": d + "\\QVPBOOK.EXE", "S5": d + "\\PHONE.DBF", "L42": d + "\\HOST.SRP",
+            "L43": d + "\\HOSTMENU.TXT", "L44": d + "\\HOST", "L49": d + "\\INBOX",
+            "L5": d + "\\INBOX", "L20": d + "\\INBOX", "L18": d + "\\QVLOAD.EXE"}
+    for key, value in want.items():
+        assert p.get(key) == value, "%s is %r, want %r" % (key, p.get(key), value)
+    dbmap = open(os.path.join(suite.dir, "DBMAP.CFG"), encoding="latin-1").read()
+    assert re.search(r"\[Maps\]\s*\r?\nMap0=C:\\KESTRIX\\PHONE\.DBF", dbmap), dbmap
+
+
+def cancel_keeps_only_the_defaults(suite):
+    suite.reset("S95=Canada\n")
+    w = Wizard(suite)
+    w.press("next")
+    w.fill(IDENTITY)
+    w.press("next")
+    assert w.do("get 1073") == "Canada", "a stored country is shown unchanged"
+    w.do("close")
+    w.do("gone")
+    assert w.finish() == 0
+    p = suite.profile()
+    check_defaults(suite, p)
+    for key in ("S86", "S97", "S71", "N9", "N10"):
+        assert key not in p, "%s written by a cancelled wizard" % key
+    assert not any(line.startswith("load") for line in suite.log()), suite.log()
+
+
+def nothing_chosen_loads_no_utility_library(suite):
+    # A stored S71 stays when no fax number is given, whatever the area code.
+    suite.reset("S71=999\nS97=555\n", menu_program=False)
+    # Without a country in the Windows profile the page offers "U.S.A.".
+    assert suite.s.run(suite.s.c_drive("C:\\windows\\system32\\reg.exe"), ["delete", r"HKCU\Control Panel\International", "/v", "sCountry",
+                               "/f"], timeout=60, stdout=subprocess.DEVNULL) == 0
+    w = Wizard(suite)
+    assert w.page() == "welcome"
+    w.press("next")
+    w.fill({1076: " "})
+    w.press("next")
+    assert w.page() == "address", "an area code of one blank passes"
+    assert w.do("get 1073") == "U.S.A."
+    w.press("back")
+    w.press("back")
+    walk_to_startup(w)
+    assert w.do("visible 1003") == "0" and w.do("checked 1003") == "0"
+    choose(w, False, False, False)
+    w.press("next")
+    assert w.finish() == 1
+    assert "load FAKEUTIL.DLL" not in suite.log(), suite.log()
+    p = suite.profile()
+    assert "N9" not in p and "N10" not in p
+    assert p.get("S97") == "212" and p.get("S71") == "999", (p.get("S97"), p.get("S71"))
+
+
+def utility_library_failures_are_silent(suite):
+    # (profile lines, environment, calls the library must see in order)
+    cases = [
+        ("S35=NOSUCH.DLL\n", {}, []),
+        ("S35=UTILNODI.DLL\n", {}, ["load UTILNODI.DLL"]),
+        ("", {"FAKE_INIT": "0"}, ["load FAKEUTIL.DLL", "InitQVUtil %d" % (0 if suite.win95 else 1)]),
+        ("S35=UTILNOIT.DLL\n", {}, ["load UTILNOIT.DLL",
+                                    "InitQVUtil %d" % (0 if suite.win95 else 1), "DeInitQVUtil"]),
+        ("", {"FAKE_ITEM": "0"}, None),
+    ]
+    if not suite.win95:
+        cases.append(("", {"FAKE_GROUP": "0"}, ["load FAKEUTIL.DLL", "InitQVUtil 1",
+                                                 "ProgmanManageGroup|startup|startup|0",
+                                                 "DeInitQVUtil"]))
+    for extra, env, want in cases:
+        suite.reset(extra, env=env)
+        w = Wizard(suite)
+        walk_to_startup(w)
+        choose(w, True, True, True)
+        w.press("next")
+        w.do("nomsgbox " + BOX)
+        assert w.finish() == 2, (extra, env)
+        calls = [c for c in suite.log() if "Detect" not in c and "FAKEDET" not in c
+                 and "VoiceFiles" not in c]
+        if want is not None:
+            assert calls == want, "%r %r:\n%s" % (extra, env, "\n".join(calls))
+        else:
+            assert calls[-1] == "DeInitQVUtil" and len(calls) >= 4, calls
+        p = suite.profile()
+        assert "N9" not in p and "N10" not in p, (extra, env, p.get("N9"), p.get("N10"))
+
+
+def detection_library_failures_are_silent(suite):
+    for extra, env, want in (("S33=NOSUCH.DLL\n", {}, []),
+                             ("", {"FAKE_INIT": "0"}, ["load FAKEDET.DLL", "InitDetectDLL"])):
+        suite.reset(extra, env=env)
+        w = Wizard(suite)
+        walk_to_startup(w)
+        choose(w, False, False, False)
+        w.press("next")
+        assert w.finish() == 1
+        assert suite.log() == want, suite.log()
+
+
+def real_start_up_items(suite):
+    """The suite's own utility library: shell links in the Startup folder on
+    the Windows 95 shell, Program Manager group "startup" items on NT (which
+    Wine keeps as links in the same folder)."""
+    suite.reset(real_libraries=True)
+    w = Wizard(suite)
+    walk_to_startup(w)
+    choose(w, True, True, False)
+    w.press("next")
+    assert w.finish(timeout=90) == 1
+    links = {}
+    for folder in glob.glob(os.path.join(suite.s.c_drive(), STARTUP)):
+        for path in glob.glob(os.path.join(folder, "*.lnk")):
+            links[os.path.basename(path)] = lnkinfo(path)
+    assert sorted(links) == ["Kestrix Menu.lnk", "Kestrix.lnk"], sorted(links)
+    kestrix, menu = links["Kestrix.lnk"], links["Kestrix Menu.lnk"]
+    assert kestrix.get("Local path") == "C:\\KESTRIX\\KESTRIX.EXE", kestrix
+    assert "Command line arguments" not in kestrix, kestrix
+    assert menu.get("Local path") == "C:\\KESTRIX\\QVMENU.EXE", menu
+    assert menu.get("Command line arguments") == "/KX", menu
+    p = suite.profile()
+    assert p.get("N9") == "1" and p.get("N10") == "1", (p.get("N9"), p.get("N10"))
+
+
+def keyboard_walk(suite):
+    """Real key presses on the X display: Enter is Next, mnemonics reach
+    their fields and buttons, Tab moves on, Escape inside a page does
+    nothing, Enter closes the message box."""
+    suite.reset(env={"QVHELP_VIEWER": "none"})
+    w = Wizard(suite)
+    x = suite.s.xdotool
+    window = suite.s.wait_for_window("^" + SHEET + "$")
+    assert window, "no X window for the sheet"
+    x("windowfocus", window)
+
+    def keys(*names):
+        for name in names:
+            x("key", "--delay", "60", name)
+        w.do("pause 300")
+
+    keys("Return")
+    assert w.page() == "identity"
+    assert w.do("focus") == "1065", "the name field has the focus"
+    x("type", "--delay", "30", "Ada")
+    keys("Tab")
+    assert w.do("focus") == "1066", "Tab goes to the company"
+    keys("Return")
+    assert w.do("msgbox " + BOX) == NEED_AREA
+    assert w.page() == "identity"
+    assert w.do("focus") == "1076", "the area code gets the focus back"
+    keys("alt+m")
+    assert w.do("focus") == "1065", "Alt+M reaches Name"
+    keys("alt+l")
+    x("type", "--delay", "30", "212")
+    keys("Escape")
+    assert w.page() == "identity", "Escape did something"
+    keys("Return")
+    assert w.page() == "address"
+    keys("alt+c")
+    assert w.do("focus") == "1070", "Alt+C reaches City"
+    x("type", "--delay", "30", "Paris")
+    keys("alt+y")
+    assert w.do("focus") == "1073", "Alt+Y reaches Country"
+    keys("alt+b")
+    assert w.page() == "identity", "Alt+B goes back"
+    keys("alt+n")
+    assert w.page() == "address", "Alt+N goes on"
+    keys("Return", "Return", "Return")
+    assert w.page() == "startup"
+    keys("alt+e")
+    assert w.do("checked 1002") == "0", "Alt+E clears the registration box"
+    keys("Escape")
+    assert w.page() == "startup"
+    keys("alt+d")
+    assert w.finish() == 1
+    p = suite.profile()
+    assert (p.get("S86"), p.get("S97"), p.get("S92")) == ("Ada", "212", "Paris"), p
+
+
+CHECKS = [keyboard_walk, real_start_up_items, full_walk_stores_every_item, cancel_keeps_only_the_defaults,
+          nothing_chosen_loads_no_utility_library, utility_library_failures_are_silent,
+          detection_library_failures_are_silent]
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--suite", required=True)
+    parser.add_argument("--version", default="win95")
+    parser.add_argument("-k", help="run only checks whose name contains this")
+    args = parser.parse_args()
+    passed = failed = 0
+    with WineSession(version=args.version, suite=args.suite) as session:
+        suite = Suite(session, args.version)
+        for check in CHECKS:
+            if args.k and args.k not in check.__name__:
+                continue
+            try:
+                check(suite)
+                passed += 1
+                print("PASS %s (%s)" % (check.__name__, args.version))
+            except Exception:
+                failed += 1
+                print("FAIL %s (%s)" % (check.__name__, args.version))
+                traceback.print_exc(file=sys.stdout)
+            sys.stdout.flush()
+    print("%d passed, %d failed" % (passed, failed))
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

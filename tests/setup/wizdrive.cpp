@@ -1,0 +1,149 @@
+// WIZDRIVE.EXE: drives a wizard of another process the way a person would
+// look at it and press its buttons. It reads one command a line on stdin
+// and answers one line, "ok ..." or "error ...":
+//   sheet TITLE          wait for the top-level dialog TITLE, make it current
+//   page                 welcome | identity | address | startup | other:TEXT
+//   set ID TEXT / get ID           text of a control of the visible page
+//   check ID 0|1 / checked ID / visible ID / enabled ID
+//   press ID             click a button of the visible page
+//   focus                id of the control that has the focus
+//   msgbox TITLE         wait for a message box, answer its text, press OK
+//   nomsgbox TITLE       ok when no such box shows within half a second
+//   pause MS             give the wizard time to take real key presses in
+//   title / close / gone / quit
+#undef _WIN32_WINNT
+#define _WIN32_WINNT 0x0500
+#include <windows.h>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+static HWND g_sheet;
+
+static HWND WaitForDialog(const char* title, DWORD ms)
+{
+    for (DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(30))
+        if (HWND w = FindWindowA("#32770", title))
+            if (IsWindowVisible(w))
+                return w;
+    return nullptr;
+}
+
+static BOOL CALLBACK FindVisiblePage(HWND child, LPARAM out)
+{
+    char cls[16];
+    GetClassNameA(child, cls, sizeof cls);
+    if (GetParent(child) == g_sheet && !strcmp(cls, "#32770") && IsWindowVisible(child)) {
+        *reinterpret_cast<HWND*>(out) = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+static HWND VisiblePage()
+{
+    HWND page = nullptr;
+    if (g_sheet)
+        EnumChildWindows(g_sheet, FindVisiblePage, reinterpret_cast<LPARAM>(&page));
+    return page;
+}
+
+static std::string Text(HWND w)
+{
+    char buffer[1024] = "";
+    SendMessageTimeoutA(w, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer),
+                        SMTO_ABORTIFHUNG, 3000, nullptr);
+    return buffer;
+}
+
+static std::string PageName(HWND page)
+{
+    if (GetDlgItem(page, 1049)) return "welcome";
+    if (GetDlgItem(page, 1065)) return "identity";
+    if (GetDlgItem(page, 1074)) return "address";
+    if (GetDlgItem(page, 1001)) return "startup";
+    HWND first = GetWindow(page, GW_CHILD);
+    return "other:" + (first ? Text(first) : std::string());
+}
+
+static std::string Run(char* line)
+{
+    char* command = strtok(line, " \r\n");
+    if (!command) return "error empty";
+    char* rest = strtok(nullptr, "\r\n");
+    std::string arg = rest ? rest : "";
+    if (!strcmp(command, "sheet")) {
+        g_sheet = WaitForDialog(arg.c_str(), 20000);
+        return g_sheet ? "ok" : "error no sheet";
+    }
+    if (!strcmp(command, "title")) return "ok " + Text(g_sheet);
+    if (!strcmp(command, "pause")) {
+        Sleep(atoi(arg.c_str()));
+        return "ok";
+    }
+    if (!strcmp(command, "close")) {
+        PostMessageA(g_sheet, WM_CLOSE, 0, 0);
+        return "ok";
+    }
+    if (!strcmp(command, "gone")) {
+        for (int i = 0; i < 300 && IsWindow(g_sheet); i++) Sleep(30);
+        return IsWindow(g_sheet) ? "error still there" : "ok";
+    }
+    if (!strcmp(command, "msgbox") || !strcmp(command, "nomsgbox")) {
+        bool want = command[0] == 'm';
+        HWND box = WaitForDialog(arg.c_str(), want ? 10000 : 500);
+        if (!box) return want ? "error no message box" : "ok";
+        std::string text = Text(GetDlgItem(box, 0xFFFF));
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        for (int i = 0; i < 200 && IsWindow(box); i++) Sleep(20);
+        return (want ? "ok " : "error box: ") + text;
+    }
+    HWND page = VisiblePage();
+    if (!page) return "error no page";
+    if (!strcmp(command, "page")) return "ok " + PageName(page);
+    if (!strcmp(command, "focus")) {
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof info;
+        GetGUIThreadInfo(GetWindowThreadProcessId(g_sheet, nullptr), &info);
+        return "ok " + std::to_string(info.hwndFocus ? GetDlgCtrlID(info.hwndFocus) : 0);
+    }
+    char* end;
+    int id = static_cast<int>(strtol(arg.c_str(), &end, 10));
+    std::string value = *end ? end + 1 : "";
+    HWND control = GetDlgItem(page, id);
+    if (!control) return "error no control " + std::to_string(id);
+    if (!strcmp(command, "get")) return "ok " + Text(control);
+    if (!strcmp(command, "set")) {
+        SendMessageTimeoutA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value.c_str()),
+                            SMTO_ABORTIFHUNG, 3000, nullptr);
+        return "ok";
+    }
+    if (!strcmp(command, "check")) {
+        SendMessageA(control, BM_SETCHECK, atoi(value.c_str()) ? BST_CHECKED : BST_UNCHECKED, 0);
+        return "ok";
+    }
+    if (!strcmp(command, "checked"))
+        return "ok " + std::to_string(SendMessageA(control, BM_GETCHECK, 0, 0));
+    if (!strcmp(command, "visible")) return "ok " + std::to_string(IsWindowVisible(control) ? 1 : 0);
+    if (!strcmp(command, "enabled")) return "ok " + std::to_string(IsWindowEnabled(control) ? 1 : 0);
+    if (!strcmp(command, "press")) {
+        // Posted, as a click is: a handler that opens a message box must
+        // not hold this driver up.
+        PostMessageA(page, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control));
+        Sleep(150);
+        return "ok";
+    }
+    return "error unknown command";
+}
+
+int main()
+{
+    setvbuf(stdout, nullptr, _IONBF, 0);
+    char line[1200];
+    while (fgets(line, sizeof line, stdin)) {
+        if (!strncmp(line, "quit", 4)) break;
+        std::printf("%s\n", Run(line).c_str());
+    }
+    return 0;
+}
