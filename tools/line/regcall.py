@@ -224,9 +224,12 @@ def main():
     if args.out and result.outcome == "registered":
         with open(args.out, "wb") as f:
             f.write(result.file)
-    print(f"{result.outcome}: {result.connect or '-'}; file {len(result.file)} bytes"
-          f" (announced {result.announced_size}) in {result.file_seconds:.3f} s,"
-          f" {result.throughput:.0f} bytes/s of {result.line_speed // 10} the line allows")
+    report = f"{result.outcome}: {result.connect or '-'}"
+    if result.file:
+        report += (f"; file {len(result.file)} bytes (announced {result.announced_size}) in"
+                   f" {result.file_seconds:.3f} s, {result.throughput:.0f} bytes/s of the"
+                   f" {result.line_speed // 10} the line allows")
+    print(report)
     return 0 if result.outcome == "registered" else 1
 
 
