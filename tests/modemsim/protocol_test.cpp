@@ -30,7 +30,8 @@ TEST(ComPortServer, AnswersRequestsWithTheValueInEffect) {
     EXPECT_EQ(escapeBytes(t.greeting()),
               escapeBytes(b({IAC, DO, CPO, IAC, WILL, 0, IAC, WILL, 3, IAC, DO, 0})));
     Decoded d = decode(t, b({IAC, WILL, CPO, IAC, WILL, 0}));
-    EXPECT_EQ(d.reply, "");  // already asked for both: no answer loops
+    // Already asked for both: no answer loops, only the modem state.
+    EXPECT_EQ(escapeBytes(d.reply), escapeBytes(b({IAC, SB, CPO, 107, 0, IAC, SE})));
     EXPECT_TRUE(t.comPortAgreed());
 
     d = decode(t, b({IAC, SB, CPO, 1, 0, 0, 0x96, 0, IAC, SE}));  // 38400 baud
@@ -56,11 +57,51 @@ TEST(ComPortServer, AnswersRequestsWithTheValueInEffect) {
     EXPECT_EQ(d.events[0].value, 3);
 }
 
-TEST(ComPortServer, ModemStateHonoursTheMaskAndDataDoublesIac) {
-    TelnetComPort t;
-    EXPECT_EQ(escapeBytes(t.modemState(0x80 | 0x08)), escapeBytes(b({IAC, SB, CPO, 107, 0x88, IAC, SE})));
-    decode(t, b({IAC, SB, CPO, 11, 0x30, IAC, SE}));
-    EXPECT_EQ(t.modemState(0x88), "");
+std::string notify(int state) { return b({IAC, SB, CPO, 107, state, IAC, SE}); }
+
+TEST(ComPortServer, ModemStateIsToldOnAgreementAndOnEveryMaskChange) {
+    TelnetComPort t(0x30);
+    t.greeting();
+    EXPECT_EQ(escapeBytes(decode(t, b({IAC, WILL, CPO})).reply), escapeBytes(notify(0x30)));
+    // The mask is confirmed, then the state as it is under the new mask, even when that is zero.
+    EXPECT_EQ(escapeBytes(decode(t, b({IAC, SB, CPO, 11, 0x80, IAC, SE})).reply),
+              escapeBytes(b({IAC, SB, CPO, 111, 0x80, IAC, SE}) + notify(0)));
+    t.modemLinesChanged(0xb0);
+    EXPECT_EQ(escapeBytes(decode(t, b({IAC, SB, CPO, 11, 0xff, 0xff, IAC, SE})).reply),
+              escapeBytes(b({IAC, SB, CPO, 111, 0xff, IAC, IAC, SE}) + notify(0xb0)));  // no delta: nothing changed since
+}
+
+TEST(ComPortServer, LineChangesAreToldThroughTheMask) {
+    struct Row {
+        int mask, from, to;
+        int told;  // -1: nothing sent
+    } rows[] = {
+        {0xff, 0x30, 0xb0, 0xb8},  // carrier up, with its delta bit
+        {0xff, 0xb0, 0x30, 0x38},  // and down
+        {0xff, 0x30, 0x30, -1},    // nothing changed
+        {0x80, 0x30, 0xb0, 0x80},
+        {0x80, 0xb0, 0x30, 0x00},  // carrier drop under mask 0x80: told as zero
+        {0x08, 0xb0, 0x30, 0x08},
+        {0x40, 0x30, 0xb0, -1},    // the change is outside the mask
+        {0x30, 0x30, 0xb0, 0x30},  // so is this one, but what the mask shows is not zero
+        {0x10, 0x30, 0x20, 0x00},  // CTS off
+        {0xff, 0x30, 0x70, 0x70},  // a ring starts: no delta until it ends
+        {0xff, 0x70, 0x30, 0x34},  // its trailing edge
+        {0x0f, 0x30, 0x70, -1},
+    };
+    for (const Row& row : rows) {
+        TelnetComPort t(row.from);
+        t.greeting();
+        decode(t, b({IAC, WILL, CPO, IAC, SB, CPO, 11, row.mask, IAC, SE}));
+        EXPECT_EQ(escapeBytes(t.modemLinesChanged(row.to)), row.told < 0 ? "" : escapeBytes(notify(row.told)))
+            << std::hex << "mask " << row.mask << ", lines " << row.from << " to " << row.to;
+    }
+    TelnetComPort silent(0x30);  // the option not agreed: nothing goes out
+    silent.greeting();
+    EXPECT_EQ(silent.modemLinesChanged(0xb0), "");
+}
+
+TEST(ComPortServer, DataDoublesIac) {
     EXPECT_EQ(TelnetComPort::encodeData(b({1, 255, 2})), b({1, 255, 255, 2}));
 }
 

@@ -1,6 +1,7 @@
 // The modem's serial port offered over TCP with RFC 2217, one terminal at a
 // time: DTR, baud and purge requests reach the modem, and carrier detect
-// goes back as a modem state notification whenever it changes.
+// goes back as a modem state notification whenever it changes (and whenever
+// the client agrees to the option or sets its modem state mask).
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -65,7 +66,9 @@ public:
     void setCarrier(bool on) override {
         if (carrier_ == on) return;
         carrier_ = on;
-        sendModemState(true);
+        if (client_ < 0) return;
+        pending_ += telnet_.modemLinesChanged(lines());
+        flush();
     }
 
     bool attached() const override { return client_ >= 0; }
@@ -82,10 +85,9 @@ private:
         int one = 1;
         setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
         client_ = fd;
-        telnet_ = TelnetComPort();
+        telnet_ = TelnetComPort(lines());
         pending_ = telnet_.greeting();
         events.push_back({LineEvent::Attached});
-        sendModemState(false);
     }
 
     void readClient(std::string& data, std::vector<LineEvent>& events) {
@@ -99,10 +101,8 @@ private:
         if (n < 0) return;
         std::vector<ComPortEvent> requests;
         std::string reply;
-        bool agreedBefore = telnet_.comPortAgreed();
         telnet_.decode(std::string_view(buf, n), data, requests, reply);
         pending_ += reply;
-        if (!agreedBefore && telnet_.comPortAgreed()) sendModemState(false);
         for (const auto& r : requests) {
             switch (r.kind) {
                 case ComPortEvent::Dtr: events.push_back({LineEvent::Dtr, r.value}); break;
@@ -116,14 +116,8 @@ private:
         }
     }
 
-    void sendModemState(bool carrierChanged) {
-        if (client_ < 0 || !telnet_.comPortAgreed()) return;
-        uint8_t state = kDataSetReady | kClearToSend;
-        if (carrier_) state |= kCarrierDetect;
-        if (carrierChanged) state |= kDeltaCarrierDetect;
-        pending_ += telnet_.modemState(state);
-        flush();
-    }
+    // DSR and CTS are on while the simulator runs; carrier detect follows the call.
+    uint8_t lines() const { return kDataSetReady | kClearToSend | (carrier_ ? kCarrierDetect : 0); }
 
     void flush() {
         while (client_ >= 0 && !pending_.empty()) {

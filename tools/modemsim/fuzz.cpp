@@ -80,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             std::vector<ComPortEvent> events;
             telnet.greeting();
             telnet.decode(rest, out, events, reply);
-            (void)telnet.modemState(0x80);
+            (void)telnet.modemLinesChanged(0xb0);
             break;
         }
         case 3: {

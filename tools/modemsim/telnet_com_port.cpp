@@ -101,8 +101,11 @@ void TelnetComPort::negotiate(uint8_t verb, uint8_t option, std::string& reply) 
     switch (verb) {
         case WILL:  // the client offers to do something
             if (option == kBinary) clientBinary_ = true;
-            if (option == kComPort) comPort_ = true;
             if (!sentDo_[option] && wanted) reply += bytes({IAC, DO, option});
+            if (option == kComPort && !comPort_) {
+                comPort_ = true;
+                reply += currentModemState();
+            }
             if (!wanted) reply += bytes({IAC, DONT, option});
             sentDo_[option] = wanted;
             break;
@@ -197,6 +200,7 @@ void TelnetComPort::subnegotiation(std::vector<ComPortEvent>& events, std::strin
         case kSetModemStateMask:
             modemStateMask_ = v;
             reply += comPortReply(code, one(v));
+            reply += currentModemState();
             break;
         case kPurgeData:
             if (v >= 1 && v <= 3) events.push_back({ComPortEvent::Purge, v});
@@ -207,9 +211,22 @@ void TelnetComPort::subnegotiation(std::vector<ComPortEvent>& events, std::strin
     }
 }
 
-std::string TelnetComPort::modemState(uint8_t state) const {
-    uint8_t masked = state & modemStateMask_;
-    if (masked == 0) return "";
+std::string TelnetComPort::modemLinesChanged(uint8_t lines) {
+    lines &= 0xf0;
+    const uint8_t changed = lines_ ^ lines;
+    uint8_t deltas = 0;
+    if (changed & kCarrierDetect) deltas |= kDeltaCarrierDetect;
+    if (lines_ & ~lines & kRingIndicator) deltas |= kRingTrailingEdge;  // only the ring's end counts
+    if (changed & kDataSetReady) deltas |= kDeltaDataSetReady;
+    if (changed & kClearToSend) deltas |= kDeltaClearToSend;
+    lines_ = lines;
+    const uint8_t masked = (lines | deltas) & modemStateMask_;
+    if (!comPort_ || changed == 0 || (masked == 0 && (changed & modemStateMask_) == 0)) return "";
+    return comPortReply(kNotifyModemState - kServerOffset, std::string(1, static_cast<char>(masked)));
+}
+
+std::string TelnetComPort::currentModemState() const {
+    const uint8_t masked = lines_ & modemStateMask_;
     return comPortReply(kNotifyModemState - kServerOffset, std::string(1, static_cast<char>(masked)));
 }
 

@@ -18,12 +18,17 @@ struct ComPortEvent {
     long value;  // Dtr/Rts: 1 on, 0 off; Purge: 1 receive, 2 transmit, 3 both
 };
 
-// Modem state bits as NOTIFY-MODEMSTATE carries them.
+// Modem state bits as NOTIFY-MODEMSTATE carries them: the lines in the high
+// nibble, what changed since the last notification in the low one.
 enum : uint8_t { kCarrierDetect = 0x80, kRingIndicator = 0x40, kDataSetReady = 0x20,
-                 kClearToSend = 0x10, kDeltaCarrierDetect = 0x08 };
+                 kClearToSend = 0x10, kDeltaCarrierDetect = 0x08, kRingTrailingEdge = 0x04,
+                 kDeltaDataSetReady = 0x02, kDeltaClearToSend = 0x01 };
 
 class TelnetComPort {
 public:
+    // lines: the modem's lines (high nibble of the modem state) at the start.
+    explicit TelnetComPort(uint8_t lines = 0) : lines_(lines) {}
+
     // What the server says first: it wants binary both ways and the com port option.
     std::string greeting();
 
@@ -34,9 +39,13 @@ public:
 
     // Data for the client with IAC doubled.
     static std::string encodeData(std::string_view data);
-    // NOTIFY-MODEMSTATE for a state, masked by the client's modem state mask;
-    // empty when the mask leaves nothing to tell.
-    std::string modemState(uint8_t state) const;
+    // The modem's lines are now `lines`. Returns the NOTIFY-MODEMSTATE that
+    // tells the client, delta bits included, masked by its modem state mask.
+    // It goes out when the masked state is not zero or a masked line changed:
+    // a client that masks carrier detect alone must also see it drop, which
+    // a masked value of zero is the only way to say. Empty when there is
+    // nothing to tell or the client has not taken the com port option.
+    std::string modemLinesChanged(uint8_t lines);
 
     bool comPortAgreed() const { return comPort_; }
     long baud() const { return baud_; }
@@ -46,6 +55,9 @@ private:
     void negotiate(uint8_t verb, uint8_t option, std::string& reply);
     void subnegotiation(std::vector<ComPortEvent>& events, std::string& reply);
     static std::string comPortReply(uint8_t code, std::string_view value);
+    // The lines as they are, masked, sent whatever their value: the answer
+    // to a client that has just agreed to the option or changed its mask.
+    std::string currentModemState() const;
 
     State state_ = State::Data;
     uint8_t verb_ = 0;
@@ -61,6 +73,7 @@ private:
     bool dtr_ = true, rts_ = true;
     uint8_t flow_ = 1;
     uint8_t modemStateMask_ = 0xff;
+    uint8_t lines_;
     uint8_t lineStateMask_ = 0;
 };
 
