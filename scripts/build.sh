@@ -18,8 +18,8 @@ for b in "${builds[@]}"; do
     i686)   args=(-DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-i686.cmake" -DCMAKE_BUILD_TYPE=Release) ;;
     *) echo "unknown build: $b" >&2; exit 2 ;;
   esac
-  if [ ! -f "$dir/build.ninja" ]; then
-    cmake -S "$top" -B "$dir" -G Ninja "${args[@]}" >/dev/null
-  fi
+  # Configured every time: areas and tests are found by scanning folders,
+  # which only a configure run sees.
+  cmake -S "$top" -B "$dir" -G Ninja "${args[@]}" >/dev/null
   cmake --build "$dir" -j "$jobs"
 done

@@ -1,21 +1,129 @@
 #!/usr/bin/env python3
-"""The product's main job: the launcher runs the wizards under Wine, against
-the simulated modem and the registration host. Grows as the pieces land."""
+"""The product's main job: the launcher KESTRIX.EXE runs the wizards under
+Wine, with the simulated modem on COM2 and the registration host behind the
+registration number.
+
+    demo.py                 a scripted user walks through the setup wizard on a
+                            private X display; pictures of every page go to
+                            build/demo/
+    demo.py --interactive   the wizards open on your own display ($DISPLAY) for
+                            you to walk through
+    --version win95|nt40    the Windows the suite sees (default win95)
+"""
+import argparse
+import glob
 import os
+import subprocess
 import sys
 
 TOP = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(TOP, "tests", "harness"))
+sys.path.insert(0, os.path.join(TOP, "tests", "setup"))
 import wine  # noqa: E402
+import setup_walk  # noqa: E402
+
+SUITE = os.path.join(TOP, "build", "x64", "bin")
+REGISTRATION_NUMBER = "1-800-555-0199"
+
+USER = {1065: "Grace Hopper", 1066: "Cobol Consulting", 1067: "555-0123",
+        1069: "555-0188", 1068: "555-0177", 1076: "(703)"}
+ADDRESS = {1074: "1 Harbour Road", 1075: "", 1070: "Arlington", 1071: "VA",
+           1072: "22201", 1073: "U.S.A.", 1076: "grace@example.org"}
+PAGE_ITEMS = [("S86", "name"), ("S91", "company"), ("S87", "voice"), ("S89", "fax"),
+              ("S88", "data"), ("S97", "area code"), ("S71", "fax digits"),
+              ("L45", "address"), ("S92", "city"), ("S93", "state"), ("S94", "post code"),
+              ("S95", "country"), ("S90", "e-mail"), ("N9", "Kestrix starts with Windows"),
+              ("N10", "Kestrix Menu starts with Windows")]
+
+
+def start_line(out_dir):
+    """The registration host and the modem whose phone book reaches it,
+    through the line's own starter; returns it and the modem's port path."""
+    link = os.path.join(out_dir, "com2")
+    for name in ("regs.sqlite", "regs.sqlite-wal", "regs.sqlite-shm"):
+        if os.path.exists(os.path.join(out_dir, name)):
+            os.remove(os.path.join(out_dir, name))
+    line = subprocess.Popen([os.path.join(TOP, "tools", "line", "start-line.sh"),
+                             "--dir", out_dir, "--link", link],
+                            stdout=subprocess.PIPE, text=True)
+    if not line.stdout.readline().strip():
+        raise SystemExit("the line did not start; see %s" % out_dir)
+    print("line: the modem on COM2 (%s); %s reaches the registration host"
+          % (link, REGISTRATION_NUMBER))
+    return line, link, os.path.join(out_dir, "regs.sqlite")
+
+
+def scripted_walk(session, version, out_dir):
+    """A user who fills in every page, asks for both start-up items and for
+    registration, with a picture of each page."""
+    suite = setup_walk.Suite(session, version)
+    suite.reset(real_libraries=True, env={"QVHELP_VIEWER": "none"})
+    w = setup_walk.Wizard(suite)
+    shots = []
+
+    def shoot(name):
+        w.do("pause 400")
+        path = os.path.join(out_dir, "%d-%s.png" % (len(shots) + 1, name))
+        session.screenshot(path)
+        shots.append(path)
+
+    shoot("welcome")
+    w.press("next")
+    w.fill(USER)
+    shoot("identity")
+    w.press("next")
+    w.fill(ADDRESS)
+    shoot("address")
+    w.press("next")
+    shoot("modem-port")
+    w.press("next")
+    shoot("modem-model")
+    w.press("next")
+    setup_walk.choose(w, True, True, True)
+    shoot("startup")
+    w.press("next")
+    result = w.finish(timeout=90)
+    print("DoSetupWizard returned %d (2: the user asked to register)" % result)
+    profile = suite.profile()
+    print("setup profile C:\\KESTRIX\\QVSETUP.INI now holds:")
+    for key, what in PAGE_ITEMS:
+        print("  %-4s %-32s %s" % (key, what, profile.get(key, "")))
+    links = glob.glob(os.path.join(session.c_drive(), setup_walk.STARTUP, "*.lnk"))
+    for link in sorted(links):
+        info = setup_walk.lnkinfo(link)
+        print("start-up item %s -> %s %s" % (os.path.basename(link), info.get("Local path"),
+                                             info.get("Command line arguments", "")))
+    print("pictures of every page: %s" % ", ".join(os.path.relpath(s, TOP) for s in shots))
+    return 0 if result in (1, 2) else 1
 
 
 def main():
-    launcher = os.path.join(TOP, "build", "x64", "bin", "KESTRIX.EXE")
-    if not os.path.exists(launcher):
-        print("the launcher is not built yet")
-        return 1
-    with wine.WineSession(display=os.environ.get("DISPLAY")) as s:
-        return s.run(launcher)
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--interactive", action="store_true")
+    ap.add_argument("--version", default="win95", choices=["win95", "win98", "nt40", "winxp"])
+    ap.add_argument("--out", default=os.path.join(TOP, "build", "demo"))
+    a = ap.parse_args()
+    if a.interactive and not os.environ.get("DISPLAY"):
+        raise SystemExit("--interactive needs a display ($DISPLAY)")
+    os.makedirs(a.out, exist_ok=True)
+    line, link, db = start_line(a.out)
+    try:
+        session = wine.WineSession(version=a.version, suite=SUITE, com={"COM2": link},
+                                   display=os.environ.get("DISPLAY") if a.interactive else None)
+        with session:
+            if a.interactive:
+                rc = session.run("KESTRIX.EXE")
+            else:
+                rc = scripted_walk(session, a.version, a.out)
+    finally:
+        line.terminate()
+        line.wait(10)
+    rows = subprocess.run(["sqlite3", db, "select count(*) from registrations"],
+                          stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True).stdout
+    print("registrations stored by the host: %s" % (rows.strip() or "0"))
+    print("transcripts: %s, %s" % (os.path.join(a.out, "modem.log"),
+                                   os.path.join(a.out, "reghost.log")))
+    return rc
 
 
 if __name__ == "__main__":
