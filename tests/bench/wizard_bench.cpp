@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <thread>
+#include "win_thread.h"
 #include <vector>
 
 typedef int(__cdecl* DoSetupWizardFn)(HWND);
@@ -53,7 +53,7 @@ int main(int argc, char** argv)
     const int count = std::atoi(argv[2]);
 
     if (!std::strcmp(argv[1], "idle")) {
-        std::thread closer([count] {
+        WinThread closer([count] {
             HWND sheet = WaitForPage(20000);
             std::printf("shown\n");
             std::fflush(stdout);
@@ -70,7 +70,7 @@ int main(int argc, char** argv)
     for (int i = 0; i < count; i++) {
         double shownAt = 0;
         const double start = Now();
-        std::thread watcher([&shownAt] {
+        WinThread watcher([&shownAt] {
             HWND sheet = WaitForPage(20000);
             shownAt = Now();
             if (sheet)

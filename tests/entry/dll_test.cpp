@@ -3,7 +3,7 @@
 // can only appear if the library finds its own.
 #include <windows.h>
 #include <gtest/gtest.h>
-#include <thread>
+#include "win_thread.h"
 
 namespace {
 
@@ -15,9 +15,9 @@ Fn Export(HMODULE library, const char* name)
 
 // Ends the wizard with the given title from a second thread once it shows:
 // Done on its page, or a close request.
-std::thread EndWhenShown(const char* title, bool done)
+WinThread EndWhenShown(const char* title, bool done)
 {
-    return std::thread([=] {
+    return WinThread([=] {
         for (int i = 0; i < 500; i++, Sleep(20)) {
             HWND sheet = FindWindowA("#32770", title);
             if (!sheet || !IsWindowVisible(sheet))
@@ -44,12 +44,12 @@ TEST(QvWiz32Dll, ExportsRunTheWizardsWithTheLibrarysResources)
     ASSERT_TRUE(init && deinit && setup && registration);
 
     EXPECT_EQ(1, init());
-    std::thread closer = EndWhenShown("Kestrix Setup Wizard", false);
+    WinThread closer = EndWhenShown("Kestrix Setup Wizard", false);
     EXPECT_EQ(0, setup(nullptr));
     closer.join();
     // Finishing the six-page setup wizard is walked through the launcher in
     // tests/setup.
-    std::thread registrationCloser = EndWhenShown("Registration Wizard", false);
+    WinThread registrationCloser = EndWhenShown("Registration Wizard", false);
     EXPECT_EQ(0, registration(nullptr, "a text longer than the fifty-nine characters the record keeps"));
     registrationCloser.join();
     EXPECT_EQ(2, setup(reinterpret_cast<HWND>(static_cast<INT_PTR>(0x5e70))));

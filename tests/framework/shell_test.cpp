@@ -3,7 +3,7 @@
 #include "scripted_sheet.h"
 #include "wizard_shell.h"
 #include <gtest/gtest.h>
-#include <thread>
+#include "win_thread.h"
 
 namespace {
 
@@ -49,7 +49,7 @@ private:
         else
             PostMessageA(sheet, WM_CLOSE, 0, 0);
     }
-    std::thread m_thread;
+    WinThread m_thread;
 };
 
 class ShellTest : public ::testing::Test {
