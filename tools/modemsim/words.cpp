@@ -1,7 +1,6 @@
 #include "words.h"
 
 #include <cctype>
-#include <cstdio>
 
 namespace modemsim {
 
@@ -72,28 +71,6 @@ LineWords splitWords(std::string_view line) {
                 ++end;
             out.words.emplace_back(line.substr(i, end - i));
             i = end;
-        }
-    }
-    return out;
-}
-
-std::string escapeBytes(std::string_view bytes) {
-    std::string out;
-    for (unsigned char c : bytes) {
-        switch (c) {
-            case '\r': out += "\\r"; break;
-            case '\n': out += "\\n"; break;
-            case '\t': out += "\\t"; break;
-            case '\\': out += "\\\\"; break;
-            case '"': out += "\\\""; break;
-            default:
-                if (c >= 0x20 && c < 0x7f) {
-                    out += static_cast<char>(c);
-                } else {
-                    char buf[8];
-                    std::snprintf(buf, sizeof buf, "\\x%02x", c);
-                    out += buf;
-                }
         }
     }
     return out;

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "escaped_bytes.h"
+
 namespace modemsim {
 
 struct LineWords {
@@ -16,9 +18,11 @@ struct LineWords {
 
 LineWords splitWords(std::string_view line);
 
-// Byte strings written for people: printable ASCII as is, everything else
-// as a C escape. Used by transcripts and test failure messages.
-std::string escapeBytes(std::string_view bytes);
+// Byte strings written for people, hex digits in lower case. Used by
+// transcripts and test failure messages.
+inline std::string escapeBytes(std::string_view bytes) {
+    return linecommon::escapeBytes(bytes, linecommon::HexDigits::Lower);
+}
 
 // Only the digits of a dial string: "1-800-555-0199" gives "18005550199".
 std::string dialDigits(std::string_view number);
