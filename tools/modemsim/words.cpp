@@ -1,6 +1,7 @@
 #include "words.h"
 
 #include <cctype>
+#include <sstream>
 
 namespace modemsim {
 
@@ -74,6 +75,21 @@ LineWords splitWords(std::string_view line) {
         }
     }
     return out;
+}
+
+WordLinesError applyWordLines(
+    std::string_view text, const std::function<std::string(const std::vector<std::string>&)>& apply) {
+    std::istringstream in{std::string(text)};
+    std::string line;
+    int lineNo = 0;
+    while (std::getline(in, line)) {
+        ++lineNo;
+        LineWords lw = splitWords(line);
+        std::string err = lw.error;
+        if (err.empty() && !lw.words.empty()) err = apply(lw.words);
+        if (!err.empty()) return {lineNo, err};
+    }
+    return {};
 }
 
 std::string dialDigits(std::string_view number) {

@@ -3,6 +3,7 @@
 // the quotes (so trailing blanks of a real modem's reply survive) and take
 // C escapes. A '#' outside quotes starts a comment.
 #pragma once
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +18,15 @@ struct LineWords {
 };
 
 LineWords splitWords(std::string_view line);
+
+// A whole data file: each line's words (blank and comment lines skipped) go
+// to `apply`, which answers an error text or "". Stops at the first error.
+struct WordLinesError {
+    int line = 0;       // 1-based; 0 when every line was taken
+    std::string text;
+};
+WordLinesError applyWordLines(
+    std::string_view text, const std::function<std::string(const std::vector<std::string>&)>& apply);
 
 // Byte strings written for people, hex digits in lower case. Used by
 // transcripts and test failure messages.
