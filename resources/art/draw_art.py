@@ -93,6 +93,13 @@ def welcome():
     return c
 
 
+def outlined(c, points, colour, width):
+    """A stroke along `points` with a black edge a pixel wide each side:
+    pens, pencils, cables."""
+    c.polyline(points, BLACK, width + 2)
+    c.polyline(points, colour, width)
+
+
 def person():
     """Head and shoulders of the user, name badge on the jacket."""
     c, (x0, y0, x1, y1) = framed(SETUP_SIZE, TEAL, AQUA)
@@ -157,8 +164,7 @@ def address():
     for y in (164, 170, 176):
         c.rect(34, y, 86 - (y - 164) * 2, y + 2, NAVY)
     # A pen lying across.
-    c.line(26, 196, 92, 190, BLACK, 4)
-    c.line(26, 196, 92, 190, RED, 2)
+    outlined(c, [(26, 196), (92, 190)], RED, 2)
     c.line(92, 190, 101, 189, SILVER, 3)
     c.dot(103, 189, BLACK)
     return c
@@ -195,8 +201,7 @@ def com_port():
     c, (x0, y0, x1, y1) = framed(SETUP_SIZE, TEAL, Mix(TEAL, AQUA, 0.5))
     # Cable from the top edge curving down behind the hood.
     pts = [(58 + 24 * math.sin(t / 14.0), y0 + t) for t in range(0, 92)]
-    c.polyline(pts, BLACK, 11)
-    c.polyline(pts, GRAY, 9)
+    outlined(c, pts, GRAY, 9)
     c.polyline([(x - 3, y) for x, y in pts], SILVER, 2)
     # The hood, then the plug's face in front of it.
     c.polygon([(40, 86), (76, 86), (92, 116), (24, 116)], BLACK)
@@ -269,8 +274,7 @@ def modem_and_line():
         c.line(24, 174 + k * 7, 70, 170 + k * 7, AQUA)
     c.polyline([(26, 173), (32, 170), (38, 172), (46, 168), (52, 170)], NAVY)
     c.polyline([(26, 180), (34, 178), (40, 179)], NAVY)
-    c.line(84, 200, 104, 166, BLACK, 4)
-    c.line(84, 200, 104, 166, YELLOW, 2)
+    outlined(c, [(84, 200), (104, 166)], YELLOW, 2)
     c.line(84, 200, 87, 195, Mix(YELLOW, WHITE, 0.5), 2)
     c.dot(83, 202, BLACK)
     return c
@@ -355,8 +359,7 @@ def registration_card():
     c.polyline([(10, 250), (42, 226), (66, 226), (98, 250)], SILVER)
     c.frame(10, 214, 99, 251, GRAY)
     # Pen across the card.
-    c.line(30, 118, 96, 52, BLACK, 5)
-    c.line(30, 118, 96, 52, BLUE, 3)
+    outlined(c, [(30, 118), (96, 52)], BLUE, 3)
     c.line(84, 64, 96, 52, SILVER, 3)
     c.line(30, 118, 24, 124, YELLOW, 3)
     c.dot(22, 126, BLACK)

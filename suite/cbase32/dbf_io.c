@@ -66,13 +66,10 @@ dbf_status dbf_io_file(dbf_io* io, const char* path, char mode)
     FILE* f = fopen(path, how);
     if (!f)
         return DBF_E_IO;
+    static const dbf_io file_calls = {
+        NULL, file_read, file_write, file_size, file_truncate, file_flush, file_close};
+    *io = file_calls;
     io->ctx = f;
-    io->read = file_read;
-    io->write = file_write;
-    io->size = file_size;
-    io->truncate = file_truncate;
-    io->flush = file_flush;
-    io->close = file_close;
     return DBF_OK;
 }
 
@@ -109,16 +106,27 @@ static int memory_reserve(memory_block* m, size_t size)
     return 0;
 }
 
+/* Growing fills the new bytes with zeros, as a file grows with a hole. */
+static int memory_resize(memory_block* m, size_t size)
+{
+    if (size > m->size) {
+        if (memory_reserve(m, size))
+            return -1;
+        memset(m->data + m->size, 0, size - m->size);
+    }
+    m->size = size;
+    return 0;
+}
+
 static int64_t memory_write(void* ctx, int64_t offset, const void* buf, size_t n)
 {
     memory_block* m = (memory_block*)ctx;
-    if (offset < 0 || (uint64_t)offset > SIZE_MAX - n || memory_reserve(m, (size_t)offset + n))
+    if (offset < 0 || (uint64_t)offset > SIZE_MAX - n)
         return -1;
-    if ((size_t)offset > m->size)
-        memset(m->data + m->size, 0, (size_t)offset - m->size);
+    size_t end = (size_t)offset + n;
+    if (end > m->size && memory_resize(m, end))
+        return -1;
     memcpy(m->data + offset, buf, n);
-    if ((size_t)offset + n > m->size)
-        m->size = (size_t)offset + n;
     return (int64_t)n;
 }
 
@@ -126,16 +134,9 @@ static int64_t memory_size(void* ctx) { return (int64_t)((memory_block*)ctx)->si
 
 static int memory_truncate(void* ctx, int64_t size)
 {
-    memory_block* m = (memory_block*)ctx;
     if (size < 0)
         return -1;
-    if ((uint64_t)size > m->size) {
-        if (memory_reserve(m, (size_t)size))
-            return -1;
-        memset(m->data + m->size, 0, (size_t)size - m->size);
-    }
-    m->size = (size_t)size;
-    return 0;
+    return memory_resize((memory_block*)ctx, (size_t)size);
 }
 
 static int memory_flush(void* ctx) { return 0; }
@@ -162,11 +163,8 @@ void dbf_memory_free(dbf_memory* m)
 
 void dbf_io_memory(dbf_io* io, dbf_memory* m)
 {
+    static const dbf_io memory_calls = {
+        NULL, memory_read, memory_write, memory_size, memory_truncate, memory_flush, memory_close};
+    *io = memory_calls;
     io->ctx = m;
-    io->read = memory_read;
-    io->write = memory_write;
-    io->size = memory_size;
-    io->truncate = memory_truncate;
-    io->flush = memory_flush;
-    io->close = memory_close;
 }

@@ -139,6 +139,20 @@ static dbf_status allocate_buffers(dbf_table* t)
     return DBF_OK;
 }
 
+/* The end of opening or creating: a table that got this far with st OK
+ * gets its buffers and goes to the caller; otherwise it is freed. */
+static dbf_status hand_over(dbf_table* t, dbf_status st, dbf_table** out)
+{
+    if (st == DBF_OK)
+        st = allocate_buffers(t);
+    if (st != DBF_OK) {
+        free_table(t);
+        return st;
+    }
+    *out = t;
+    return DBF_OK;
+}
+
 dbf_status dbf_open(dbf_table** out, dbf_io* io, dbf_io* memo)
 {
     if (!out || !io)
@@ -183,14 +197,7 @@ dbf_status dbf_open(dbf_table** out, dbf_io* io, dbf_io* memo)
     }
     if (st == DBF_OK && has_memo_fields(t))
         t->memo_style = (t->version & 0x08) ? DBF_MEMO_DBASE4 : DBF_MEMO_DBASE3;
-    if (st == DBF_OK)
-        st = allocate_buffers(t);
-    if (st != DBF_OK) {
-        free_table(t);
-        return st;
-    }
-    *out = t;
-    return DBF_OK;
+    return hand_over(t, st, out);
 }
 
 static dbf_status write_header(dbf_table* t)
@@ -284,14 +291,7 @@ dbf_status dbf_create(dbf_table** out, dbf_io* io, dbf_io* memo,
         st = write_header(t);
     if (st == DBF_OK && t->memo_style != DBF_MEMO_NONE)
         st = dbf_memo_create(t);
-    if (st == DBF_OK)
-        st = allocate_buffers(t);
-    if (st != DBF_OK) {
-        free_table(t);
-        return st;
-    }
-    *out = t;
-    return DBF_OK;
+    return hand_over(t, st, out);
 }
 
 dbf_status dbf_flush(dbf_table* t)

@@ -1,7 +1,6 @@
 /* A COM port of this machine through the Win32 comm API. */
 #include "line.h"
 
-#include <cstring>
 #include <string>
 
 #include "qvcomm32.h"
@@ -149,10 +148,7 @@ unsigned ComLine::Read(void* dst, unsigned max)
             Fail(eCommIoError);
         readAhead_.append(reinterpret_cast<char*>(buffer), got);
     }
-    unsigned n = readAhead_.size() < max ? static_cast<unsigned>(readAhead_.size()) : max;
-    memcpy(dst, readAhead_.data(), n);
-    readAhead_.erase(0, n);
-    return n;
+    return TakeArrived(readAhead_, dst, max);
 }
 
 unsigned ComLine::Waiting()
@@ -259,13 +255,7 @@ Line* OpenComLine(const char* device, unsigned rxQueue, unsigned txQueue, int& e
                   DWORD& detail)
 {
     ComLine* line = new ComLine(device, rxQueue, txQueue);
-    error = line->Open();
-    detail = line->LastSystemError();
-    if (error) {
-        delete line;
-        return NULL;
-    }
-    return line;
+    return KeepIfOpened(line, line->Open(), error, detail);
 }
 
 }  // namespace qvcomm

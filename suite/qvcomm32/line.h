@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 namespace qvcomm {
 
 enum Flow { kNoFlow, kSoftwareFlow, kHardwareFlow };
@@ -41,6 +43,30 @@ protected:
     Line() : systemError_(0) {}
     DWORD systemError_;
 };
+
+/* Up to max bytes from the front of what has arrived (a std::string or a
+ * byte vector), moved to dst; the count moved. */
+template <class Queue>
+unsigned TakeArrived(Queue& arrived, void* dst, unsigned max)
+{
+    unsigned n = arrived.size() < max ? static_cast<unsigned>(arrived.size()) : max;
+    memcpy(dst, arrived.data(), n);
+    arrived.erase(arrived.begin(), arrived.begin() + n);
+    return n;
+}
+
+/* A line whose Open answered openError: handed over when it opened, deleted
+ * when it did not. Sets error and detail as the Open* calls below promise. */
+inline Line* KeepIfOpened(Line* line, int openError, int& error, DWORD& detail)
+{
+    error = openError;
+    detail = line->LastSystemError();
+    if (error) {
+        delete line;
+        return NULL;
+    }
+    return line;
+}
 
 /* Both set error (a GetCommError code) and detail (the system's code) and
  * return null when the port cannot be opened. */

@@ -195,10 +195,7 @@ unsigned NetLine::Read(void* dst, unsigned max)
     Bytes& in = client_.Incoming();
     if (in.size() < max)
         Pump();
-    unsigned n = in.size() < max ? static_cast<unsigned>(in.size()) : max;
-    memcpy(dst, in.data(), n);
-    in.erase(in.begin(), in.begin() + n);
-    return n;
+    return TakeArrived(in, dst, max);
 }
 
 unsigned NetLine::Waiting()
@@ -309,13 +306,7 @@ void NetLine::WaitForInput(DWORD ms)
 Line* OpenNetLine(const char* host, unsigned short port, int& error, DWORD& detail)
 {
     NetLine* line = new NetLine;
-    error = line->Open(host, port);
-    detail = line->LastSystemError();
-    if (error) {
-        delete line;
-        return NULL;
-    }
-    return line;
+    return KeepIfOpened(line, line->Open(host, port), error, detail);
 }
 
 }  // namespace qvcomm

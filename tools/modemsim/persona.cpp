@@ -73,19 +73,9 @@ PersonaLoad parsePersona(std::string_view name, std::string_view text) {
     PersonaLoad out;
     out.persona.name = std::string(name);
     out.persona.model = std::string(name);
-    std::istringstream in{std::string(text)};
-    std::string line;
-    int lineNo = 0;
-    while (std::getline(in, line)) {
-        ++lineNo;
-        LineWords lw = splitWords(line);
-        std::string err = lw.error;
-        if (err.empty() && !lw.words.empty()) err = applyWords(out.persona, lw.words);
-        if (!err.empty()) {
-            out.error = std::string(name) + ":" + std::to_string(lineNo) + ": " + err;
-            return out;
-        }
-    }
+    WordLinesError err = applyWordLines(
+        text, [&](const std::vector<std::string>& words) { return applyWords(out.persona, words); });
+    if (err.line) out.error = std::string(name) + ":" + std::to_string(err.line) + ": " + err.text;
     return out;
 }
 

@@ -1,7 +1,6 @@
 #include "phonebook.h"
 
 #include <cstdlib>
-#include <sstream>
 
 #include "words.h"
 
@@ -51,17 +50,9 @@ std::string PhoneBook::add(const std::vector<std::string>& words) {
 }
 
 std::string PhoneBook::addText(std::string_view text) {
-    std::istringstream in{std::string(text)};
-    std::string line;
-    int lineNo = 0;
-    while (std::getline(in, line)) {
-        ++lineNo;
-        LineWords lw = splitWords(line);
-        std::string err = lw.error;
-        if (err.empty() && !lw.words.empty()) err = add(lw.words);
-        if (!err.empty()) return "line " + std::to_string(lineNo) + ": " + err;
-    }
-    return "";
+    WordLinesError err =
+        applyWordLines(text, [this](const std::vector<std::string>& words) { return add(words); });
+    return err.line ? "line " + std::to_string(err.line) + ": " + err.text : "";
 }
 
 const PhoneEntry* PhoneBook::lookup(std::string_view dialString) const {

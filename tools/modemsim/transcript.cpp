@@ -1,6 +1,7 @@
 #include "transcript.h"
 
 #include <chrono>
+#include <cstdio>
 
 #include "words.h"
 
@@ -11,23 +12,18 @@ Micros monotonicMicros() {
     return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-Transcript::~Transcript() {
-    if (file_) std::fclose(file_);
-}
-
 bool Transcript::open(const std::string& path, Micros start) {
     start_ = start;
-    file_ = std::fopen(path.c_str(), "w");
-    return file_ != nullptr;
+    return file_.open(path, linecommon::TranscriptFile::Mode::Truncate);
 }
 
 void Transcript::bytes(const char* channel, std::string_view data) {
-    if (!file_ || data.empty()) return;
+    if (!file_.isOpen() || data.empty()) return;
     Micros t = monotonicMicros() - start_;
-    std::fprintf(file_, "%lld.%06lld %s \"%s\"\n", static_cast<long long>(t / 1000000),
-                 static_cast<long long>(t % 1000000), channel, escapeBytes(data).c_str());
-    // Flushed at once: tests read the file while the simulator runs.
-    std::fflush(file_);
+    char stamp[48];
+    std::snprintf(stamp, sizeof stamp, "%lld.%06lld ", static_cast<long long>(t / 1000000),
+                  static_cast<long long>(t % 1000000));
+    file_.writeLine(stamp + std::string(channel) + " \"" + escapeBytes(data) + "\"\n");
 }
 
 void Transcript::event(const std::string& text) { bytes("event", text); }

@@ -4,11 +4,11 @@
 // net-out (to the called host), net-in (from it), and event (what the
 // modem did: dial, connect, hang-up, DTR...). Tests read it back.
 #pragma once
-#include <cstdio>
 #include <string>
 #include <string_view>
 
 #include "hayes.h"
+#include "transcript_file.h"
 
 namespace modemsim {
 
@@ -16,11 +16,6 @@ Micros monotonicMicros();
 
 class Transcript {
 public:
-    Transcript() = default;
-    ~Transcript();
-    Transcript(const Transcript&) = delete;
-    Transcript& operator=(const Transcript&) = delete;
-
     bool open(const std::string& path, Micros start);
     // Stamped with the time of writing, not of the loop's pass: the gap
     // between a command's dte-in and its reply's dte-out is the modem's own.
@@ -28,7 +23,7 @@ public:
     void event(const std::string& text);
 
 private:
-    std::FILE* file_ = nullptr;
+    linecommon::TranscriptFile file_;
     Micros start_ = 0;
 };
 

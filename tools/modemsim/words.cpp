@@ -1,7 +1,7 @@
 #include "words.h"
 
 #include <cctype>
-#include <cstdio>
+#include <sstream>
 
 namespace modemsim {
 
@@ -77,26 +77,19 @@ LineWords splitWords(std::string_view line) {
     return out;
 }
 
-std::string escapeBytes(std::string_view bytes) {
-    std::string out;
-    for (unsigned char c : bytes) {
-        switch (c) {
-            case '\r': out += "\\r"; break;
-            case '\n': out += "\\n"; break;
-            case '\t': out += "\\t"; break;
-            case '\\': out += "\\\\"; break;
-            case '"': out += "\\\""; break;
-            default:
-                if (c >= 0x20 && c < 0x7f) {
-                    out += static_cast<char>(c);
-                } else {
-                    char buf[8];
-                    std::snprintf(buf, sizeof buf, "\\x%02x", c);
-                    out += buf;
-                }
-        }
+WordLinesError applyWordLines(
+    std::string_view text, const std::function<std::string(const std::vector<std::string>&)>& apply) {
+    std::istringstream in{std::string(text)};
+    std::string line;
+    int lineNo = 0;
+    while (std::getline(in, line)) {
+        ++lineNo;
+        LineWords lw = splitWords(line);
+        std::string err = lw.error;
+        if (err.empty() && !lw.words.empty()) err = apply(lw.words);
+        if (!err.empty()) return {lineNo, err};
     }
-    return out;
+    return {};
 }
 
 std::string dialDigits(std::string_view number) {

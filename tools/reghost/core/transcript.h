@@ -9,9 +9,11 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <string_view>
+
+#include "escaped_bytes.h"
+#include "transcript_file.h"
 
 namespace reghost {
 
@@ -23,8 +25,11 @@ std::int64_t wallClockMillis();
 // ISO 8601 UTC with milliseconds: 2026-12-05T15:04:05.123Z.
 std::string isoTime(std::int64_t unixMillis);
 
-// C-style escapes: \r \n \t \\ \" and \xNN for other bytes outside 0x20-0x7E.
-std::string escapeBytes(std::string_view bytes);
+// C-style escapes, hex digits in upper case: \r \n \t \\ \" and \xNN for
+// other bytes outside 0x20-0x7E.
+inline std::string escapeBytes(std::string_view bytes) {
+  return linecommon::escapeBytes(bytes, linecommon::HexDigits::Upper);
+}
 
 // `unixMillis` is wall-clock time in milliseconds since 1970 (UTC).
 std::string transcriptLine(std::int64_t unixMillis, unsigned long call, Direction direction,
@@ -32,19 +37,13 @@ std::string transcriptLine(std::int64_t unixMillis, unsigned long call, Directio
 
 class Transcript {
  public:
-  Transcript() = default;
-  ~Transcript();
-  Transcript(const Transcript&) = delete;
-  Transcript& operator=(const Transcript&) = delete;
-
   // "-" writes to standard output. False when the file cannot be opened.
   bool open(const std::string& path);
-  bool enabled() const { return file_ != nullptr; }
+  bool enabled() const { return file_.isOpen(); }
   void write(unsigned long call, Direction direction, std::string_view bytes);
 
  private:
-  std::FILE* file_ = nullptr;
-  bool owned_ = false;
+  linecommon::TranscriptFile file_;
 };
 
 }  // namespace reghost
