@@ -58,7 +58,6 @@ function(qv_wine_test name)
   cmake_parse_arguments(QWT "" "" "HARNESS_ARGS;SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${QWT_SOURCES} ${QWT_UNPARSED_ARGUMENTS})
   target_link_libraries(${name} PRIVATE gtest_main ${QWT_LIBS})
-  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/harness)
   # 32-bit programs cannot run on these machines: the i686 build only compiles them.
   if(NOT CMAKE_SIZEOF_VOID_P EQUAL 8)
     return()

@@ -9,8 +9,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include "win_thread.h"
 #include <vector>
+
+#include "../common/wizard_watch.h"
 
 typedef int(__cdecl* DoSetupWizardFn)(HWND);
 
@@ -20,20 +21,6 @@ static double Now()
     QueryPerformanceCounter(&count);
     QueryPerformanceFrequency(&frequency);
     return static_cast<double>(count.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-// Waits until the setup wizard shows a page; returns the sheet or null.
-static HWND WaitForPage(double timeoutMs)
-{
-    const double deadline = Now() + timeoutMs;
-    while (Now() < deadline) {
-        HWND sheet = FindWindowA("#32770", "Kestrix Setup Wizard");
-        HWND page = sheet ? FindWindowExA(sheet, nullptr, "#32770", nullptr) : nullptr;
-        if (page && IsWindowVisible(sheet) && IsWindowVisible(page))
-            return sheet;
-        Sleep(1);
-    }
-    return nullptr;
 }
 
 int main(int argc, char** argv)
@@ -53,8 +40,8 @@ int main(int argc, char** argv)
     const int count = std::atoi(argv[2]);
 
     if (!std::strcmp(argv[1], "idle")) {
-        WinThread closer([count] {
-            HWND sheet = WaitForPage(20000);
+        WatchThread closer([count] {
+            HWND sheet = WaitForWizard("Kestrix Setup Wizard", 20000, true, 1);
             std::printf("shown\n");
             std::fflush(stdout);
             Sleep(count * 1000);
@@ -70,8 +57,8 @@ int main(int argc, char** argv)
     for (int i = 0; i < count; i++) {
         double shownAt = 0;
         const double start = Now();
-        WinThread watcher([&shownAt] {
-            HWND sheet = WaitForPage(20000);
+        WatchThread watcher([&shownAt] {
+            HWND sheet = WaitForWizard("Kestrix Setup Wizard", 20000, true, 1);
             shownAt = Now();
             if (sheet)
                 PostMessageA(sheet, WM_CLOSE, 0, 0);

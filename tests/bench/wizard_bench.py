@@ -14,36 +14,10 @@ import subprocess
 import sys
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path[:0] = [os.path.join(HERE, "..", "harness"), os.path.join(HERE, "..", "common")]
+from procstat import cpu_seconds, pids_in_prefix  # noqa: E402
 from wine import WineSession  # noqa: E402
-
-TICKS = os.sysconf("SC_CLK_TCK")
-
-
-def cpu_seconds(pid):
-    """utime + stime of a process, in seconds."""
-    with open("/proc/%d/stat" % pid) as f:
-        fields = f.read().rsplit(")", 1)[1].split()
-    return (int(fields[11]) + int(fields[12])) / TICKS
-
-
-def pids_in_prefix(prefix, name):
-    """Processes of this session's prefix whose command line mentions name."""
-    found = []
-    for entry in os.listdir("/proc"):
-        if not entry.isdigit():
-            continue
-        try:
-            with open("/proc/%s/cmdline" % entry, "rb") as f:
-                cmdline = f.read().decode(errors="replace")
-            with open("/proc/%s/environ" % entry, "rb") as f:
-                environ = f.read().decode(errors="replace").split("\0")
-        except OSError:
-            continue
-        if name in cmdline and "WINEPREFIX=" + prefix in environ:
-            found.append(int(entry))
-    return found
-
 
 def measure_idle(session, seconds):
     p = session.start("WIZBENCH.EXE", ["idle", str(seconds + 4)], stdout=subprocess.PIPE, text=True)
@@ -69,9 +43,8 @@ def measure_idle(session, seconds):
 
 
 def main():
-    here = os.path.dirname(os.path.abspath(__file__))
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--suite", default=os.path.join(here, "..", "..", "build", "x64", "bin"))
+    parser.add_argument("--suite", default=os.path.join(HERE, "..", "..", "build", "x64", "bin"))
     parser.add_argument("--idle", type=int, default=10)
     parser.add_argument("--runs", type=int, default=20)
     args = parser.parse_args()

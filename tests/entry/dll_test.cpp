@@ -3,7 +3,8 @@
 // can only appear if the library finds its own.
 #include <windows.h>
 #include <gtest/gtest.h>
-#include "win_thread.h"
+
+#include "../common/wizard_watch.h"
 
 namespace {
 
@@ -13,23 +14,15 @@ Fn Export(HMODULE library, const char* name)
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(library, name)));
 }
 
-// Ends the wizard with the given title from a second thread once it shows:
-// Done on its page, or a close request.
-WinThread EndWhenShown(const char* title, bool done)
+// Closes the wizard with the given title from a second thread once it shows.
+WatchThread CloseWhenShown(const char* title)
 {
-    return WinThread([=] {
-        for (int i = 0; i < 500; i++, Sleep(20)) {
-            HWND sheet = FindWindowA("#32770", title);
-            if (!sheet || !IsWindowVisible(sheet))
-                continue;
-            HWND page = FindWindowExA(sheet, nullptr, "#32770", nullptr);
-            if (done)
-                PostMessageA(page, WM_COMMAND, 57620, 0);
-            else
-                PostMessageA(sheet, WM_CLOSE, 0, 0);
-            return;
-        }
-        ADD_FAILURE() << "\"" << title << "\" never appeared";
+    return WatchThread([=] {
+        HWND sheet = WaitForWizard(title, 10000);
+        if (sheet)
+            PostMessageA(sheet, WM_CLOSE, 0, 0);
+        else
+            ADD_FAILURE() << "\"" << title << "\" never appeared";
     });
 }
 
@@ -44,12 +37,12 @@ TEST(QvWiz32Dll, ExportsRunTheWizardsWithTheLibrarysResources)
     ASSERT_TRUE(init && deinit && setup && registration);
 
     EXPECT_EQ(1, init());
-    WinThread closer = EndWhenShown("Kestrix Setup Wizard", false);
+    WatchThread closer = CloseWhenShown("Kestrix Setup Wizard");
     EXPECT_EQ(0, setup(nullptr));
     closer.join();
     // Finishing the six-page setup wizard is walked through the launcher in
     // tests/setup.
-    WinThread registrationCloser = EndWhenShown("Registration Wizard", false);
+    WatchThread registrationCloser = CloseWhenShown("Registration Wizard");
     EXPECT_EQ(0, registration(nullptr, "a text longer than the fifty-nine characters the record keeps"));
     registrationCloser.join();
     EXPECT_EQ(2, setup(reinterpret_cast<HWND>(static_cast<INT_PTR>(0x5e70))));

@@ -3,7 +3,8 @@
 #include "scripted_sheet.h"
 #include "wizard_shell.h"
 #include <gtest/gtest.h>
-#include "win_thread.h"
+
+#include "../common/wizard_watch.h"
 
 namespace {
 
@@ -15,7 +16,7 @@ public:
     Driver(const char* title, Action action, HWND watched = nullptr)
         : m_thread([=] { Run(title, action, watched); }) {}
     ~Driver() { Join(); }
-    void Join() { if (m_thread.joinable()) m_thread.join(); }
+    void Join() { m_thread.join(); }
 
     bool found = false;
     RECT rect = {};
@@ -27,13 +28,8 @@ private:
     void Run(const char* title, Action action, HWND watched)
     {
         // The sheet is shown once it has placed itself and added its pages.
-        HWND sheet = nullptr;
-        for (int i = 0; i < 500; i++, Sleep(20)) {
-            sheet = FindWindowA("#32770", title);
-            if (sheet && IsWindowVisible(sheet))
-                break;
-        }
-        if (!sheet || !IsWindowVisible(sheet))
+        HWND sheet = WaitForWizard(title, 10000);
+        if (!sheet)
             return;
         // The loop disables the owner just after showing the sheet.
         Sleep(200);
@@ -49,7 +45,7 @@ private:
         else
             PostMessageA(sheet, WM_CLOSE, 0, 0);
     }
-    WinThread m_thread;
+    WatchThread m_thread;
 };
 
 class ShellTest : public ::testing::Test {

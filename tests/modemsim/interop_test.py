@@ -18,6 +18,9 @@ import tempfile
 import threading
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "common"))
+from loopback import free_port, start_ser2net, stop  # noqa: E402
+
 SKIP = 77
 
 
@@ -25,16 +28,6 @@ def start_simulator(modemsim, *args):
     proc = subprocess.Popen([modemsim, *args], stdout=subprocess.PIPE, text=True)
     where = proc.stdout.readline().strip()
     return proc, where
-
-
-def stop(proc):
-    if proc.poll() is None:
-        proc.terminate()
-        try:
-            proc.wait(5)
-        except subprocess.TimeoutExpired:
-            proc.kill()
-            proc.wait()
 
 
 def tiny_host(greeting):
@@ -133,20 +126,15 @@ def ser2net(modemsim, work):
     host = tiny_host(b"\r\nInfo:")
     sim, _ = start_simulator(modemsim, "--link", link, "--persona", "davicom", "--dial", "1=" + host,
                              "--dial-time", "50")
-    ports = []
-    for _ in range(2):
-        s = socket.socket()
-        s.bind(("127.0.0.1", 0))
-        ports.append(s.getsockname()[1])
-        s.close()
+    ports = [free_port(), free_port()]
     conf = os.path.join(work, "ser2net.yaml")
     with open(conf, "w") as f:
         for name, accepter, port in (("c2217", "telnet(rfc2217),tcp", ports[0]), ("craw", "tcp", ports[1])):
             f.write("connection: &%s\n  accepter: %s,127.0.0.1,%d\n"
                     "  connector: serialdev,%s,115200n81,local\n" % (name, accepter, port, link))
-    server = subprocess.Popen(["ser2net", "-n", "-c", conf, "-P", os.path.join(work, "ser2net.pid")],
-                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    server = None
     try:
+        server = start_ser2net(conf, ports[1])
         def talk(port, first, send, until):
             # ser2net may still be closing the device for the previous
             # caller and turns a new one away meanwhile: try again.

@@ -1,13 +1,10 @@
-// The simulator as a running program for tests: started with options, reached
-// through its pty or its RFC 2217 port, stopped (and waited for) at the end.
-// Every wait has a deadline, so a broken simulator fails a test, never hangs it.
+// The simulator as a running program for tests, reached through its pty or
+// its RFC 2217 port. Every wait has a deadline.
 #pragma once
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <signal.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -17,46 +14,21 @@
 #include <thread>
 #include <vector>
 
+#include "../common/child_process.h"
+
 namespace modemsim {
 
 inline double secondsSince(std::chrono::steady_clock::time_point t) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
 }
 
-class SimProcess {
-public:
-    explicit SimProcess(std::vector<std::string> args) {
-        int out[2];
-        if (pipe(out) != 0) return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            dup2(out[1], 1);
-            close(out[0]);
-            std::vector<char*> argv{const_cast<char*>(QV_MODEMSIM)};
-            for (auto& a : args) argv.push_back(a.data());
-            argv.push_back(nullptr);
-            execv(QV_MODEMSIM, argv.data());
-            _exit(127);
-        }
-        close(out[1]);
-        char c;
-        pollfd p{out[0], POLLIN, 0};
-        while (poll(&p, 1, 5000) > 0 && read(out[0], &c, 1) == 1 && c != '\n') where += c;
-        close(out[0]);
-    }
-    ~SimProcess() {
-        if (pid_ <= 0) return;
-        kill(pid_, SIGTERM);
-        for (int i = 0; i < 200 && waitpid(pid_, nullptr, WNOHANG) == 0; ++i) usleep(10000);
-        if (waitpid(pid_, nullptr, WNOHANG) == 0) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
+// The simulator, started with options; `where` is the first line it prints.
+struct SimProcess : ChildProcess {
+    explicit SimProcess(std::vector<std::string> args)
+        : ChildProcess(QV_MODEMSIM, std::move(args)), where(line()) {
+        closeOutput();
     }
     std::string where;  // the pty path or 127.0.0.1:PORT
-
-private:
-    pid_t pid_ = -1;
 };
 
 // A file descriptor spoken to with deadlines: a pty opened raw, or a socket.

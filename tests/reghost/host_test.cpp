@@ -2,8 +2,6 @@
 // side of the line, with the database checked after every call.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -11,6 +9,7 @@
 #include <fstream>
 #include <thread>
 
+#include "../common/child_process.h"
 #include "caller.h"
 #include "core/wire.h"
 #include "server.h"
@@ -251,47 +250,6 @@ TEST_F(Host, ManyCallsAtOnceAreAllStored) {
   EXPECT_EQ(rows("id").size(), 40u);
 }
 
-}  // namespace
-}  // namespace reghost
-
-namespace reghost {
-namespace {
-
-// The program as a person starts it: options, the port line, Ctrl+C.
-struct Program {
-  pid_t pid = -1;
-  std::FILE* out = nullptr;
-
-  bool start(std::vector<std::string> args) {
-    int pipeFds[2];
-    if (pipe(pipeFds) != 0) return false;
-    pid = fork();
-    if (pid == 0) {
-      dup2(pipeFds[1], 1);
-      close(pipeFds[0]);
-      std::vector<char*> argv{const_cast<char*>(REGHOST_PROGRAM)};
-      for (auto& a : args) argv.push_back(a.data());
-      argv.push_back(nullptr);
-      execv(REGHOST_PROGRAM, argv.data());
-      _exit(127);
-    }
-    close(pipeFds[1]);
-    out = fdopen(pipeFds[0], "r");
-    return pid > 0;
-  }
-  std::string line() {
-    char buffer[512];
-    return std::fgets(buffer, sizeof buffer, out) ? buffer : "";
-  }
-  int stop() {
-    kill(pid, SIGTERM);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    std::fclose(out);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-};
-
 TEST(Program, ServesFromTheCommandLineAndRefusesAFileThatCannotCrossTheLine) {
   char dir[] = "/tmp/reghost-prog-XXXXXX";
   ASSERT_NE(mkdtemp(dir), nullptr);
@@ -299,12 +257,8 @@ TEST(Program, ServesFromTheCommandLineAndRefusesAFileThatCannotCrossTheLine) {
   std::ofstream(base + "/bad.rtf") << "{\\rtf1 a\x1a" "b}";
   std::string db = base + "/regs.sqlite";
 
-  Program bad;
-  ASSERT_TRUE(bad.start({"--port", "0", "--db", db, "--product-file", base + "/bad.rtf"}));
-  int status = 0;
-  waitpid(bad.pid, &status, 0);
-  EXPECT_EQ(WEXITSTATUS(status), 1);
-  std::fclose(bad.out);
+  ChildProcess bad(REGHOST_PROGRAM, {"--port", "0", "--db", db, "--product-file", base + "/bad.rtf"});
+  EXPECT_EQ(bad.wait(), 1);
 
   // The shipped file is an RTF document a word processor opens: one group,
   // balanced braces, plain ASCII with escapes for anything else.
@@ -322,9 +276,9 @@ TEST(Program, ServesFromTheCommandLineAndRefusesAFileThatCannotCrossTheLine) {
   }
   EXPECT_EQ(depth, 0);
 
-  Program host;
-  ASSERT_TRUE(host.start({"--port", "0", "--db", db, "--quiet", "--accept", "QVFAX",
-                          "--accept", "KXWIN", "--product-file", REGHOST_PRODUCT_FILE}));
+  // The program as a person starts it: options, the port line, Ctrl+C.
+  ChildProcess host(REGHOST_PROGRAM, {"--port", "0", "--db", db, "--quiet", "--accept", "QVFAX",
+                                      "--accept", "KXWIN", "--product-file", REGHOST_PRODUCT_FILE});
   std::string ready = host.line();
   int port = 0;
   ASSERT_EQ(std::sscanf(ready.c_str(), "reghost: listening on 127.0.0.1 port %d", &port), 1)

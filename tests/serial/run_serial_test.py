@@ -15,12 +15,14 @@ import importlib.util
 import os
 import shutil
 import signal
-import socket
 import sys
 import tempfile
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path[:0] = [HERE, os.path.join(HERE, "..", "common")]
+from procstat import cpu_seconds, pids_in_prefix  # noqa: E402
+from loopback import free_port  # noqa: E402
 from serial_peer import ComPortServer, PtyPeer, Ser2net  # noqa: E402
 
 
@@ -31,31 +33,11 @@ def load_harness(path):
     return module
 
 
-def unused_port():
-    s = socket.socket()
-    s.bind(("127.0.0.1", 0))
-    port = s.getsockname()[1]
-    s.close()
-    return port
-
-
 def wineserver_cpu_seconds(prefix):
     """CPU time used so far by the wineserver of a prefix (its share of
     every wait and message call the program makes)."""
-    tick = os.sysconf("SC_CLK_TCK")
-    for pid in filter(str.isdigit, os.listdir("/proc")):
-        try:
-            with open("/proc/%s/environ" % pid, "rb") as f:
-                env = f.read().split(b"\0")
-            with open("/proc/%s/stat" % pid) as f:
-                stat = f.read()
-        except OSError:
-            continue
-        if "wineserver" in stat.split(")")[0] and \
-                ("WINEPREFIX=" + prefix).encode() in env:
-            fields = stat.rsplit(")", 1)[1].split()
-            return (int(fields[11]) + int(fields[12])) / tick
-    return None
+    servers = pids_in_prefix(prefix, "wineserver")
+    return sum(map(cpu_seconds, servers)) if servers else None
 
 
 def main(argv):
@@ -82,7 +64,7 @@ def main(argv):
             with open(os.path.join(session.c_drive(wine.SUITE_DIR), "QVCOMM.INI"), "w") as f:
                 f.write("[Ports]\r\nCOM2=127.0.0.1:%d\r\nCOM3=127.0.0.1:%d\r\n"
                         "COM4=127.0.0.1:%d\r\nCOM5=no port here\r\nCOM6=127.0.0.1:%d\r\n"
-                        % (s2n.port, server.port, unused_port(), quiet.port))
+                        % (s2n.port, server.port, free_port(), quiet.port))
             before = wineserver_cpu_seconds(session.prefix)
             start = time.monotonic()
             status = session.run(program[0], program[1:], timeout=a.timeout)

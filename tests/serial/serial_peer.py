@@ -17,10 +17,13 @@ run_serial_test.py starts them around a Windows test program.
 import os
 import select
 import socket
-import subprocess
+import sys
 import termios
 import threading
 import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "common"))
+from loopback import free_port, start_ser2net, stop  # noqa: E402
 
 ENQ = 0x05
 IAC, SB, SE, WILL, WONT, DO, DONT = 255, 250, 240, 251, 252, 253, 254
@@ -215,10 +218,7 @@ class Ser2net:
 
     def __init__(self, workdir):
         self.peer = PtyPeer()
-        probe = socket.socket()
-        probe.bind(("127.0.0.1", 0))
-        self.port = probe.getsockname()[1]
-        probe.close()
+        self.port = free_port()
         self.config = os.path.join(workdir, "ser2net.yaml")
         with open(self.config, "w") as f:
             f.write("connection: &test\n"
@@ -230,24 +230,8 @@ class Ser2net:
 
     def start(self):
         self.peer.start()
-        self.process = subprocess.Popen(
-            ["ser2net", "-n", "-u", "-c", self.config, "-P", self.config + ".pid"],
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        deadline = time.monotonic() + 5
-        while time.monotonic() < deadline:
-            try:
-                socket.create_connection(("127.0.0.1", self.port), 0.2).close()
-                return
-            except OSError:
-                time.sleep(0.05)
-        raise RuntimeError("ser2net did not start listening")
+        self.process = start_ser2net(self.config, self.port, "-u")
 
     def stop(self):
-        if self.process:
-            self.process.terminate()
-            try:
-                self.process.wait(5)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        stop(self.process)
         self.peer.stop()

@@ -7,14 +7,15 @@ received, the launcher's result).
     setup_walk.py --suite build/x64/bin --version win95|nt40
 """
 import argparse
-import glob
 import os
 import re
 import subprocess
 import sys
 import traceback
 
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "harness"))
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path[:0] = [os.path.join(HERE, "..", "harness"), os.path.join(HERE, "..", "common")]
+from startup_links import check_suite_links, startup_links  # noqa: E402
 from wine import WineSession  # noqa: E402
 
 SHEET = "Kestrix Setup Wizard"
@@ -22,20 +23,6 @@ BOX = "Setup Wizard"
 NEED_AREA = ("An area code is required, so it can be determined if a call is local "
              "or long distance.")
 NEED_CITY = "A city name is required, so your location can be identified."
-
-
-STARTUP = "users/*/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/StartUp"
-
-
-def lnkinfo(path):
-    """The fields lnkinfo prints, as a dict ("Local path", ...)."""
-    out = subprocess.run(["lnkinfo", path], check=True, stdout=subprocess.PIPE, text=True).stdout
-    fields = {}
-    for line in out.splitlines():
-        name, sep, value = line.strip().partition(":")
-        if sep and name.strip() not in fields:
-            fields[name.strip()] = value.strip()
-    return fields
 
 
 def read_profile(path):
@@ -350,16 +337,7 @@ def real_start_up_items(suite):
     choose(w, True, True, False)
     w.press("next")
     assert w.finish(timeout=90) == 1
-    links = {}
-    for folder in glob.glob(os.path.join(suite.s.c_drive(), STARTUP)):
-        for path in glob.glob(os.path.join(folder, "*.lnk")):
-            links[os.path.basename(path)] = lnkinfo(path)
-    assert sorted(links) == ["Kestrix Menu.lnk", "Kestrix.lnk"], sorted(links)
-    kestrix, menu = links["Kestrix.lnk"], links["Kestrix Menu.lnk"]
-    assert kestrix.get("Local path") == "C:\\KESTRIX\\KESTRIX.EXE", kestrix
-    assert "Command line arguments" not in kestrix, kestrix
-    assert menu.get("Local path") == "C:\\KESTRIX\\QVMENU.EXE", menu
-    assert menu.get("Command line arguments") == "/KX", menu
+    check_suite_links(startup_links(suite.s))
     p = suite.profile()
     assert p.get("N9") == "1" and p.get("N10") == "1", (p.get("N9"), p.get("N10"))
 
