@@ -37,23 +37,6 @@ PAGE_ITEMS = [("S86", "name"), ("S91", "company"), ("S87", "voice"), ("S89", "fa
               ("N10", "Kestrix Menu starts with Windows")]
 
 
-def start_line(out_dir):
-    """The registration host and the modem whose phone book reaches it,
-    through the line's own starter; returns it and the modem's port path."""
-    link = os.path.join(out_dir, "com2")
-    for name in ("regs.sqlite", "regs.sqlite-wal", "regs.sqlite-shm"):
-        if os.path.exists(os.path.join(out_dir, name)):
-            os.remove(os.path.join(out_dir, name))
-    line = subprocess.Popen([os.path.join(TOP, "tools", "line", "start-line.sh"),
-                             "--dir", out_dir, "--link", link],
-                            stdout=subprocess.PIPE, text=True)
-    if not line.stdout.readline().strip():
-        raise SystemExit("the line did not start; see %s" % out_dir)
-    print("line: the modem on COM2 (%s); %s reaches the registration host"
-          % (link, REGISTRATION_NUMBER))
-    return line, link, os.path.join(out_dir, "regs.sqlite")
-
-
 def scripted_walk(session, version, out_dir):
     """A user who fills in every page, asks for both start-up items and for
     registration, with a picture of each page."""
@@ -105,18 +88,19 @@ def main():
     if a.interactive and not os.environ.get("DISPLAY"):
         raise SystemExit("--interactive needs a display ($DISPLAY)")
     os.makedirs(a.out, exist_ok=True)
-    line, link, db = start_line(a.out)
-    try:
-        session = wine.WineSession(version=a.version, suite=SUITE, com={"COM2": link},
-                                   display=os.environ.get("DISPLAY") if a.interactive else None)
-        with session:
-            if a.interactive:
-                rc = session.run("KESTRIX.EXE")
-            else:
-                rc = scripted_walk(session, a.version, a.out)
-    finally:
-        line.terminate()
-        line.wait(10)
+    db = os.path.join(a.out, "regs.sqlite")
+    for stale in (db, db + "-wal", db + "-shm"):
+        if os.path.exists(stale):
+            os.remove(stale)
+    session = wine.WineSession(version=a.version, suite=SUITE, line="COM2", line_dir=a.out,
+                               display=os.environ.get("DISPLAY") if a.interactive else None)
+    with session:
+        print("line: the simulated modem on COM2; %s reaches the registration host"
+              % REGISTRATION_NUMBER)
+        if a.interactive:
+            rc = session.run("KESTRIX.EXE")
+        else:
+            rc = scripted_walk(session, a.version, a.out)
     rows = subprocess.run(["sqlite3", db, "select count(*) from registrations"],
                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True).stdout
     print("registrations stored by the host: %s" % (rows.strip() or "0"))

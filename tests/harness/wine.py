@@ -15,6 +15,9 @@ Command line:
                                                 bin/) as C:\\KESTRIX; a PROGRAM without a
                                                 folder is then run from there
         --copy SRC=C:\\DEST                      copy a file or folder into the prefix
+        --line COMn                             start the line (the registration host and
+                                                the simulated modem, tools/line) and map
+                                                its modem to COMn
         --env NAME=VALUE                        extra environment (repeatable)
         --screenshot FILE --screenshot-after S  picture of the screen after S seconds
         --keep DIR                              keep the prefix in DIR afterwards
@@ -44,6 +47,8 @@ TEMPLATE = os.path.join(CACHE, "template")
 FONT_DIRS = ["/usr/share/wine/fonts"]
 REG_STAMP = "1700000000"
 SUITE_DIR = "C:\\KESTRIX"
+TOP = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+START_LINE = os.path.join(TOP, "tools", "line", "start-line.sh")
 
 
 def _base_env(prefix, display=None):
@@ -114,9 +119,16 @@ class WineSession:
     """A private prefix, X display and wineserver for one test or demo."""
 
     def __init__(self, version=None, com=None, copies=None, env=None, keep=None,
-                 display=None, screen="1024x768x24", suite=None):
+                 display=None, screen="1024x768x24", suite=None, line=None, line_dir=None):
         self.version = version
         self.suite = suite
+        # The line: a COM port name for the simulated modem, and the folder
+        # for the host's database and both transcripts (a temporary one by
+        # default).
+        self.line_port = line
+        self.line_dir = line_dir
+        self.line = None
+        self._own_line_dir = False
         self.com = com or {}
         self.copies = copies or []
         self.extra_env = env or {}
@@ -145,6 +157,8 @@ class WineSession:
         else:
             self._work = tempfile.mkdtemp(prefix="kx-wine-")
             self.prefix = os.path.join(self._work, "prefix")
+        if self.line_port:
+            self._start_line()
         subprocess.run(["cp", "-a", template, self.prefix], check=True)
         if self.version:
             _append_reg(self.prefix, "user.reg", r"Software\Wine", {"Version": self.version})
@@ -166,7 +180,25 @@ class WineSession:
         self.env.update(self.extra_env)
         subprocess.run(["wineserver", "-p"], env=self.env, check=True)
 
+    def _start_line(self):
+        if not self.line_dir:
+            self.line_dir = tempfile.mkdtemp(prefix="kx-line-")
+            self._own_line_dir = True
+        os.makedirs(self.line_dir, exist_ok=True)
+        link = os.path.join(self.line_dir, "modem")
+        self.line = subprocess.Popen([START_LINE, "--dir", self.line_dir, "--link", link],
+                                     stdout=subprocess.PIPE, text=True)
+        if not self.line.stdout.readline().strip():
+            raise RuntimeError("the line did not start; see %s" % self.line_dir)
+        self.com = dict(self.com, **{self.line_port: link})
+
     def close(self):
+        if self.line:
+            self.line.terminate()
+            self.line.wait(10)
+            self.line = None
+            if self._own_line_dir:
+                shutil.rmtree(self.line_dir, ignore_errors=True)
         if self.prefix:
             subprocess.run(["wineserver", "-k"], env=self.env,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -258,6 +290,7 @@ def main(argv):
     r.add_argument("--com", action="append")
     r.add_argument("--suite")
     r.add_argument("--copy", action="append")
+    r.add_argument("--line")
     r.add_argument("--env", action="append")
     r.add_argument("--screenshot")
     r.add_argument("--screenshot-after", type=float, default=2.0)
@@ -273,7 +306,7 @@ def main(argv):
         ap.error("run needs a program after --")
     session = WineSession(version=a.version, com=dict(_pairs(a.com)),
                           copies=_pairs(a.copy), env=dict(_pairs(a.env)), keep=a.keep,
-                          suite=a.suite)
+                          suite=a.suite, line=a.line)
     with session:
         p = session.start(program[0], program[1:])
         if a.screenshot:
