@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Benchmark of the wizard frame under Wine (a measurement, not a test).
 
-    python3 tests/bench/wizard_bench.py [--suite build/x64/bin] [--idle 10] [--runs 20]
+    python3 bench/wizard_bench.py [--suite build/x64/bin] [--idle 10] [--runs 20]
 
 Prints the CPU an idle setup wizard uses over --idle seconds (the program
 plus its wineserver, from /proc/<pid>/stat; goal: at most 1% of one core)
@@ -15,7 +15,7 @@ import sys
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path[:0] = [os.path.join(HERE, "..", "harness"), os.path.join(HERE, "..", "common")]
+sys.path[:0] = [os.path.join(HERE, "..", "tests", "harness"), os.path.join(HERE, "..", "tests", "common")]
 from procstat import cpu_seconds, pids_in_prefix  # noqa: E402
 from wine import WineSession  # noqa: E402
 
@@ -44,7 +44,7 @@ def measure_idle(session, seconds):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--suite", default=os.path.join(HERE, "..", "..", "build", "x64", "bin"))
+    parser.add_argument("--suite", default=os.path.join(HERE, "..", "build", "x64", "bin"))
     parser.add_argument("--idle", type=int, default=10)
     parser.add_argument("--runs", type=int, default=20)
     args = parser.parse_args()

@@ -11,7 +11,7 @@
 #include <cstring>
 #include <vector>
 
-#include "../common/wizard_watch.h"
+#include "../tests/common/wizard_watch.h"
 
 typedef int(__cdecl* DoSetupWizardFn)(HWND);
 
