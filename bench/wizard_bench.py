@@ -15,7 +15,7 @@ import sys
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path[:0] = [os.path.join(HERE, "..", "tests", "harness"), os.path.join(HERE, "..", "tests", "common")]
+sys.path.insert(0, os.path.join(HERE, "..", "tools", "wine"))
 from procstat import cpu_seconds, pids_in_prefix  # noqa: E402
 from wine import WineSession  # noqa: E402
 

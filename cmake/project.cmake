@@ -14,8 +14,8 @@ if(QV_WINDOWS)
   # files a person installs is only the suite's own.
   set(QV_WIN_LINK_FLAGS -static -static-libgcc -static-libstdc++)
   add_link_options(${QV_WIN_LINK_FLAGS})
-  # Under Wine the tests run: see tests/harness/wine.py.
-  set(QV_HARNESS ${CMAKE_SOURCE_DIR}/tests/harness/wine.py)
+  # Under Wine the tests run: see tools/wine/wine.py.
+  set(QV_HARNESS ${CMAKE_SOURCE_DIR}/tools/wine/wine.py)
 else()
   option(QV_SANITIZE "Build native code with AddressSanitizer and UBSan" ON)
   if(QV_SANITIZE)

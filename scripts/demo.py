@@ -16,11 +16,9 @@ import subprocess
 import sys
 
 TOP = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-sys.path.insert(0, os.path.join(TOP, "tests", "harness"))
-sys.path.insert(0, os.path.join(TOP, "tests", "setup"))
-sys.path.insert(0, os.path.join(TOP, "tests", "common"))
+sys.path.insert(0, os.path.join(TOP, "tools", "wine"))
 import wine  # noqa: E402
-import setup_walk  # noqa: E402
+import wizard_driver  # noqa: E402
 from startup_links import startup_links  # noqa: E402
 
 SUITE = os.path.join(TOP, "build", "x64", "bin")
@@ -40,9 +38,9 @@ PAGE_ITEMS = [("S86", "name"), ("S91", "company"), ("S87", "voice"), ("S89", "fa
 def scripted_walk(session, version, out_dir):
     """A user who fills in every page, asks for both start-up items and for
     registration, with a picture of each page."""
-    suite = setup_walk.Suite(session, version)
+    suite = wizard_driver.Suite(session, version)
     suite.reset(real_libraries=True, env={"QVHELP_VIEWER": "none"})
-    w = setup_walk.Wizard(suite)
+    w = wizard_driver.Wizard(suite)
     shots = []
 
     def shoot(name):
@@ -63,7 +61,7 @@ def scripted_walk(session, version, out_dir):
     w.press("next")
     shoot("modem-model")
     w.press("next")
-    setup_walk.choose(w, True, True, True)
+    wizard_driver.choose(w, True, True, True)
     shoot("startup")
     w.press("next")
     result = w.finish(timeout=90)

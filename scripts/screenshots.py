@@ -10,7 +10,7 @@ import sys
 import time
 
 TOP = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-sys.path.insert(0, os.path.join(TOP, "tests", "harness"))
+sys.path.insert(0, os.path.join(TOP, "tools", "wine"))
 from wine import WineSession  # noqa: E402
 
 SHEET = "Kestrix Setup Wizard"

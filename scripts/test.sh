@@ -5,7 +5,7 @@
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 jobs=${QV_TEST_JOBS:-$(nproc)}
-python3 "$top/tests/harness/wine.py" template >/dev/null
+python3 "$top/tools/wine/wine.py" template >/dev/null
 
 passed=0; failed=0
 for b in native x64 i686; do

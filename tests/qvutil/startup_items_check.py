@@ -11,7 +11,7 @@ import sys
 import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path[:0] = [os.path.join(HERE, "..", "harness"), os.path.join(HERE, "..", "common")]
+sys.path.insert(0, os.path.join(HERE, "..", "..", "tools", "wine"))
 from startup_links import check_suite_links, startup_links  # noqa: E402
 from wine import WineSession  # noqa: E402
 

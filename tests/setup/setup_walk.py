@@ -14,144 +14,19 @@ import sys
 import traceback
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path[:0] = [os.path.join(HERE, "..", "harness"), os.path.join(HERE, "..", "common")]
+sys.path.insert(0, os.path.join(HERE, "..", "..", "tools", "wine"))
 from startup_links import check_suite_links, startup_links  # noqa: E402
 from wine import WineSession  # noqa: E402
+from wizard_driver import BOX, SHEET, Suite, Wizard, choose, walk_to_startup  # noqa: E402
 
-SHEET = "Kestrix Setup Wizard"
-BOX = "Setup Wizard"
 NEED_AREA = ("An area code is required, so it can be determined if a call is local "
              "or long distance.")
 NEED_CITY = "A city name is required, so your location can be identified."
-
-
-def read_profile(path):
-    """QVSETUP.INI as {"S86": "...", "N9": "1"}; quoted values unescaped."""
-    items = {}
-    with open(path, encoding="latin-1") as f:
-        for line in f:
-            m = re.match(r"\s*([SLN]\d+)\s*=\s*(.*?)\s*$", line)
-            if not m:
-                continue
-            value = m.group(2)
-            if value.startswith('"') and value.endswith('"') and len(value) > 1:
-                value = value[1:-1].encode("latin-1").decode("unicode_escape")
-            items[m.group(1)] = value
-    return items
-
-
-class Suite:
-    """One Wine session with the suite installed, reset between runs."""
-
-    def __init__(self, session, version):
-        self.s = session
-        self.version = version
-        self.win95 = version == "win95"
-        self.dir = session.c_drive("C:\\KESTRIX")
-        self.ini = os.path.join(self.dir, "QVSETUP.INI")
-        self.pristine = open(self.ini, encoding="latin-1").read()
-        self.calls = os.path.join(self.dir, "CALLS.LOG")
-        with open(os.path.join(self.dir, "QVMENU.EXE"), "rb") as f:
-            self.menu_program = f.read()
-
-    def reset(self, extra="", menu_program=True, env=None, real_libraries=False):
-        """The installed profile plus extra lines, no log, no DBMAP.CFG. The
-        recording stand-ins replace the suite's libraries unless asked."""
-        text = self.pristine
-        if not real_libraries:
-            text = text.replace("S33=QVDETECT.DLL", "S33=FAKEDET.DLL")
-            text = text.replace("S35=QVUTIL32.DLL", "S35=FAKEUTIL.DLL")
-        with open(self.ini, "w", encoding="latin-1") as f:
-            f.write(text + extra)
-        for name in ("CALLS.LOG", "DBMAP.CFG"):
-            if os.path.exists(os.path.join(self.dir, name)):
-                os.remove(os.path.join(self.dir, name))
-        menu = os.path.join(self.dir, "QVMENU.EXE")
-        if menu_program and not os.path.exists(menu):
-            with open(menu, "wb") as f:
-                f.write(self.menu_program)
-        elif not menu_program and os.path.exists(menu):
-            os.remove(menu)
-        self.s.env.pop("FAKE_INIT", None)
-        self.s.env.pop("FAKE_GROUP", None)
-        self.s.env.pop("FAKE_ITEM", None)
-        self.s.env.update(env or {})
-
-    def profile(self):
-        return read_profile(self.ini)
-
-    def log(self):
-        if not os.path.exists(self.calls):
-            return []
-        return open(self.calls, encoding="latin-1").read().splitlines()
-
-
-class Wizard:
-    """A launcher running the setup wizard, and the driver watching it."""
-
-    def __init__(self, suite):
-        self.suite = suite
-        self.kestrix = suite.s.start("KESTRIX.EXE", ["--setup"], stdout=subprocess.PIPE,
-                                     text=True)
-        self.drive = suite.s.start("WIZDRIVE.EXE", [], stdin=subprocess.PIPE,
-                                   stdout=subprocess.PIPE, text=True)
-        self.do("sheet " + SHEET)
-
-    def ask(self, line):
-        self.drive.stdin.write(line + "\n")
-        self.drive.stdin.flush()
-        return self.drive.stdout.readline().strip()
-
-    def do(self, line):
-        answer = self.ask(line)
-        assert answer.startswith("ok"), "%s -> %s" % (line, answer)
-        return answer[3:]
-
-    def page(self):
-        return self.do("page")
-
-    def press(self, button):
-        self.do("press %d" % {"next": 57620, "back": 57621, "help": 57669}[button])
-
-    def fill(self, values):
-        for control, text in values.items():
-            self.do("set %d %s" % (control, text))
-
-    def finish(self, timeout=30):
-        """The launcher's DoSetupWizard result."""
-        self.ask("quit")
-        out, _ = self.kestrix.communicate(timeout=timeout)
-        self.drive.wait(10)
-        m = re.search(r"DoSetupWizard (-?\d+)", out)
-        assert m, "no result in launcher output: %r" % out
-        return int(m.group(1))
-
 
 IDENTITY = {1065: "Ada Lovelace", 1066: "Analytical Engines Ltd", 1067: "555-0199",
             1069: "555-0100", 1068: "555-0142", 1076: "(212)"}
 ADDRESS = {1074: "12 St James's Square", 1075: "Flat 3", 1070: "London", 1071: "Middlesex",
            1072: "SW1Y 4JH", 1073: "United Kingdom", 1076: "ada@example.org"}
-
-
-def walk_to_startup(w, identity=None, address=None):
-    assert w.page() == "welcome"
-    w.press("next")
-    assert w.page() == "identity"
-    w.fill(identity or {1076: "212"})
-    w.press("next")
-    assert w.page() == "address"
-    w.fill(address or {1070: "Springfield"})
-    w.press("next")
-    assert w.page().startswith("other:"), w.page()
-    w.press("next")
-    assert w.page().startswith("other:"), w.page()
-    w.press("next")
-    assert w.page() == "startup"
-
-
-def choose(w, run_suite, run_menu, register):
-    for control, on in ((1001, run_suite), (1003, run_menu), (1002, register)):
-        w.do("check %d %d" % (control, 1 if on else 0))
 
 
 # -- the checks ----------------------------------------------------------------
