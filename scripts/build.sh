@@ -10,6 +10,14 @@ builds=("$@")
 [ ${#builds[@]} -gt 0 ] || builds=(native x64 i686)
 jobs=${QV_JOBS:-$(nproc)}
 
+# With ccache, checkouts of the same tree share compiled objects: paths are
+# hashed relative to the checkout, not with its folder's name.
+launcher=()
+if command -v ccache >/dev/null; then
+  export CCACHE_BASEDIR="$top" CCACHE_NOHASHDIR=1
+  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+
 for b in "${builds[@]}"; do
   dir="$top/build/$b"
   case "$b" in
@@ -20,6 +28,6 @@ for b in "${builds[@]}"; do
   esac
   # Configured every time: areas and tests are found by scanning folders,
   # which only a configure run sees.
-  cmake -S "$top" -B "$dir" -G Ninja "${args[@]}" >/dev/null
+  cmake -S "$top" -B "$dir" -G Ninja "${args[@]}" "${launcher[@]}" >/dev/null
   cmake --build "$dir" -j "$jobs"
 done

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   # builds
-  cmake ninja-build g++ clang libclang-rt-14-dev
+  cmake ninja-build ccache g++ clang libclang-rt-14-dev
   g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 mingw-w64-tools binutils-mingw-w64
   googletest libbenchmark-dev libsqlite3-dev libshp-dev python3
   # running Windows programs headless
