@@ -1,5 +1,7 @@
 #include "setup_common.h"
 
+char g_portName[260];
+
 void LoadEditItems(CWnd* page, const EditItem* items, int count)
 {
     CQSetupProfile profile(0);

@@ -27,6 +27,11 @@ void LoadEditItems(CWnd* page, const EditItem* items, int count);
 // the order given.
 void StoreEditItems(CWnd* page, const EditItem* items, int count);
 
+// The port chosen on the modem-or-port page: "COM1" to "COM9", a telephony
+// line's name, "COM0" for none, or empty until that page is left with Next.
+// The modem model page probes it; the finish stores it in the profile.
+extern char g_portName[260];
+
 // A string resource of the library.
 CString LoadText(UINT id);
 
