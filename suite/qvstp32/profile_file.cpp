@@ -19,6 +19,16 @@ std::string WithExtension(const std::string& path, const char* extension) {
     return path.substr(0, dot) + extension;
 }
 
+/* Someone outside the suite (an editor, a virus scanner) may hold the store
+ * open without sharing for a moment: such an error passes if retried. */
+bool Transient(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
+           error == ERROR_LOCK_VIOLATION;
+}
+
+const int kBusyAttempts = 50;
+const DWORD kBusyPauseMs = 20;
+
 bool ReadWholeFile(const std::string& path, std::vector<char>& data) {
     HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                            NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
@@ -29,9 +39,15 @@ bool ReadWholeFile(const std::string& path, std::vector<char>& data) {
     data.resize(size);
     DWORD got = 0;
     BOOL ok = size == 0 || ReadFile(h, data.data(), size, &got, NULL);
+    DWORD error = GetLastError();
     CloseHandle(h);
     data.resize(ok ? got : 0);
+    if (!ok) SetLastError(error);
     return ok != FALSE;
+}
+
+bool Missing(DWORD error) {
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
 bool WriteWholeFile(const std::string& path, const std::string& text) {
@@ -50,7 +66,7 @@ bool WriteWholeFile(const std::string& path, const std::string& text) {
  * there the old file is deleted first, and a store found missing is read
  * from the complete new file left beside it (see ReadStore). */
 bool MoveOver(const std::string& from, const std::string& to) {
-    for (int attempt = 0; attempt < 50; ++attempt) {
+    for (int attempt = 0; attempt < kBusyAttempts; ++attempt) {
         if (MoveFileExA(from.c_str(), to.c_str(),
                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return true;
@@ -59,10 +75,8 @@ bool MoveOver(const std::string& from, const std::string& to) {
             DeleteFileA(to.c_str());
             return MoveFileA(from.c_str(), to.c_str()) != FALSE;
         }
-        /* Someone outside the suite (an editor, a virus scanner) may hold the
-         * store open for a moment. */
-        if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) return false;
-        Sleep(20);
+        if (!Transient(error)) return false;
+        Sleep(kBusyPauseMs);
     }
     return false;
 }
@@ -96,9 +110,23 @@ ProfileFile::ProfileFile(const std::string& storePath)
       next_(WithExtension(storePath, ".NEW")),
       lock_(WithExtension(storePath, ".LCK")) {}
 
+/* true with the store's items, or with none when there is no store yet
+ * (neither QVSETUP.INI nor a QVSETUP.NEW left by a Windows 95 replace).
+ * false when a store exists but stays unreadable: then nothing may be built
+ * on the empty items, or a write would wipe every other item. */
 bool ProfileFile::ReadStore(ProfileItems& items) const {
     std::vector<char> data;
-    if (!ReadWholeFile(store_, data) && !ReadWholeFile(next_, data)) return false;
+    for (int attempt = 0; attempt < kBusyAttempts; ++attempt) {
+        if (ReadWholeFile(store_, data)) break;
+        DWORD error = GetLastError();
+        if (Missing(error) && ReadWholeFile(next_, data)) break;
+        if (Missing(error) && Missing(GetLastError())) {
+            data.clear();
+            break;
+        }
+        if (attempt + 1 == kBusyAttempts) return false;
+        Sleep(kBusyPauseMs);
+    }
     ParseProfile(data.data(), data.size(), items);
     return true;
 }
@@ -117,7 +145,7 @@ bool ProfileFile::Update(Change change, const void* context, ProfileItems& items
     ProfileLock lock(lock_, kLockTimeoutMs);
     if (!lock.Held()) return false;
     ProfileItems current;
-    ReadStore(current);
+    if (!ReadStore(current)) return false;
     if (!change(current, context) || !WriteStore(current)) return false;
     items = current;
     return true;

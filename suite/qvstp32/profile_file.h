@@ -24,7 +24,8 @@ public:
     void Load(ProfileItems& items) const;
 
     /* Applies change to the current items and stores the result, which is
-     * left in items. false when the item is not one or the file could not be
+     * left in items. false when the item is not one, or the store could not
+     * be read (held open without sharing for longer than a moment) or
      * written; the store is then unchanged. */
     typedef bool (*Change)(ProfileItems& items, const void* context);
     bool Update(Change change, const void* context, ProfileItems& items) const;

@@ -193,3 +193,34 @@ TEST_F(InstalledSuite, HelpOpensThePageOfTheContext) {
     SetEnvironmentVariableA("QVHELP_VIEWER", NULL);
     EXPECT_EQ("28678\n12345\n28679\n", ReadFileText(log));
 }
+
+struct Hold {
+    HANDLE file;
+    DWORD ms;
+};
+
+DWORD WINAPI ReleaseLater(LPVOID context) {
+    Hold* hold = static_cast<Hold*>(context);
+    Sleep(hold->ms);
+    return CloseHandle(hold->file);
+}
+
+/* Another program holding the store without sharing: a write waits for it
+ * and keeps every other item, or, when it is held too long, fails and leaves
+ * the store as it was. It never writes its one change over an empty store. */
+TEST_F(InstalledSuite, WriteWaitsForAStoreHeldOpenAndNeverWipesIt) {
+    for (DWORD holdMs : {300ul, 4000ul}) {
+        const std::string before = ReadFileText(kStore);
+        CQSetupProfile p(0);
+        Hold hold = {CreateFileA(kStore, GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL), holdMs};
+        ASSERT_NE(INVALID_HANDLE_VALUE, hold.file);
+        HANDLE thread = CreateThread(NULL, 0, ReleaseLater, &hold, 0, NULL);
+        const int stored = p.SetProfile(eSS_UserName, "Held Store", 0);
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+        EXPECT_EQ(holdMs < 1000, stored == 1) << "held " << holdMs << " ms, result " << stored;
+        EXPECT_STREQ("MODEM.DBF", Short(*std::make_unique<CQSetupProfile>(0), eSS_ModemDbf))
+            << "held " << holdMs << " ms:\n" << ReadFileText(kStore);
+        if (!stored) EXPECT_EQ(before, ReadFileText(kStore));
+    }
+}
