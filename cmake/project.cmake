@@ -14,6 +14,26 @@ if(QV_WINDOWS)
   # files a person installs is only the suite's own.
   set(QV_WIN_LINK_FLAGS -static -static-libgcc -static-libstdc++)
   add_link_options(${QV_WIN_LINK_FLAGS})
+  # The 32-bit build is the one that ships: small code, no unwind tables (the
+  # library reports failures by return values and catches nothing), every
+  # unused function and datum dropped, no symbols.
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    add_compile_options(-Os -ffunction-sections -fdata-sections
+                        $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions>
+                        # one GUI thread: a local static needs no lock, which
+                        # would bring the unwinder along
+                        $<$<COMPILE_LANGUAGE:CXX>:-fno-threadsafe-statics>
+                        $<$<COMPILE_LANGUAGE:C,CXX>:-fno-asynchronous-unwind-tables>)
+    add_link_options(-Wl,--gc-sections -s)
+    # As C++20 the code instantiates the std::string members it uses itself,
+    # without exceptions, instead of calling the runtime's prebuilt copies,
+    # which bring the whole class and the machinery that unwinds.
+    set(CMAKE_CXX_STANDARD 20)
+    # Every program and DLL gets lean_runtime.cpp, added once the whole tree
+    # is known; libraries folded into them do not, or it would be there twice.
+    cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL qv_add_lean_runtime
+                   ${CMAKE_SOURCE_DIR})
+  endif()
   # Under Wine the tests run: see tools/wine/wine.py.
   set(QV_HARNESS ${CMAKE_SOURCE_DIR}/tools/wine/wine.py)
 else()
@@ -79,4 +99,18 @@ function(qv_fuzz_target name)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   add_test(NAME ${name} COMMAND ${name} -runs=20000 -max_len=4096)
   set_tests_properties(${name} PROPERTIES LABELS fuzz)
+endfunction()
+
+function(qv_add_lean_runtime dir)
+  get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
+  foreach(target ${targets})
+    get_target_property(type ${target} TYPE)
+    if(type MATCHES "^(EXECUTABLE|SHARED_LIBRARY|MODULE_LIBRARY)$")
+      target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/cmake/lean_runtime.cpp)
+    endif()
+  endforeach()
+  get_property(children DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
+  foreach(child ${children})
+    qv_add_lean_runtime(${child})
+  endforeach()
 endfunction()

@@ -2,7 +2,7 @@
 """A DLL exports exactly the given names, undecorated (no leading underscore,
 no @N suffix), as callers that look functions up by name need. With --i686,
 the shipping 32-bit file (when that build exists) exports the same names and
-is a PE32 file for Intel 386.
+is a PE32 file for Intel 386, stripped and within the shipping size budget.
 
     check_exports.py OBJDUMP DLL [--i686 I686_DLL] NAME...
 """
@@ -11,6 +11,9 @@ import os
 import re
 import subprocess
 import sys
+
+# What the wizard library may weigh as shipped (stripped, code and resources).
+SHIPPING_BUDGET = 300 * 1024
 
 
 def objdump_out(objdump, option, dll):
@@ -53,6 +56,10 @@ def main(argv):
         if found != (True, "010b", "i386"):
             print("%s: pei-i386 format, optional header magic, architecture: %s; expected "
                   "(True, '010b', 'i386')" % (i686, found))
+            status = 1
+        size = os.path.getsize(i686)
+        if size > SHIPPING_BUDGET or ".debug_info" in objdump_out(objdump, "-h", i686):
+            print("%s: %d bytes (budget %d) or not stripped" % (i686, size, SHIPPING_BUDGET))
             status = 1
     return status
 

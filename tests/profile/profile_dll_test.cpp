@@ -221,6 +221,8 @@ TEST_F(InstalledSuite, WriteWaitsForAStoreHeldOpenAndNeverWipesIt) {
         EXPECT_EQ(holdMs < 1000, stored == 1) << "held " << holdMs << " ms, result " << stored;
         EXPECT_STREQ("MODEM.DBF", Short(*std::make_unique<CQSetupProfile>(0), eSS_ModemDbf))
             << "held " << holdMs << " ms:\n" << ReadFileText(kStore);
-        if (!stored) EXPECT_EQ(before, ReadFileText(kStore));
+        if (!stored) {
+            EXPECT_EQ(before, ReadFileText(kStore));
+        }
     }
 }
