@@ -33,6 +33,8 @@ void WriteProfileDefaults()
     CQSetupProfile profile(0);
     char directory[MAX_PATH];
     profile.GetProfile(eLS_SuiteDir, directory, sizeof directory, eDefaultsNone);
+    // About twenty items: one rewrite of the store instead of one each.
+    profile.BeginUpdate();
     profile.SetProfile(eLS_SuiteDir, directory, 0);
     profile.SetProfile(eLS_SuiteDir2, directory, 0);
 
@@ -51,6 +53,7 @@ void WriteProfileDefaults()
         else
             profile.SetProfile(LongItem(d.item), path, 0);
     }
+    profile.EndUpdate();
 
     char phoneBook[MAX_PATH], mapFile[MAX_PATH];
     MakePath(phoneBook, directory, "PHONE.DBF");

@@ -99,12 +99,19 @@ public:
     unsigned long GetProfile(eSetupNumItems item, eDefaults d);
     void GetProfile(eSetupNumItems item, unsigned short* value, eDefaults d);
 
-    /* Each write is stored at once, atomically; 1 on success, 0 on failure. */
+    /* Each write is stored at once, atomically; 1 on success, 0 on failure.
+     * Between BeginUpdate and EndUpdate writes are only kept in the object
+     * (and read back from it); EndUpdate stores them all in one atomic
+     * rewrite, over the store as it is then, so another process's changes
+     * to other items are kept. Its result is that of the rewrite (1 when
+     * nothing was pending). The destructor ends an update left open. */
     int SetProfile(eSetupShortStrItems item, const char* value, int reserved);
     int SetProfile(eSetupLongStrItems item, const char* value, int reserved);
     int SetProfile(eSetupNumItems item, unsigned short value, int reserved);
     int SetProfile(eSetupNumItems item, int value, int reserved);
     int SetProfile(eSetupNumItems item, unsigned long value, int reserved);
+    void BeginUpdate();
+    int EndUpdate();
 
 private:
     CQSetupProfile(const CQSetupProfile&);

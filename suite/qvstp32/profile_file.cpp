@@ -114,7 +114,7 @@ ProfileFile::ProfileFile(const std::string& storePath)
  * (neither QVSETUP.INI nor a QVSETUP.NEW left by a Windows 95 replace).
  * false when a store exists but stays unreadable: then nothing may be built
  * on the empty items, or a write would wipe every other item. */
-bool ProfileFile::ReadStore(ProfileItems& items) const {
+bool ProfileFile::ReadStore(ProfileItems& items, std::string* text) const {
     std::vector<char> data;
     for (int attempt = 0; attempt < kBusyAttempts; ++attempt) {
         if (ReadWholeFile(store_, data)) break;
@@ -128,6 +128,7 @@ bool ProfileFile::ReadStore(ProfileItems& items) const {
         Sleep(kBusyPauseMs);
     }
     ParseProfile(data.data(), data.size(), items);
+    if (text) text->assign(data.data(), data.size());
     return true;
 }
 
@@ -138,15 +139,18 @@ bool ProfileFile::WriteStore(const ProfileItems& items) const {
 void ProfileFile::Load(ProfileItems& items) const {
     ProfileLock lock(lock_, kLockTimeoutMs);
     items = ProfileItems();
-    ReadStore(items);
+    ReadStore(items, NULL);
 }
 
 bool ProfileFile::Update(Change change, const void* context, ProfileItems& items) const {
     ProfileLock lock(lock_, kLockTimeoutMs);
     if (!lock.Held()) return false;
     ProfileItems current;
-    if (!ReadStore(current)) return false;
-    if (!change(current, context) || !WriteStore(current)) return false;
+    std::string stored;
+    if (!ReadStore(current, &stored) || !change(current, context)) return false;
+    /* Rewriting the same text would cost a flush and a rename for nothing;
+     * a damaged or hand-edited store still differs and is rewritten. */
+    if (SerializeProfile(current) != stored && !WriteStore(current)) return false;
     items = current;
     return true;
 }

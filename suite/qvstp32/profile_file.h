@@ -26,14 +26,15 @@ public:
     /* Applies change to the current items and stores the result, which is
      * left in items. false when the item is not one, or the store could not
      * be read (held open without sharing for longer than a moment) or
-     * written; the store is then unchanged. */
+     * written; the store is then unchanged. When the result is the text the
+     * store already holds, nothing is written. */
     typedef bool (*Change)(ProfileItems& items, const void* context);
     bool Update(Change change, const void* context, ProfileItems& items) const;
 
     const std::string& StorePath() const { return store_; }
 
 private:
-    bool ReadStore(ProfileItems& items) const;
+    bool ReadStore(ProfileItems& items, std::string* text) const;
     bool WriteStore(const ProfileItems& items) const;
 
     std::string store_, next_, lock_;

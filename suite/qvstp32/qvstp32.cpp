@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "qvstp32.h"
 #include "profile_file.h"
@@ -25,25 +26,27 @@ std::string StorePathBesideModule() {
     return dir + "QVSETUP.INI";
 }
 
-struct TextChange {
+/* One write: a text for a string item, a number for a number item. */
+struct Change {
     Kind kind;
     int item;
-    const char* value;
+    std::string text;
+    uint32_t number;
+
+    bool ApplyTo(ProfileItems& items) const {
+        return kind == Kind::Number ? items.SetNumber(item, number)
+                                    : items.SetText(kind, item, text);
+    }
 };
 
-bool ApplyText(ProfileItems& items, const void* context) {
-    const TextChange* c = static_cast<const TextChange*>(context);
-    return items.SetText(c->kind, c->item, c->value ? c->value : "");
+bool ApplyOne(ProfileItems& items, const void* context) {
+    return static_cast<const Change*>(context)->ApplyTo(items);
 }
 
-struct NumberChange {
-    int item;
-    unsigned long value;
-};
-
-bool ApplyNumber(ProfileItems& items, const void* context) {
-    const NumberChange* c = static_cast<const NumberChange*>(context);
-    return items.SetNumber(c->item, static_cast<uint32_t>(c->value));
+bool ApplyAll(ProfileItems& items, const void* context) {
+    for (const Change& c : *static_cast<const std::vector<Change>*>(context))
+        if (!c.ApplyTo(items)) return false;
+    return true;
 }
 
 /* The value into the caller's buffer, cut to fit; without a buffer the
@@ -80,19 +83,37 @@ struct QVProfileStore {
         field[n] = '\0';
     }
 
+    /* Applies a change to the fields only, as the store would take it. */
+    bool Keep(const Change& c) {
+        if (!qvprofile::ValidItem(c.kind, c.item)) return false;
+        if (c.kind == Kind::Short) Copy(shortText[c.item], sizeof shortText[c.item], c.text);
+        else if (c.kind == Kind::Long) Copy(longText[c.item], sizeof longText[c.item], c.text);
+        else numbers[c.item] = c.number;
+        return true;
+    }
+
     qvprofile::ProfileFile file;
+    bool updating = false;
+    std::vector<Change> pending;
     char shortText[qvprofile::kLastShort + 1][qvprofile::kShortMax + 1];
     char longText[qvprofile::kLastLong + 1][qvprofile::kLongMax + 1];
     unsigned long numbers[qvprofile::kLastNumber + 1];
 };
 
-/* Writes one change through to the store; the object then holds the
- * store's current items, including other processes' changes. */
-static int StoreChange(QVProfileStore* store, qvprofile::ProfileFile::Change change,
-                       const void* context) {
+/* Writes changes through to the store; the object then holds the store's
+ * current items, including other processes' changes. */
+static int StoreChanges(QVProfileStore* store, qvprofile::ProfileFile::Change apply,
+                        const void* context) {
     ProfileItems items;
-    if (!store->file.Update(change, context, items)) return 0;
+    if (!store->file.Update(apply, context, items)) return 0;
     store->Take(items);
+    return 1;
+}
+
+static int StoreChange(QVProfileStore* store, const Change& change) {
+    if (!store->updating) return StoreChanges(store, ApplyOne, &change);
+    if (!store->Keep(change)) return 0;
+    store->pending.push_back(change);
     return 1;
 }
 
@@ -102,7 +123,19 @@ CQSetupProfile::CQSetupProfile(int) : store_(new QVProfileStore(StorePathBesideM
     store_->Take(items);
 }
 
-CQSetupProfile::~CQSetupProfile() { delete store_; }
+CQSetupProfile::~CQSetupProfile() {
+    EndUpdate();
+    delete store_;
+}
+
+void CQSetupProfile::BeginUpdate() { store_->updating = true; }
+
+int CQSetupProfile::EndUpdate() {
+    std::vector<Change> pending;
+    pending.swap(store_->pending);
+    store_->updating = false;
+    return pending.empty() ? 1 : StoreChanges(store_, ApplyAll, &pending);
+}
 
 const char* CQSetupProfile::GetProfile(eSetupShortStrItems item, char* buffer,
                                        unsigned short size, eDefaults) {
@@ -125,18 +158,15 @@ void CQSetupProfile::GetProfile(eSetupNumItems item, unsigned short* value, eDef
 }
 
 int CQSetupProfile::SetProfile(eSetupShortStrItems item, const char* value, int) {
-    TextChange change = {Kind::Short, item, value};
-    return StoreChange(store_, ApplyText, &change);
+    return StoreChange(store_, Change{Kind::Short, item, value ? value : "", 0});
 }
 
 int CQSetupProfile::SetProfile(eSetupLongStrItems item, const char* value, int) {
-    TextChange change = {Kind::Long, item, value};
-    return StoreChange(store_, ApplyText, &change);
+    return StoreChange(store_, Change{Kind::Long, item, value ? value : "", 0});
 }
 
 int CQSetupProfile::SetProfile(eSetupNumItems item, unsigned long value, int) {
-    NumberChange change = {item, value};
-    return StoreChange(store_, ApplyNumber, &change);
+    return StoreChange(store_, Change{Kind::Number, item, "", static_cast<uint32_t>(value)});
 }
 
 int CQSetupProfile::SetProfile(eSetupNumItems item, unsigned short value, int reserved) {

@@ -194,6 +194,14 @@ TEST_F(InstalledSuite, HelpOpensThePageOfTheContext) {
     EXPECT_EQ("28678\n12345\n28679\n", ReadFileText(log));
 }
 
+DWORD FileIndex(const char* path) {
+    BY_HANDLE_FILE_INFORMATION info = {};
+    HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    GetFileInformationByHandle(h, &info);
+    CloseHandle(h);
+    return info.nFileIndexLow;
+}
+
 struct Hold {
     HANDLE file;
     DWORD ms;
@@ -225,4 +233,30 @@ TEST_F(InstalledSuite, WriteWaitsForAStoreHeldOpenAndNeverWipesIt) {
             EXPECT_EQ(before, ReadFileText(kStore));
         }
     }
+}
+
+/* An update stores its writes in one rewrite over the store as it is then:
+ * until EndUpdate other objects see none of them, and a change another
+ * object made meanwhile is kept. A write that changes nothing leaves the
+ * file alone. */
+TEST_F(InstalledSuite, UpdateStoresItsWritesAtOnceAndKeepsOthersChanges) {
+    CQSetupProfile batch(0);
+    batch.BeginUpdate();
+    EXPECT_EQ(1, batch.SetProfile(eSS_UserName, "Batched Name", 0));
+    EXPECT_EQ(1, batch.SetProfile(eN_ConnectWait, 1234ul, 0));
+    EXPECT_STREQ("Batched Name", Short(batch, eSS_UserName));
+    EXPECT_STREQ("", Short(*std::make_unique<CQSetupProfile>(0), eSS_UserName));
+    CQSetupProfile(0).SetProfile(eSS_City, "Elsewhere", 0);
+    EXPECT_EQ(1, batch.EndUpdate());
+    CQSetupProfile after(0);
+    EXPECT_STREQ("Batched Name", Short(after, eSS_UserName));
+    EXPECT_EQ(1234u, after.GetProfile(eN_ConnectWait, eDefaultsNone));
+    EXPECT_STREQ("Elsewhere", Short(after, eSS_City));
+
+    // A rewrite puts a new file in the store's place: another file index.
+    const DWORD unchanged = FileIndex(kStore);
+    EXPECT_EQ(1, after.SetProfile(eSS_City, "Elsewhere", 0));
+    EXPECT_EQ(unchanged, FileIndex(kStore)) << "a write that changes nothing replaced the store";
+    EXPECT_EQ(1, after.SetProfile(eSS_City, "Moved", 0));
+    EXPECT_NE(unchanged, FileIndex(kStore));
 }
