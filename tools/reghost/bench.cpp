@@ -38,18 +38,18 @@ long countRows(const std::string& path) {
 int main(int argc, char** argv) {
   int concurrency = 50;
   int total = 5000;
-  bool durable = false;
+  bool durable = true;
   std::string productPath = "product.rtf";
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     if (a == "--callers" && i + 1 < argc) concurrency = std::atoi(argv[++i]);
     else if (a == "--calls" && i + 1 < argc) total = std::atoi(argv[++i]);
     else if (a == "--product-file" && i + 1 < argc) productPath = argv[++i];
-    else if (a == "--durable") durable = true;
+    else if (a == "--relaxed") durable = false;
     else {
       std::fprintf(stderr,
                    "usage: reghost_bench [--callers 50] [--calls 5000] [--product-file F] "
-                   "[--durable]\n");
+                   "[--relaxed]\n");
       return 2;
     }
   }

@@ -35,7 +35,8 @@ void usage(std::FILE* to) {
       "  --info-repeat MS       repeat Info: while no product line came; 0 never (5000)\n"
       "  --delivery-timeout MS  for the file to reach the caller (40000)\n"
       "  --linger MS            after the last byte, for the caller to hang up (10000)\n"
-      "  --durable              every commit waits for the disk\n"
+      "  --relaxed              commits do not wait for the disk: a power cut may lose\n"
+      "                         the last registrations (default: every commit waits)\n"
       "  --quiet                no line per call on standard error\n",
       to);
 }
@@ -67,7 +68,7 @@ int main(int argc, char** argv) {
   std::string transcriptPath;
   long port = 7010;
   long maxCalls = 256;
-  bool durable = false;
+  bool durable = true;
   bool quiet = false;
   bool customTags = false;
 
@@ -77,8 +78,8 @@ int main(int argc, char** argv) {
       usage(stdout);
       return 0;
     }
-    if (option == "--durable") {
-      durable = true;
+    if (option == "--relaxed") {
+      durable = false;
       continue;
     }
     if (option == "--quiet") {

@@ -64,6 +64,7 @@ struct Server::Call {
   std::string out;
   std::size_t outSent = 0;
   bool writeWatched = false;
+  bool waiting = false;  // for commitWaiting()
   Millis startedAt = 0;
 };
 
@@ -135,6 +136,7 @@ void Server::run() {
     for (int i = 0; i < n; ++i) {
       int fd = events[i].data.fd;
       if (fd == wakeFd_) {
+        commitWaiting();  // their files are acknowledged: keep them
         for (auto& entry : calls_) {
           transcript_.write(entry.second->id, Direction::Event, "host stopped");
           close(entry.first);
@@ -154,6 +156,7 @@ void Server::run() {
       else
         advance(*found->second);
     }
+    commitWaiting();
     // Time limits, and deliveries waiting for the peer's acknowledgement.
     Millis now = monotonicMillis();
     if (acceptPausedUntil_ && now >= acceptPausedUntil_) {
@@ -174,6 +177,29 @@ void Server::run() {
       found->second->session.tick(now);
       advance(*found->second);
     }
+    commitWaiting();
+  }
+}
+
+void Server::commitWaiting() {
+  if (waitingRows_.empty()) return;
+  std::string error;
+  bool ok = store_.saveAll(waitingRows_, error);
+  waitingRows_.clear();
+  std::vector<std::pair<int, unsigned long>> calls;
+  calls.swap(waitingCalls_);
+  // Always reported: the callers are told nothing and the operator must know.
+  if (!ok)
+    for (const auto& call : calls) logLine("#" + std::to_string(call.second) + " not stored: " + error);
+  Millis now = monotonicMillis();
+  for (const auto& [fd, id] : calls) {
+    // A caller that hung up after acknowledging the file is stored all the
+    // same, as it would have been at once; only its reply has nowhere to go.
+    auto found = calls_.find(fd);
+    if (found == calls_.end() || found->second->id != id) continue;
+    found->second->waiting = false;
+    found->second->session.stored(ok, now);
+    advance(*found->second);
   }
 }
 
@@ -298,14 +324,13 @@ void Server::advance(Call& call) {
           continue;
         }
         return;
-      case Phase::Storing: {
-        std::string error;
-        bool ok = store_.save(call.session.registration(), call.info, error);
-        // Always reported: the caller is told nothing and the operator must know.
-        if (!ok) logLine("#" + std::to_string(call.id) + " not stored: " + error);
-        call.session.stored(ok, now);
-        continue;
-      }
+      case Phase::Storing:
+        // Stored by commitWaiting(), which then advances the call again.
+        if (call.waiting) return;
+        call.waiting = true;
+        waitingRows_.push_back({call.session.registration(), call.info});
+        waitingCalls_.emplace_back(call.fd, call.id);
+        return;
       case Phase::Closed:
         end(call, "closed");
         return;

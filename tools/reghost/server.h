@@ -52,6 +52,7 @@ class Server {
   void end(Call& call, const char* why);
   int waitTimeout(Millis now) const;
   void watch(Call& call);
+  void commitWaiting();
 
   const SessionConfig& config_;
   RegistrationStore& store_;
@@ -65,6 +66,11 @@ class Server {
   bool log_ = true;
   unsigned long nextCallId_ = 1;
   std::unordered_map<int, std::unique_ptr<Call>> calls_;
+  // Calls whose file the caller has acknowledged, waiting to be stored
+  // together at the end of the loop's turn: one commit, one wait for the
+  // disk, for every call that got there meanwhile.
+  std::vector<RegistrationStore::Row> waitingRows_;
+  std::vector<std::pair<int, unsigned long>> waitingCalls_;  // fd, call id
   ServerCounters counters_;
 };
 

@@ -72,7 +72,28 @@ bool RegistrationStore::open(const std::string& path, bool durable, std::string&
 
 bool RegistrationStore::save(const Registration& registration, const CallInfo& call,
                              std::string& error) {
+  return saveAll({Row{registration, call}}, error);
+}
+
+bool RegistrationStore::saveAll(const std::vector<Row>& rows, std::string& error) {
   if (!exec("BEGIN IMMEDIATE", error)) return false;
+  for (const Row& row : rows) {
+    if (!insert(row.registration, row.call, error)) {
+      std::string ignored;
+      exec("ROLLBACK", ignored);
+      return false;
+    }
+  }
+  if (!exec("COMMIT", error)) {
+    std::string ignored;
+    exec("ROLLBACK", ignored);
+    return false;
+  }
+  return true;
+}
+
+bool RegistrationStore::insert(const Registration& registration, const CallInfo& call,
+                               std::string& error) {
   std::string now = isoTime(wallClockMillis());
   std::string connected = isoTime(call.connectedAt);
   // Product line and tag travel in the same code page as the fields.
@@ -103,13 +124,6 @@ bool RegistrationStore::save(const Registration& registration, const CallInfo& c
   sqlite3_reset(insert_);
   if (rc != SQLITE_DONE) {
     error = sqlite3_errmsg(db_);
-    std::string ignored;
-    exec("ROLLBACK", ignored);
-    return false;
-  }
-  if (!exec("COMMIT", error)) {
-    std::string ignored;
-    exec("ROLLBACK", ignored);
     return false;
   }
   return true;

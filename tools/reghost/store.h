@@ -1,9 +1,11 @@
 // Where accepted registrations end up: one row per registration in an SQLite
-// database, written in one transaction each.
+// database. Rows that arrive together are written in one transaction, so
+// one wait for the disk serves them all.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/session.h"
 
@@ -30,8 +32,16 @@ class RegistrationStore {
   bool open(const std::string& path, bool durable, std::string& error);
   bool save(const Registration& registration, const CallInfo& call, std::string& error);
 
+  struct Row {
+    Registration registration;
+    CallInfo call;
+  };
+  // All rows or none, in one commit.
+  bool saveAll(const std::vector<Row>& rows, std::string& error);
+
  private:
   bool exec(const char* sql, std::string& error);
+  bool insert(const Registration& registration, const CallInfo& call, std::string& error);
 
   sqlite3* db_ = nullptr;
   sqlite3_stmt* insert_ = nullptr;
