@@ -6,7 +6,7 @@
 Prints the CPU an idle setup wizard uses over --idle seconds (the program
 plus its wineserver, from /proc/<pid>/stat; goal: at most 1% of one core)
 and the median time from DoSetupWizard to the first page shown (goal: at
-most 200 ms)."""
+most 50 ms)."""
 
 import argparse
 import os
