@@ -28,8 +28,9 @@ def wanted(source):
             for name in (f for f in files if f.endswith(".cpp")):
                 text = open(os.path.join(root, name), encoding="latin-1").read()
                 named.update(re.findall(r"\b(ID[DBIS]_\w+)\b", text))
-    missing = sorted(n for n in named if n not in values)
-    return {(KINDS[n[:3]], int(values[n])) for n in named if n in values} | SHIPPED, missing
+    undefined = sorted(n for n in named if n not in values)
+    assert not undefined, "named in the code, defined in no resource header: %s" % undefined
+    return {(KINDS[n[:3]], int(values[n])) for n in named} | SHIPPED
 
 
 def present(windres, dll):
@@ -46,11 +47,7 @@ def present(windres, dll):
 
 def main(argv):
     windres, source, dlls = argv[1], argv[2], [d for d in argv[3:] if os.path.isfile(d)]
-    need, undefined = wanted(source)
-    status = 0
-    if undefined:
-        print("named in the code but defined in no resource header: %s" % undefined)
-        status = 1
+    need, status = wanted(source), 0
     for dll in dlls:
         lacking = sorted(need - present(windres, dll))
         if lacking:

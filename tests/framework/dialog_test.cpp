@@ -171,16 +171,11 @@ TEST_F(DialogTest, HelpButtonAndF1OpenHelpOnce)
     });
     EXPECT_EQ(0, sheet.DoModal());
     EXPECT_EQ((std::vector<UINT>{100, 101}), HelpCommands());
-#if QV_HAVE_QVCMMN32
     std::vector<unsigned long> log = HelpLog();
     EXPECT_EQ((std::vector<unsigned long>{100, 101}),
               std::vector<unsigned long>(log.begin() + std::min(logged, log.size()), log.end()));
-#else
-    (void)logged;
-#endif
 }
 
-#if QV_HAVE_QVCMMN32
 TEST_F(DialogTest, HelpContextZeroDoesNothing)
 {
     const size_t logged = HelpLog().size();
@@ -191,6 +186,5 @@ TEST_F(DialogTest, HelpContextZeroDoesNothing)
                  reinterpret_cast<LPARAM>(help));
     EXPECT_EQ(logged, HelpLog().size()) << "help opened at context " << HelpLog().back();
 }
-#endif
 
 }  // namespace

@@ -93,28 +93,24 @@ TEST_F(SheetTest, PlacePageRightAlignsAtTheTopAndHides)
     sheet.DoModal();
 }
 
-TEST_F(SheetTest, FinalPageReadsDoneAndFinishes)
+// Next finishes the wizard with 1 on the page marked final, which reads
+// "&Done", and on the last enabled page, marked or not.
+TEST_F(SheetTest, NextOnTheFinalOrLastEnabledPageFinishes)
 {
-    ScriptedSheet sheet(nullptr, {TRUE, TRUE}, true, [](ScriptedSheet& s) {
-        EXPECT_STREQ("&Next >", ButtonText(s.Page(0), IDC_WIZARD_NEXT));
-        EXPECT_STREQ("&Done", ButtonText(s.Page(1), IDC_WIZARD_NEXT));
-        s.Click(IDC_WIZARD_NEXT);
-        EXPECT_TRUE(s.Running());
-        s.Click(IDC_WIZARD_NEXT);
-        EXPECT_FALSE(s.Running());
-    });
-    EXPECT_EQ(1, sheet.DoModal());
-}
-
-TEST_F(SheetTest, NextBeforeDisabledLastPageFinishes)
-{
-    ScriptedSheet sheet(nullptr, {TRUE, TRUE, FALSE}, false, [](ScriptedSheet& s) {
-        s.Click(IDC_WIZARD_NEXT);
-        EXPECT_EQ(1, s.GetCursor());
-        s.Click(IDC_WIZARD_NEXT);
-        EXPECT_FALSE(s.Running()) << "Next on the last enabled page did not finish";
-    });
-    EXPECT_EQ(1, sheet.DoModal());
+    for (bool final : {true, false}) {
+        std::vector<BOOL> pages = {TRUE, TRUE};
+        if (!final)
+            pages.push_back(FALSE);
+        ScriptedSheet sheet(nullptr, pages, final, [final](ScriptedSheet& s) {
+            EXPECT_STREQ("&Next >", ButtonText(s.Page(0), IDC_WIZARD_NEXT));
+            EXPECT_STREQ(final ? "&Done" : "&Next >", ButtonText(s.Page(1), IDC_WIZARD_NEXT));
+            s.Click(IDC_WIZARD_NEXT);
+            EXPECT_TRUE(s.Running());
+            s.Click(IDC_WIZARD_NEXT);
+            EXPECT_FALSE(s.Running()) << (final ? "the final page" : "the last enabled page");
+        });
+        EXPECT_EQ(1, sheet.DoModal());
+    }
 }
 
 TEST_F(SheetTest, CurrentPageCannotBeDisabled)
