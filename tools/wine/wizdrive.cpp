@@ -42,11 +42,16 @@ static BOOL CALLBACK FindVisiblePage(HWND child, LPARAM out)
     return TRUE;
 }
 
+// Between hiding one page and showing the next, on a loaded machine, there
+// is none for a moment: look again for up to two seconds.
 static HWND VisiblePage()
 {
     HWND page = nullptr;
-    if (g_sheet)
+    for (int tries = 0; g_sheet && !page && tries < 40; tries++) {
+        if (tries)
+            Sleep(50);
         EnumChildWindows(g_sheet, FindVisiblePage, reinterpret_cast<LPARAM>(&page));
+    }
     return page;
 }
 
