@@ -1,7 +1,7 @@
 // Figures for the serial port driver under Wine, comparable run to run:
 // idle cost of a modem wait, one-byte reply latency and echo throughput on a
 // pty (COM1), through ser2net (COM2) and through an RFC 2217 server (COM3).
-// Run with run_serial_test.py, which provides those ports.
+// Run with tools/serial/serial_rig.py, which provides those ports.
 #include <windows.h>
 
 #include <algorithm>

@@ -11,7 +11,7 @@
 #include <cstring>
 #include <vector>
 
-#include "../tests/common/wizard_watch.h"
+#include "../tools/wine/wizard_watch.h"
 
 typedef int(__cdecl* DoSetupWizardFn)(HWND);
 

@@ -5,6 +5,7 @@
 /* Page templates, in the order the wizard shows them */
 #define IDD_IDENTITY_PAGE       102
 #define IDD_ADDRESS_PAGE        103
+#define IDD_COM_PORT_PAGE       104     /* shipped, not shown by the wizard */
 #define IDD_MODEM_MODEL_PAGE    105
 #define IDD_STARTUP_PAGE        106
 #define IDD_MODEM_PORT_PAGE     116
@@ -25,6 +26,9 @@
 #define IDC_ADDRESS1            1074
 #define IDC_ADDRESS2            1075
 #define IDC_EMAIL               1076
+
+/* COM port page */
+#define IDC_COM_PORT_LIST       1050
 
 /* Startup options page */
 #define IDC_RUN_SUITE           1001

@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
-#include "../common/wizard_watch.h"
+#include "../../tools/wine/wizard_watch.h"
 
 namespace {
 

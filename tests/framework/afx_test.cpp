@@ -2,6 +2,7 @@
 // links, subclassing and modal dialogs.
 #include "scripted_sheet.h"
 #include <gtest/gtest.h>
+#include <utility>
 
 namespace {
 
@@ -10,18 +11,16 @@ TEST(AfxString, EditsAndResources)
     CString s("  Kestrix Setup  ");
     s.TrimLeft();
     s.TrimRight();
-    EXPECT_STREQ("Kestrix Setup", s);
-    EXPECT_STREQ("Kestrix", s.Left(7));
-    EXPECT_STREQ("Setup", s.Mid(8));
-    EXPECT_STREQ("Set", s.Mid(8, 3));
-    EXPECT_STREQ("", s.Mid(40));
-    EXPECT_STREQ("Setup", s.Right(5));
-    EXPECT_STREQ("Kestrix Setup", s.Right(99));
-    EXPECT_EQ(8, s.Find("Setup"));
-    EXPECT_EQ(-1, s.Find('z'));
     CString f;
     f.Format("Direct to COM%d %s", 3, "now");
-    EXPECT_STREQ("Direct to COM3 now", f);
+    const std::pair<CString, const char*> edits[] = {
+        {s, "Kestrix Setup"}, {s.Left(7), "Kestrix"}, {s.Mid(8), "Setup"}, {s.Mid(8, 3), "Set"},
+        {s.Mid(40), ""}, {s.Right(5), "Setup"}, {s.Right(99), "Kestrix Setup"},
+        {f, "Direct to COM3 now"}};
+    for (const auto& e : edits)
+        EXPECT_STREQ(e.second, e.first) << "edit " << &e - edits;
+    EXPECT_EQ(8, s.Find("Setup"));
+    EXPECT_EQ(-1, s.Find('z'));
 
     UseTestModuleAsLibrary();
     CString text;

@@ -46,7 +46,7 @@ public:
     {
         for (size_t i = 0; i < m_enabled.size(); i++) {
             m_testPages.push_back(new TestPage(this, 100 + static_cast<UINT>(i)));
-            AddPage(m_testPages.back(), m_enabled[i], 0);
+            AddPage(m_testPages.back(), m_enabled[i], i < bitmaps.size() ? bitmaps[i] : 0);
         }
         if (m_markFinal)
             SetFinalPage(kLastPage, TRUE);
@@ -70,6 +70,9 @@ public:
         PostMessage(WM_APP + 1);
     }
     bool Running() const { return m_bRunning != FALSE; }
+
+    // The picture of each page, 0 (keep the current one) where not given.
+    std::vector<UINT> bitmaps;
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override

@@ -4,17 +4,15 @@
 #include "wizard_shell.h"
 #include <gtest/gtest.h>
 
-#include "../common/wizard_watch.h"
+#include "../../tools/wine/wizard_watch.h"
 
 namespace {
 
-// Finds a wizard from a second thread, notes what it sees, then ends it
+// Finds a wizard from a second thread, notes what it sees, then closes it
 // with a posted message, as a user's click would arrive.
 class Driver {
 public:
-    enum Action { Close, PressDone };
-    Driver(const char* title, Action action, HWND watched = nullptr)
-        : m_thread([=] { Run(title, action, watched); }) {}
+    Driver(const char* title, HWND watched) : m_thread([=] { Run(title, watched); }) {}
     ~Driver() { Join(); }
     void Join() { m_thread.join(); }
 
@@ -25,7 +23,7 @@ public:
     bool foreground = false;
 
 private:
-    void Run(const char* title, Action action, HWND watched)
+    void Run(const char* title, HWND watched)
     {
         // The sheet is shown once it has placed itself and added its pages.
         HWND sheet = WaitForWizard(title, 10000);
@@ -35,15 +33,10 @@ private:
         Sleep(200);
         GetWindowRect(sheet, &rect);
         resourcesWhileRunning = AfxGetAppState()->m_hCurrentResourceHandle;
-        if (watched)
-            watchedEnabled = IsWindowEnabled(watched) != FALSE;
+        watchedEnabled = IsWindowEnabled(watched) != FALSE;
         found = true;
         foreground = GetForegroundWindow() == sheet;
-        if (action == PressDone)
-            PostMessageA(FindWindowExA(sheet, nullptr, "#32770", nullptr), WM_COMMAND,
-                         IDC_WIZARD_NEXT, 0);
-        else
-            PostMessageA(sheet, WM_CLOSE, 0, 0);
+        PostMessageA(sheet, WM_CLOSE, 0, 0);
     }
     WatchThread m_thread;
 };
@@ -65,41 +58,34 @@ protected:
     HINSTANCE saved = nullptr;
 };
 
-TEST_F(ShellTest, SetupWithoutParentIsCentredDisablesNothingAndRestoresResources)
+// Closed, each wizard gives 0. While it runs the library's resources are
+// current and only its owner is disabled; both are put back after. Finishing
+// the setup wizard is walked end to end in tests/setup.
+TEST_F(ShellTest, WizardsUseTheLibrarysResourcesAndDisableOnlyTheirOwner)
 {
-    HWND bystander = CreateWindowA("STATIC", "bystander", WS_POPUP | WS_VISIBLE, 0, 0, 200, 200,
-                                   nullptr, nullptr, nullptr, nullptr);
-    Driver driver("Kestrix Setup Wizard", Driver::Close, bystander);
-    int result = RunSetupWizard(nullptr);
-    driver.Join();
-    ASSERT_TRUE(driver.found) << "the setup wizard never appeared";
-    EXPECT_EQ(0, result);
-    EXPECT_EQ(LibraryInstance(), driver.resourcesWhileRunning);
-    EXPECT_EQ(callerResources, CurrentResources());
-    EXPECT_TRUE(driver.watchedEnabled) << "a window not the owner was disabled";
-    EXPECT_TRUE(driver.foreground) << "the wizard is not the foreground window";
-    const int width = driver.rect.right - driver.rect.left;
-    const int height = driver.rect.bottom - driver.rect.top;
-    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2, driver.rect.left);
-    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN) / 2 - height / 2, driver.rect.top);
-    DestroyWindow(bystander);
-}
-
-// The setup wizard's Done sits behind five pages that validate their
-// fields; finishing it is walked end to end in tests/setup.
-TEST_F(ShellTest, SetupWithOwnerDisablesItWhileRunning)
-{
-    HWND owner = CreateWindowA("STATIC", "owner", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600,
-                               nullptr, nullptr, nullptr, nullptr);
-    Driver driver("Kestrix Setup Wizard", Driver::Close, owner);
-    int result = RunSetupWizard(owner);
-    driver.Join();
-    ASSERT_TRUE(driver.found);
-    EXPECT_EQ(0, result);
-    EXPECT_FALSE(driver.watchedEnabled) << "owner enabled while the wizard ran";
-    EXPECT_TRUE(IsWindowEnabled(owner));
-    EXPECT_EQ(callerResources, CurrentResources());
-    DestroyWindow(owner);
+    HWND window = CreateWindowA("STATIC", "window", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600,
+                                nullptr, nullptr, nullptr, nullptr);
+    const struct { bool setup; HWND owner; } runs[] = {{true, nullptr}, {true, window},
+                                                       {false, nullptr}};
+    for (const auto& run : runs) {
+        Driver driver(run.setup ? "Kestrix Setup Wizard" : "Registration Wizard", window);
+        const int result = run.setup ? RunSetupWizard(run.owner) : RunRegisterWizard(run.owner, nullptr);
+        driver.Join();
+        const int row = static_cast<int>(&run - runs);
+        ASSERT_TRUE(driver.found) << "run " << row << ": the wizard never appeared";
+        EXPECT_EQ(0, result) << row;
+        EXPECT_EQ(LibraryInstance(), driver.resourcesWhileRunning) << row;
+        EXPECT_EQ(callerResources, CurrentResources()) << row;
+        EXPECT_EQ(run.owner == nullptr, driver.watchedEnabled) << row;
+        EXPECT_TRUE(IsWindowEnabled(window)) << row;
+        EXPECT_TRUE(driver.foreground) << row << ": the wizard is not the foreground window";
+        // The owner is tall enough: the sheet is centred on the screen either way.
+        const int width = driver.rect.right - driver.rect.left;
+        const int height = driver.rect.bottom - driver.rect.top;
+        EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2, driver.rect.left) << row;
+        EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN) / 2 - height / 2, driver.rect.top) << row;
+    }
+    DestroyWindow(window);
 }
 
 TEST_F(ShellTest, ParentThatIsNotAWindowGivesTwoAndRestoresResources)
@@ -108,16 +94,6 @@ TEST_F(ShellTest, ParentThatIsNotAWindowGivesTwoAndRestoresResources)
     EXPECT_EQ(2, RunSetupWizard(bogus));
     EXPECT_EQ(callerResources, CurrentResources());
     EXPECT_EQ(2, RunRegisterWizard(bogus, "text"));
-    EXPECT_EQ(callerResources, CurrentResources());
-}
-
-TEST_F(ShellTest, RegistrationClosedGivesZero)
-{
-    Driver driver("Registration Wizard", Driver::Close);
-    int result = RunRegisterWizard(nullptr, nullptr);
-    driver.Join();
-    ASSERT_TRUE(driver.found);
-    EXPECT_EQ(0, result);
     EXPECT_EQ(callerResources, CurrentResources());
 }
 

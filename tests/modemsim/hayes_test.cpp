@@ -6,8 +6,9 @@
 namespace modemsim {
 namespace {
 
-// Each persona's identification replies, byte for byte as the data records
-// them, framed as a modem with echo off and verbose results sends them.
+// A persona's identification reply is framed as a modem with echo off and
+// verbose results sends it: one line, several lines, or nothing but OK.
+// Whether every persona loads is PersonaFiles' check, not a copy of its data.
 struct IdentCase {
     const char* persona;
     const char* command;
@@ -15,52 +16,19 @@ struct IdentCase {
 };
 
 const IdentCase kIdentCases[] = {
-    {"usr-sportster-288", "I0", "\r\n2886\r\n\r\nOK\r\n"},
-    {"usr-sportster-288", "I1", "\r\n05B1\r\n\r\nOK\r\n"},
     {"usr-sportster-288", "I7",
      "\r\nConfiguration Profile...\r\nProduct type           Germany External\r\n"
      "Options                V32bis,V.FC,V.34\r\n\r\nOK\r\n"},
-    {"usr-courier-v34", "I7", "\r\nOptions                V32bis,Terbo,V.FC,V.34\r\nSupervisor rev         6.0.5\r\n\r\nOK\r\n"},
-    {"usr-courier-dual-standard", "I0", "\r\n3366\r\n\r\nOK\r\n"},
-    {"usr-sportster-message-plus", "I4", "\r\nU.S. Robotics 56K Message Settings...\r\n\r\nOK\r\n"},
-    {"usr-sportster-33600", "I3", "\r\nSportster 33600/Fax V1.0\r\n\r\nOK\r\n"},
-    {"hayes-accura-336", "+FMFR?", "\r\nCopyright 1995, 1996 Hayes Microcomputer Products, Inc.\r\n\r\nOK\r\n"},
-    {"hayes-accura-336", "+FREV?", "\r\nVersion 6.20\r\n\r\nOK\r\n"},
     {"hayes-optima-336b", "+FMDL?", "\r\nOPTIMA 33600\r\n\r\nOK\r\n"},
-    {"hayes-optima-9600", "I0", "\r\n960\r\n\r\nOK\r\n"},
-    {"hayes-optima-144", "I0", "\r\n14400\r\n\r\nOK\r\n"},
-    {"hayes-optima-24", "I0", "\r\n240\r\n\r\nOK\r\n"},
-    {"motorola-modemsurfr-288", "+FMFR?", "\r\nAT&T\r\n\r\nOK\r\n"},
-    {"motorola-modemsurfr-288", "I4", "\r\n007040C0040000\r\n\r\nOK\r\n"},
-    {"boca-m144gra", "I4", "\r\nBoca Research, M144GRA\r\n\r\nOK\r\n"},
-    {"bocamodem-144", "I4", "\r\n14,400 bps\r\n\r\nOK\r\n"},
-    {"supra-fax-v32bis", "I3", "\r\nV1.80-06v TR14-Jxxx-001 216\r\n\r\nOK\r\n"},
-    {"supra-faxmodem-288", "+FMFR?", "\r\nSupra Corporation   \r\n\r\nOK\r\n"},
-    {"supra-faxmodem-288", "+FREV?", "\r\nV1.200-02-V34_DS\r\n\r\nOK\r\n"},
-    {"supraexpress-56e", "I3",
-     "\r\nV2.060-05-K56_2M_DLS\r\nSupraExpress 56e - PC V.90\r\nBuilt: March  7 1998 18:34:09\r\n\r\nOK\r\n"},
-    {"pp-pm14400fxmt", "+FMDL?", "\r\nPM14400FXMT [6R3] 2.30\r\n\r\nOK\r\n"},
-    {"pp-pm14400fxmt", "I3", "\r\nPM14400FMXT [6R4] Version 2.42 (c) Practical Peripherals Inc. 1993.\r\n\r\nOK\r\n"},
-    {"zoom-2949l", "I3", "\r\nZoom V.90 Serial s052099g -I Z207\r\n\r\nOK\r\n"},
-    {"zoom-v90-pci", "I0", "\r\nZoom V.90 PCI I030100gV -H Z207\r\n\r\nOK\r\n"},
-    {"rockwell-rc288", "+FMDL?", "\r\nAC/VFC\r\n\r\nOK\r\n"},
-    {"rockwell-rc336", "I6", "\r\nRCV336DPFSP Rev 44BC\r\n\r\nOK\r\n"},
-    {"rockwell-rc144", "I3", "\r\nOK\r\n"},
-    {"rockwell-rc144", "I6", "\r\nRCV144DP; Rev CA\r\n\r\nOK\r\n"},
     {"conexant-reference", "+GMI", "\r\n+GMI: CONEXANT\r\n\r\nOK\r\n"},
-    {"lucent-lt-winmodem", "I0", "\r\nLT V.90 Data+Fax\r\n\r\nOK\r\n"},
-    {"multitech-mt3334zdxv", "I0", "\r\nLT 33.6 MT3334ZDXV Serial Data/Fax/Voice Modem Version 1.18j\r\n\r\nOK\r\n"},
-    {"multitech-mt5634zbav", "I0", "\r\nLT V.90 1.0 MT5634ZBAV Serial Data/Fax/Voice Modem Version 4.09a\r\n\r\nOK\r\n"},
-    {"zyxel-u1496e-plus", "+FMDL?", "\r\nU1496E  V 6.12 P\r\n\r\nOK\r\n"},
-    {"zyxel-1496eg-plus", "I4", "\r\nOK\r\n"},
-    {"davicom", "I4", "\r\nDAVICOM V.34+/FAX/VOICE/SPEAKERPHONE MODEM/Ver 1.09\r\n\r\nOK\r\n"},
+    {"rockwell-rc144", "I3", "\r\nOK\r\n"},
     // A model without the command answers ERROR, as old modems without
     // class 2 or V.250 identification did.
     {"usr-sportster-288", "+FMFR?", "\r\nERROR\r\n"},
     {"davicom", "+GMM", "\r\nERROR\r\n"},
 };
 
-TEST(Identification, EveryPersonaAnswersAsRecorded) {
+TEST(Identification, RepliesAreFramedAsTheModemSendsThem) {
     for (const auto& c : kIdentCases) {
         ModemDriver d(testPersona(c.persona));
         d.send("ATE0\r");

@@ -18,7 +18,8 @@ import tempfile
 import threading
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "common"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools",
+                                "serial"))
 from loopback import free_port, start_ser2net, stop  # noqa: E402
 
 SKIP = 77

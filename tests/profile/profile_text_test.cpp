@@ -75,9 +75,16 @@ TEST(InstalledProfile, HoldsTheSuiteDefaultsInWrittenForm) {
     EXPECT_EQ(0u, skipped);
     // So the first write changes nothing but the item written.
     EXPECT_EQ(text.str(), SerializeProfile(items));
-    for (int item : {7, 33, 35, 101, 102, 103, 104, 105, 131})
+    // What the suite installs and loads by these names, at the folder the
+    // installation uses; the modem code's keywords and numbers need only be there.
+    const struct { Kind kind; int item; const char* value; } named[] = {
+        {Kind::Short, 7, "MODEM.DBF"}, {Kind::Short, 33, "QVDETECT.DLL"},
+        {Kind::Short, 35, "QVUTIL32.DLL"}, {Kind::Long, 0, "C:\\KESTRIX"},
+        {Kind::Long, 2, "REGISTER"}, {Kind::Long, 17, "C:\\KESTRIX\\QVMENU.EXE"}};
+    for (const auto& n : named)
+        EXPECT_EQ(n.value, items.Text(n.kind, n.item)) << (n.kind == Kind::Short ? "S" : "L") << n.item;
+    for (int item : {101, 102, 103, 104, 105, 131})
         EXPECT_TRUE(items.IsSet(Kind::Short, item)) << "S" << item;
-    for (int item : {0, 2, 17}) EXPECT_TRUE(items.IsSet(Kind::Long, item)) << "L" << item;
     for (int item : {3, 137, 150, 155, 159})
         EXPECT_TRUE(items.IsSet(Kind::Number, item)) << "N" << item;
 }

@@ -1,4 +1,4 @@
-// GFSerial under Wine against the far ends that run_serial_test.py starts:
+// GFSerial under Wine against the far ends that tools/serial/serial_rig.py starts:
 //   COM1  a pty whose other side echoes and answers ENQ with "H<hang-ups>
 //         S<speed> C<bits> P<parity> B<stop bits>"
 //   COM2  redirected to ser2net in front of such a pty

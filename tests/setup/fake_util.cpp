@@ -1,9 +1,17 @@
 // A stand-in utility library that records its calls. Built in variants
 // that lack some exports (FAKE_NO_DEINIT, FAKE_NO_ITEMS); FAKE_INIT and
 // FAKE_GROUP in the environment set what InitQVUtil and ProgmanManageGroup
-// return (default 1), FAKE_ITEM what the item functions return.
+// return (default 1); FAKE_FAIL names the one item, by its description,
+// whose creation fails.
 #include "call_log.h"
 #include <cstdlib>
+
+static int ItemResult(const char* description)
+{
+    char failing[64];
+    return !(GetEnvironmentVariableA("FAKE_FAIL", failing, sizeof failing) && description &&
+             !strcmp(failing, description));
+}
 
 #define EXPORT extern "C" __declspec(dllexport)
 
@@ -27,7 +35,7 @@ EXPORT int __cdecl CreateShortcutInStartup(const char* link, const char* target,
 {
     LogCall("CreateShortcutInStartup|%s|%s|%s|%s|%s|%d|%d", Show(link), Show(target),
             Show(description), Show(workDir), Show(arguments), show, icon);
-    return Setting("FAKE_ITEM", 1);
+    return ItemResult(description);
 }
 
 EXPORT int __cdecl ProgmanManageGroup(const char* group, const char* file, int flags)
@@ -39,6 +47,6 @@ EXPORT int __cdecl ProgmanManageGroup(const char* group, const char* file, int f
 EXPORT int __cdecl ProgmanAddItem(const char* description, const char* commandLine)
 {
     LogCall("ProgmanAddItem|%s|%s", Show(description), Show(commandLine));
-    return Setting("FAKE_ITEM", 1);
+    return ItemResult(description);
 }
 #endif

@@ -9,6 +9,7 @@ received, the launcher's result).
 import argparse
 import os
 import re
+import shutil
 import subprocess
 import sys
 import traceback
@@ -27,12 +28,34 @@ IDENTITY = {1065: "Ada Lovelace", 1066: "Analytical Engines Ltd", 1067: "555-019
             1069: "555-0100", 1068: "555-0142", 1076: "(212)"}
 ADDRESS = {1074: "12 St James's Square", 1075: "Flat 3", 1070: "London", 1071: "Middlesex",
            1072: "SW1Y 4JH", 1073: "United Kingdom", 1076: "ada@example.org"}
+# The most each field takes, read from the edit controls.
+LIMITS = {"identity": {1065: 40, 1066: 40, 1067: 40, 1069: 40, 1068: 40, 1076: 40},
+          "address": {1074: 60, 1075: 60, 1070: 60, 1071: 40, 1072: 40, 1073: 60, 1076: 40}}
+
+
+def check_limits(w):
+    page = w.page()
+    got = {c: int(w.do("limit %d" % c)) for c in LIMITS[page]}
+    assert got == LIMITS[page], "%s limits %r" % (page, got)
+
+
+def item_calls(suite):
+    """The utility library's calls for both start-up items, on this shell."""
+    suite_exe, menu_exe = "C:\\KESTRIX\\KESTRIX.EXE", "C:\\KESTRIX\\QVMENU.EXE"
+    if suite.win95:
+        return ["load FAKEUTIL.DLL", "InitQVUtil 0",
+                "CreateShortcutInStartup|Kestrix.lnk|%s|Kestrix|(null)|(null)|0|0" % suite_exe,
+                "CreateShortcutInStartup|Kestrix Menu.lnk|%s|Kestrix Menu|(null)|/KX|0|0"
+                % menu_exe, "DeInitQVUtil"]
+    return ["load FAKEUTIL.DLL", "InitQVUtil 1", "ProgmanManageGroup|startup|startup|0",
+            'ProgmanAddItem|Kestrix|"%s"' % suite_exe,
+            'ProgmanAddItem|Kestrix Menu|"%s /KX"' % menu_exe, "DeInitQVUtil"]
 
 
 # -- the checks ----------------------------------------------------------------
 
 def full_walk_stores_every_item(suite):
-    suite.reset()
+    suite.reset("L55=COM2\n")
     w = Wizard(suite)
     assert w.do("title") == SHEET
     assert w.do("get 1047") == "Congratulations on purchasing Kestrix!"
@@ -42,9 +65,11 @@ def full_walk_stores_every_item(suite):
     w.press("next")
     assert w.do("msgbox " + BOX) == NEED_AREA
     assert w.page() == "identity"
+    check_limits(w)
     w.fill(IDENTITY)
     w.press("next")
     assert w.page() == "address"
+    check_limits(w)
     country = w.do("get 1073")
     # Empty item 95: the country Windows is set up for (Wine's own setting).
     assert country == "United States", "country %r" % country
@@ -53,10 +78,15 @@ def full_walk_stores_every_item(suite):
     assert w.do("msgbox " + BOX) == NEED_CITY
     assert w.page() == "address"
     w.fill(ADDRESS)
-    # Back does not check the city; Next from the identity page checks again.
+    # Back does not check the city; every Next from the identity page checks
+    # the area code again.
     w.do("set 1070 ")
     w.press("back")
     assert w.page() == "identity"
+    w.do("set 1076 ")
+    w.press("next")
+    assert w.do("msgbox " + BOX) == NEED_AREA
+    w.fill({1076: IDENTITY[1076]})
     w.press("next")
     w.do("nomsgbox " + BOX)
     w.fill({1070: ADDRESS[1070]})
@@ -84,39 +114,34 @@ def full_walk_stores_every_item(suite):
         assert p.get(key) == value, "%s is %r, want %r" % (key, p.get(key), value)
     check_defaults(suite, p)
 
-    suite_exe, menu_exe = "C:\\KESTRIX\\KESTRIX.EXE", "C:\\KESTRIX\\QVMENU.EXE"
-    if suite.win95:
-        items = ["InitQVUtil 0",
-                 "CreateShortcutInStartup|Kestrix.lnk|%s|Kestrix|(null)|(null)|0|0" % suite_exe,
-                 "CreateShortcutInStartup|Kestrix Menu.lnk|%s|Kestrix Menu|(null)|/KX|0|0"
-                 % menu_exe]
-    else:
-        items = ["InitQVUtil 1", "ProgmanManageGroup|startup|startup|0",
-                 'ProgmanAddItem|Kestrix|"%s"' % suite_exe,
-                 'ProgmanAddItem|Kestrix Menu|"%s /KX"' % menu_exe]
-    port = p.get("L55", "")
-    want_log = (["load FAKEUTIL.DLL"] + items + ["DeInitQVUtil", "load FAKEDET.DLL",
-                "InitDetectDLL", "DoModemDetection|1|%s|0" % port, "InstallVoiceFiles|1|1",
-                "DeInitDetectDLL"])
+    want_log = item_calls(suite) + ["load FAKEDET.DLL", "InitDetectDLL",
+                                    "DoModemDetection|1|COM2|0", "InstallVoiceFiles|1|1",
+                                    "DeInitDetectDLL"]
     assert suite.log() == want_log, "calls:\n%s" % "\n".join(suite.log())
 
 
-def check_defaults(suite, p):
-    d = "C:\\KESTRIX"
+def check_defaults(suite, p, d="C:\\KESTRIX"):
     want = {"L0": d, "L47": d, "L9": d + "\\KESTRIX.EXE", "L10": d + "\\QVLOG.EXE",
             "L11": d + "\\QVVIEW.EXE", "L12": d + "\\QVTERM.EXE", "L13": d + "\\QVFAX1.EXE",
             "L14": d + "\\QVFAX2.EXE", "L19": d + "\\QVFXMW.EXE", "L15": d + "\\QVSRP.EXE",
             "L16": d + "\\QVPBOOK.EXE", "S5": d + "\\PHONE.DBF", "L42": d + "\\HOST.SRP",
             "L43": d + "\\HOSTMENU.TXT", "L44": d + "\\HOST", "L49": d + "\\INBOX",
-            "L5": d + "\\INBOX", "L20": d + "\\INBOX", "L18": d + "\\QVLOAD.EXE"}
+            "L5": d + "\\INBOX", "L20": d + "\\INBOX"}
     for key, value in want.items():
         assert p.get(key) == value, "%s is %r, want %r" % (key, p.get(key), value)
-    dbmap = open(os.path.join(suite.dir, "DBMAP.CFG"), encoding="latin-1").read()
-    assert re.search(r"\[Maps\]\s*\r?\nMap0=C:\\KESTRIX\\PHONE\.DBF", dbmap), dbmap
+    dbmap = open(os.path.join(suite.s.c_drive(d), "DBMAP.CFG"), encoding="latin-1").read()
+    assert re.search(r"\[Maps\]\s*\r?\nMap0=%s\\PHONE\.DBF" % re.escape(d), dbmap), dbmap
 
 
 def cancel_keeps_only_the_defaults(suite):
-    suite.reset("S95=Canada\n")
+    """Cancelled, the wizard has still written the suite's paths, here for a
+    suite folder with a long name: the loader's path, L18, in short form."""
+    folder = "C:\\Kestrix Suite"
+    host_folder = suite.s.c_drive(folder)
+    shutil.rmtree(host_folder, ignore_errors=True)
+    os.makedirs(host_folder)
+    open(os.path.join(host_folder, "QVLOAD.EXE"), "wb").close()
+    suite.reset("S95=Canada\nL0=%s\n" % folder)
     w = Wizard(suite)
     w.press("next")
     w.fill(IDENTITY)
@@ -126,7 +151,8 @@ def cancel_keeps_only_the_defaults(suite):
     w.do("gone")
     assert w.finish() == 0
     p = suite.profile()
-    check_defaults(suite, p)
+    check_defaults(suite, p, folder)
+    assert re.fullmatch(r"C:\\[^ \\]{1,8}\\QVLOAD\.EXE", p.get("L18", ""), re.I), p.get("L18")
     for key in ("S86", "S97", "S71", "N9", "N10"):
         assert key not in p, "%s written by a cancelled wizard" % key
     assert not any(line.startswith("load") for line in suite.log()), suite.log()
@@ -159,20 +185,25 @@ def nothing_chosen_loads_no_utility_library(suite):
 
 
 def utility_library_failures_are_silent(suite):
-    # (profile lines, environment, calls the library must see in order)
+    """A utility library that cannot do its part costs only what it could
+    not do: no message, the wizard finishes, and only items really made
+    are recorded."""
+    nt = 0 if suite.win95 else 1
+    ready = ["load FAKEUTIL.DLL", "InitQVUtil %d" % nt]
+    # (profile lines, environment, calls in order, N10); N9 is never written.
     cases = [
-        ("S35=NOSUCH.DLL\n", {}, []),
-        ("S35=UTILNODI.DLL\n", {}, ["load UTILNODI.DLL"]),
-        ("", {"FAKE_INIT": "0"}, ["load FAKEUTIL.DLL", "InitQVUtil %d" % (0 if suite.win95 else 1)]),
-        ("S35=UTILNOIT.DLL\n", {}, ["load UTILNOIT.DLL",
-                                    "InitQVUtil %d" % (0 if suite.win95 else 1), "DeInitQVUtil"]),
-        ("", {"FAKE_ITEM": "0"}, None),
+        ("S35=NOSUCH.DLL\n", {}, [], None),
+        ("S35=UTILNODI.DLL\n", {}, ["load UTILNODI.DLL"], None),
+        ("", {"FAKE_INIT": "0"}, ready, None),
+        ("S35=UTILNOIT.DLL\n", {}, ["load UTILNOIT.DLL", "InitQVUtil %d" % nt, "DeInitQVUtil"],
+         None),
+        # The suite's item fails; the menu program's is still made.
+        ("", {"FAKE_FAIL": "Kestrix"}, item_calls(suite), "1"),
     ]
-    if not suite.win95:
-        cases.append(("", {"FAKE_GROUP": "0"}, ["load FAKEUTIL.DLL", "InitQVUtil 1",
-                                                 "ProgmanManageGroup|startup|startup|0",
-                                                 "DeInitQVUtil"]))
-    for extra, env, want in cases:
+    if nt:
+        cases.append(("", {"FAKE_GROUP": "0"},
+                      ready + ["ProgmanManageGroup|startup|startup|0", "DeInitQVUtil"], None))
+    for extra, env, want, n10 in cases:
         suite.reset(extra, env=env)
         w = Wizard(suite)
         walk_to_startup(w)
@@ -182,16 +213,14 @@ def utility_library_failures_are_silent(suite):
         assert w.finish() == 2, (extra, env)
         calls = [c for c in suite.log() if "Detect" not in c and "FAKEDET" not in c
                  and "VoiceFiles" not in c]
-        if want is not None:
-            assert calls == want, "%r %r:\n%s" % (extra, env, "\n".join(calls))
-        else:
-            assert calls[-1] == "DeInitQVUtil" and len(calls) >= 4, calls
+        assert calls == want, "%r %r:\n%s" % (extra, env, "\n".join(calls))
         p = suite.profile()
-        assert "N9" not in p and "N10" not in p, (extra, env, p.get("N9"), p.get("N10"))
+        assert (p.get("N9"), p.get("N10")) == (None, n10), (extra, env, p.get("N9"), p.get("N10"))
 
 
 def detection_library_failures_are_silent(suite):
     for extra, env, want in (("S33=NOSUCH.DLL\n", {}, []),
+                             ("S33=DETNOVO.DLL\n", {}, ["load DETNOVO.DLL"]),
                              ("", {"FAKE_INIT": "0"}, ["load FAKEDET.DLL", "InitDetectDLL"])):
         suite.reset(extra, env=env)
         w = Wizard(suite)
@@ -212,7 +241,10 @@ def real_start_up_items(suite):
     choose(w, True, True, False)
     w.press("next")
     assert w.finish(timeout=90) == 1
-    check_suite_links(startup_links(suite.s))
+    links = startup_links(suite.s)
+    check_suite_links(links)
+    if suite.win95:
+        assert links["Kestrix.lnk"].get("Working directory") == "C:\\KESTRIX", links
     p = suite.profile()
     assert p.get("N9") == "1" and p.get("N10") == "1", (p.get("N9"), p.get("N10"))
 

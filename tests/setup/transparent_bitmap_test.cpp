@@ -51,50 +51,34 @@ void MakePicture(TransparentBitmap& picture, int width, int height, bool (*green
 
 }  // namespace
 
-TEST(TransparentBitmap, KeyColourShowsBackgroundAndOtherPixelsAreKept)
+// Every pixel of the target against the rule: centred (or at the corner),
+// a larger picture cut evenly, green and the uncovered margin showing the
+// background, everything else copied unchanged.
+TEST(TransparentBitmap, DrawsEveryPixelByTheRule)
 {
-    TransparentBitmap picture;
-    MakePicture(picture, 4, 4, [](int x, int y) { return x == 1 && y == 2; });
-    Canvas target(8, 6, kMarker);
-    picture.DrawTransparent(&target.dc, 0, 0, 8, 6, kGreen, kFace, TRUE);
-    // Centred: (8 - 4) / 2 = 2 across, (6 - 4) / 2 = 1 down.
-    for (int y = 0; y < 6; y++)
-        for (int x = 0; x < 8; x++) {
-            int px = x - 2, py = y - 1;
-            bool inside = px >= 0 && px < 4 && py >= 0 && py < 4;
-            COLORREF want = !inside || (px == 1 && py == 2) ? kFace : Pattern(px, py);
-            EXPECT_EQ(want, target.At(x, y)) << "at " << x << "," << y;
-        }
-}
-
-TEST(TransparentBitmap, LargerPictureIsCutEvenlyOrPlacedAtTheCorner)
-{
-    TransparentBitmap picture;
-    MakePicture(picture, 6, 6, [](int, int) { return false; });
-    Canvas centred(4, 4, kMarker);
-    picture.DrawTransparent(&centred.dc, 0, 0, 4, 4, kGreen, kFace, TRUE);
-    EXPECT_EQ(Pattern(1, 1), centred.At(0, 0));
-    EXPECT_EQ(Pattern(4, 4), centred.At(3, 3));
-
-    Canvas corner(8, 8, kMarker);
-    picture.DrawTransparent(&corner.dc, 0, 0, 8, 8, kGreen, kFace, FALSE);
-    EXPECT_EQ(Pattern(0, 0), corner.At(0, 0));
-    EXPECT_EQ(Pattern(5, 5), corner.At(5, 5));
-    EXPECT_EQ(kFace, corner.At(7, 7));
-}
-
-TEST(TransparentBitmap, AllGreenShowsOnlyTheBackgroundAndNoBitmapDrawsNothing)
-{
-    TransparentBitmap green;
-    MakePicture(green, 3, 3, [](int, int) { return true; });
-    Canvas target(5, 5, kMarker);
-    green.DrawTransparent(&target.dc, 0, 0, 5, 5, kGreen, kFace, TRUE);
-    for (int y = 0; y < 5; y++)
-        for (int x = 0; x < 5; x++)
-            EXPECT_EQ(kFace, target.At(x, y)) << "at " << x << "," << y;
-
+    bool (*const one)(int, int) = [](int x, int y) { return x == 1 && y == 2; };
+    bool (*const none)(int, int) = [](int, int) { return false; };
+    bool (*const all)(int, int) = [](int, int) { return true; };
+    const struct { int width, height; bool (*green)(int, int); int target; BOOL centre; } cases[] = {
+        {4, 4, one, 8, TRUE}, {6, 6, none, 4, TRUE}, {6, 6, none, 8, FALSE}, {3, 3, all, 5, TRUE},
+    };
+    for (const auto& c : cases) {
+        TransparentBitmap picture;
+        MakePicture(picture, c.width, c.height, c.green);
+        Canvas target(c.target, c.target - 2, kMarker);
+        picture.DrawTransparent(&target.dc, 0, 0, c.target, c.target - 2, kGreen, kFace, c.centre);
+        const int left = c.centre ? (c.target - c.width) / 2 : 0;
+        const int top = c.centre ? (c.target - 2 - c.height) / 2 : 0;
+        for (int y = 0; y < c.target - 2; y++)
+            for (int x = 0; x < c.target; x++) {
+                const int px = x - left, py = y - top;
+                const bool inside = px >= 0 && px < c.width && py >= 0 && py < c.height;
+                const COLORREF want = inside && !c.green(px, py) ? Pattern(px, py) : kFace;
+                EXPECT_EQ(want, target.At(x, y)) << "case " << &c - cases << " at " << x << "," << y;
+            }
+    }
     TransparentBitmap empty;
     Canvas untouched(5, 5, kMarker);
     empty.DrawTransparent(&untouched.dc, 0, 0, 5, 5, kGreen, kFace, TRUE);
-    EXPECT_EQ(kMarker, untouched.At(2, 2));
+    EXPECT_EQ(kMarker, untouched.At(2, 2)) << "no bitmap draws nothing";
 }

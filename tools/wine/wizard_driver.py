@@ -61,7 +61,7 @@ class Suite:
             os.remove(menu)
         self.s.env.pop("FAKE_INIT", None)
         self.s.env.pop("FAKE_GROUP", None)
-        self.s.env.pop("FAKE_ITEM", None)
+        self.s.env.pop("FAKE_FAIL", None)
         self.s.env.update(env or {})
 
     def profile(self):

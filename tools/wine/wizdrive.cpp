@@ -7,6 +7,7 @@
 //   check ID 0|1 / checked ID / visible ID / enabled ID
 //   press ID             click a button of the visible page
 //   focus                id of the control that has the focus
+//   limit ID             the most characters an edit control takes
 //   msgbox TITLE         wait for a message box, answer its text, press OK
 //   nomsgbox TITLE       ok when no such box shows within half a second
 //   pause MS             give the wizard time to take real key presses in
@@ -41,11 +42,16 @@ static BOOL CALLBACK FindVisiblePage(HWND child, LPARAM out)
     return TRUE;
 }
 
+// Between hiding one page and showing the next, on a loaded machine, there
+// is none for a moment: look again for up to two seconds.
 static HWND VisiblePage()
 {
     HWND page = nullptr;
-    if (g_sheet)
+    for (int tries = 0; g_sheet && !page && tries < 40; tries++) {
+        if (tries)
+            Sleep(50);
         EnumChildWindows(g_sheet, FindVisiblePage, reinterpret_cast<LPARAM>(&page));
+    }
     return page;
 }
 
@@ -127,6 +133,7 @@ static std::string Run(char* line)
         return "ok " + std::to_string(SendMessageA(control, BM_GETCHECK, 0, 0));
     if (!strcmp(command, "visible")) return "ok " + std::to_string(IsWindowVisible(control) ? 1 : 0);
     if (!strcmp(command, "enabled")) return "ok " + std::to_string(IsWindowEnabled(control) ? 1 : 0);
+    if (!strcmp(command, "limit")) return "ok " + std::to_string(SendMessageA(control, EM_GETLIMITTEXT, 0, 0));
     if (!strcmp(command, "press")) {
         // Posted, as a click is: a handler that opens a message box must
         // not hold this driver up.

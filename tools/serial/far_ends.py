@@ -11,7 +11,7 @@ ComPortServer  a small RFC 2217 server with modem lines: echoes data, confirms
            "command=value" in hex, space-separated.
 Ser2net    ser2net in front of a pty, as an independent RFC 2217 server.
 
-run_serial_test.py starts them around a Windows test program.
+serial_rig.py starts them around a Windows test program.
 """
 
 import os
@@ -22,7 +22,7 @@ import termios
 import threading
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "common"))
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from loopback import free_port, start_ser2net, stop  # noqa: E402
 
 ENQ = 0x05

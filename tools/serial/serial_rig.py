@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""Runs a Windows serial port test under Wine with its far ends in place.
+"""Runs a Windows program that uses serial ports (the serial tests, the
+serial benchmark) under Wine with the ports' far ends in place.
 
-    run_serial_test.py --harness tools/wine/wine.py --suite build/x64/bin -- PROGRAM
+    serial_rig.py --harness tools/wine/wine.py --suite build/x64/bin -- PROGRAM
 
 COM1 is a pty with an echoing peer; QVCOMM.INI in the suite folder redirects
 COM2 to ser2net (in front of another pty), COM3 to a small RFC 2217 server,
@@ -20,10 +21,10 @@ import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path[:0] = [HERE, os.path.join(HERE, "..", "common"), os.path.join(HERE, "..", "..", "tools", "wine")]
+sys.path[:0] = [HERE, os.path.join(HERE, "..", "wine")]
 from procstat import cpu_seconds, pids_in_prefix  # noqa: E402
 from loopback import free_port  # noqa: E402
-from serial_peer import ComPortServer, PtyPeer, Ser2net  # noqa: E402
+from far_ends import ComPortServer, PtyPeer, Ser2net  # noqa: E402
 
 
 def load_harness(path):
