@@ -12,6 +12,13 @@
 #include <string.h>
 #include <time.h>
 
+/* A double as a count or day number, kept inside what the conversion can
+ * hold (converting a larger one is undefined). */
+static long clamp(double x, long low, long high)
+{
+    return !(x > (double)low) ? low : x < (double)high ? (long)x : high;
+}
+
 enum op {
     OP_FIELD, OP_CALC, OP_LITERAL, OP_NEG, OP_NOT, OP_AND, OP_OR,
     OP_ADD, OP_SUB, OP_MUL, OP_DIV, OP_POW,
@@ -120,7 +127,7 @@ static node* make(parser* ps, enum op op, char type, unsigned width)
     n->width = width;
     n->next_alloc = ps->e->nodes;
     ps->e->nodes = n;
-    if (type == 'C' && width && !(n->buf = (char*)malloc(width))) {
+    if (type == 'C' && !(n->buf = (char*)malloc(width ? width : 1))) {
         fail(ps, "out of memory");
         return NULL;
     }
@@ -251,7 +258,7 @@ static const struct function {
 
 static int constant_int(const node* n, int fallback)
 {
-    return n && n->op == OP_LITERAL && n->type == 'N' ? (int)n->literal.num : fallback;
+    return n && n->op == OP_LITERAL && n->type == 'N' ? (int)clamp(n->literal.num, -1, 100000) : fallback;
 }
 
 /* The result type and widest text of a call, from its arguments. */
@@ -300,7 +307,7 @@ static int type_call(parser* ps, node* n)
     default:
         return 0;
     }
-    if (n->type == 'C' && n->width && !(n->buf = (char*)malloc(n->width))) {
+    if (n->type == 'C' && !(n->buf = (char*)malloc(n->width ? n->width : 1))) {
         fail(ps, "out of memory");
         return 0;
     }
@@ -752,7 +759,8 @@ static long date_of_text(const char* s, size_t len)
     int k = 0, digits = 0, year_digits = 0;
     for (size_t i = 0; i < len && k < 3; i++) {
         if (isdigit((unsigned char)s[i])) {
-            part[k] = part[k] * 10 + (s[i] - '0');
+            if (part[k] < 100000)
+                part[k] = part[k] * 10 + (s[i] - '0');
             digits++;
             if (k == 2)
                 year_digits++;
@@ -792,23 +800,18 @@ static dbf_status eval_text_call(node* n, const dbf_value* a, const dbf_value* a
             start++;
         break;
     case F_SUBSTR: {
-        double from = args[1].num, count = n->argc > 2 ? args[2].num : (double)len;
-        start = from >= 1 ? (size_t)from - 1 : 0;
-        if (start > len)
-            start = len;
-        size_t take = count > 0 ? (size_t)count : 0;
+        start = (size_t)clamp(args[1].num - 1, 0, (long)len);
+        size_t take = n->argc > 2 ? (size_t)clamp(args[2].num, 0, (long)len) : len;
         if (take > len - start)
             take = len - start;
         len = start + take;
         break;
     }
     case F_LEFT:
-        if (args[1].num < (double)len)
-            len = args[1].num > 0 ? (size_t)args[1].num : 0;
+        len = (size_t)clamp(args[1].num, 0, (long)len);
         break;
     default: /* F_RIGHT */
-        if (args[1].num < (double)len)
-            start = len - (args[1].num > 0 ? (size_t)args[1].num : 0);
+        start = len - (size_t)clamp(args[1].num, 0, (long)len);
         break;
     }
     if (len - start > n->width)     /* a width fixed when parsed */
@@ -832,17 +835,17 @@ static dbf_status eval_call(node* n, const frame* fr, dbf_value* v)
     v->type = n->type;
     switch (n->op) {
     case F_STR:
-        str_of(n, args[0].num, (int)n->width, n->argc > 2 ? (int)args[2].num : 0);
+        str_of(n, args[0].num, (int)n->width, n->argc > 2 ? (int)clamp(args[2].num, 0, 255) : 0);
         v->str = n->buf, v->len = n->width;
         return DBF_OK;
     case F_VAL: v->num = number_of(args[0].str, args[0].len); return DBF_OK;
     case F_DTOS:
-        dbf_julian_to_text((long)args[0].num, n->buf);
+        dbf_julian_to_text(clamp(args[0].num, 0, 99999999), n->buf);
         v->str = n->buf, v->len = 8;
         return DBF_OK;
     case F_DTOC: {
         char t[8];
-        dbf_julian_to_text((long)args[0].num, t);
+        dbf_julian_to_text(clamp(args[0].num, 0, 99999999), t);
         if (t[0] == ' ')
             memset(n->buf, ' ', 8);
         else

@@ -61,7 +61,10 @@ struct dbf_mdx_cursor {
 void dbf_mdx_number_key(double value, unsigned char key[12])
 {
     memset(key, 0, 12);
-    if (!(value == value) || value == 0.0) {
+    /* Past what the exponent byte holds: the largest magnitude it can. */
+    if (isfinite(value) && fabs(value) >= 1e60)
+        value = value < 0 ? -9.99999999999999e59 : 9.99999999999999e59;
+    if (!isfinite(value) || value == 0.0 || fabs(value) < 1e-40) {
         key[0] = 0x34;
         key[1] = 0x04;
         return;

@@ -163,7 +163,7 @@ int expr4vary(EXPR4* e, char** text)
         len = n < 0 ? 0 : (size_t)n < e->resultCapacity ? (size_t)n : e->resultCapacity - 1;
         break;
     }
-    case 'D': dbf_julian_to_text((long)v.num, e->result); len = 8; break;
+    case 'D': dbf_julian_to_text(v.num > 0 && v.num < 1e8 ? (long)v.num : 0, e->result); len = 8; break;
     case 'L': e->result[0] = v.num ? 'T' : 'F'; len = 1; break;
     default:
         len = v.len < e->resultCapacity - 1 ? v.len : e->resultCapacity - 1;
