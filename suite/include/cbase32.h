@@ -1,9 +1,11 @@
 /* CBASE32.DLL: the suite's dBASE engine with CodeBase-style C entry points.
  *
  * Tables are dBASE III/IV .DBF files with .DBT memo files. Field types C, N,
- * F, D, L and M. Indexes, tags, locks, relations and expressions are not
- * provided: their entry points refuse with e4notSupported (or return NULL)
- * and record the error in CODE4.errorCode.
+ * F, D, L and M. A table's production index (the .MDX of the same name, with
+ * up to 47 tags) is opened with it and kept current by every write; keys and
+ * filters are dBASE expressions (expr4*). Record, append and file locks are
+ * byte-range locks beyond the end of the table, as dBASE places them, so
+ * other programs sharing the table respect them.
  *
  * Results: functions returning int give r4success (0), one of the r4
  * positions below, or a negative e4 error. Every error is also stored in
@@ -37,6 +39,11 @@ extern "C" {
 #define r4bof 1     /* moved before the first record */
 #define r4eof 2     /* moved past the last record */
 #define r4entry 3   /* no such record */
+#define r4after 4   /* d4seek/t4seek: no equal key; positioned on the next greater one */
+#define r4unique 5  /* a unique tag already holds the key; the key was left out */
+#define r4locked 6  /* d4lock_test*: another program holds the lock */
+#define r4unique_continue 7 /* TAG4INFO.unique: duplicates are left out silently */
+#define r4descending 1      /* TAG4INFO.descending */
 
 /* Errors. */
 #define e4open -10          /* the file could not be opened */
@@ -51,10 +58,18 @@ extern "C" {
 #define e4notSupported -19  /* indexes, tags, locks and the like */
 #define e4value -20         /* the value does not fit the field */
 #define e4readOnly -21      /* change to a table opened read only */
+#define e4unique -22        /* a unique tag (unique = e4unique) refused a duplicate key */
+#define e4expr -23          /* an expression that does not parse or evaluate */
+#define e4index -24         /* index file missing, damaged or disagreeing with its table */
+#define e4tagName -25       /* no such tag, or a tag of that name exists */
+#define e4lock -26          /* a lock could not be taken */
 
 struct dbf_table;
 typedef struct DATA4_st DATA4;
 typedef struct FIELD4_st FIELD4;
+typedef struct INDEX4_st INDEX4;
+typedef struct TAG4_st TAG4;
+typedef struct e4expr_st EXPR4;
 
 /* The engine's context: settings read by the calls and the open tables.
  * d4init sets the defaults; d4init_undo closes everything. */
@@ -66,7 +81,8 @@ typedef struct CODE4_st {
     int memoStyle;          /* memo files d4create makes: 3 dBASE III (default), 4 dBASE IV */
     int initialised;
     DATA4* dataList;        /* open tables, most recent first */
-    void* reserved[4];
+    void* calcList;         /* expr4calc_create's named expressions */
+    void* reserved[3];
 } CODE4;
 
 /* An open table. Callers that change the bytes of f4ptr directly set
@@ -85,6 +101,12 @@ struct DATA4_st {
     char* text;             /* f4str's buffer */
     char alias[11];
     char fileName[260];
+    INDEX4* indexes;        /* the production index first, if the table has one */
+    TAG4* tagSelected;      /* the order of top/skip/seek; NULL: record order */
+    unsigned char* oldRecord; /* the record as stored, for the keys it leaves */
+    int lockedFile, lockedAppend;
+    long* lockedRecs;       /* record locks held */
+    int numLocked, lockCapacity;
 };
 
 struct FIELD4_st {
@@ -108,7 +130,10 @@ typedef struct FIELD4INFO_st {
     int dec;
 } FIELD4INFO;
 
-/* Index tags: d4create refuses a non-empty list with e4notSupported. */
+/* A tag to create: name (up to 10 characters), key expression, filter
+ * expression or NULL, unique 0 (duplicates kept), e4unique (a duplicate is
+ * an error) or r4unique / r4unique_continue (duplicates left out), and
+ * descending 0 or r4descending. Lists end with an entry with a NULL name. */
 typedef struct TAG4INFO_st {
     char* name;
     char* expression;
@@ -116,6 +141,40 @@ typedef struct TAG4INFO_st {
     int unique;
     unsigned descending;
 } TAG4INFO;
+
+/* An open index file: for now always the table's production index. */
+struct INDEX4_st {
+    DATA4* data;
+    INDEX4* next;
+    TAG4* tags;             /* in the file's tag table order */
+    struct dbf_mdx* file;
+    int isProduction;
+    char fileName[260];
+};
+
+/* One tag of an index. expr and filter are the compiled expressions
+ * (filter NULL when every record has a key). */
+struct TAG4_st {
+    INDEX4* index;
+    TAG4* next;
+    EXPR4* expr;
+    EXPR4* filter;
+    int uniqueError;        /* the TAG4INFO.unique of the tag */
+    char alias[11];         /* the tag's name */
+    int number;             /* position in the file's tag table */
+    struct dbf_mdx_cursor* cursor;
+    long recNo;             /* record of the cursor's key, 0 at end */
+};
+
+/* A parsed expression over a table's fields. */
+struct e4expr_st {
+    DATA4* data;
+    CODE4* codeBase;
+    struct dbf_expr* compiled;
+    char* source;
+    char* result;           /* expr4vary's and expr4key's buffer */
+    unsigned resultCapacity;
+};
 
 typedef void (CB4_HOOKCALL* ERROR4HOOK)(int code, char* text1, char* text2, char* text3);
 typedef int (CB4_HOOKCALL* INDEX4HOOK)(char* name, int a, int b, long c, long d, void* arg);
@@ -200,20 +259,30 @@ CBASE32_API int d4free_blocks(DATA4* d);
 CBASE32_API int d4check(DATA4* d);
 CBASE32_API int d4validate_memo_ids(DATA4* d);
 
-/* Not provided: indexes, tags, seeking and locking. */
-CBASE32_API void* d4index(DATA4* d, const char* name);
-CBASE32_API void* d4tag(DATA4* d, const char* name);
-CBASE32_API void* d4tag_default(DATA4* d);
-CBASE32_API void* d4tag_next(DATA4* d, void* tag);
-CBASE32_API void* d4tag_prev(DATA4* d, void* tag);
-CBASE32_API void* d4tag_selected(DATA4* d);
-CBASE32_API void d4tag_select(DATA4* d, void* tag);
+/* Indexes and tags. With a tag selected, top, bottom, skip and position
+ * follow its key order; d4seek* look keys up in it (character keys: the
+ * text, shorter than the key matches its start; numeric keys: the number
+ * as text or as a double; date keys: CCYYMMDD text or a Julian day). */
+CBASE32_API INDEX4* d4index(DATA4* d, const char* name);    /* NULL name: the production index */
+CBASE32_API TAG4* d4tag(DATA4* d, const char* name);
+CBASE32_API TAG4* d4tag_default(DATA4* d);                 /* selected, else the first */
+CBASE32_API TAG4* d4tag_next(DATA4* d, TAG4* tag);         /* NULL: the first */
+CBASE32_API TAG4* d4tag_prev(DATA4* d, TAG4* tag);         /* NULL: the last */
+CBASE32_API TAG4* d4tag_selected(DATA4* d);
+CBASE32_API void d4tag_select(DATA4* d, TAG4* tag);        /* NULL: record order */
 CBASE32_API int d4seek(DATA4* d, const char* key);
 CBASE32_API int d4seek_n(DATA4* d, const char* key, int len);
 CBASE32_API int d4seek_double(DATA4* d, double key);
-CBASE32_API int d4reindex(DATA4* d);
-CBASE32_API int d4write_keys(DATA4* d);
-CBASE32_API int d4read_old(DATA4* d, long rec);             /* the old record is for index keys */
+CBASE32_API int d4reindex(DATA4* d);                        /* rebuilds every tag */
+CBASE32_API int d4write_keys(DATA4* d);                     /* writes the index's pages */
+CBASE32_API int d4read_old(DATA4* d, long rec);             /* e4notSupported */
+
+/* Locks. A record lock keeps other programs from locking (and so, by
+ * convention, writing) that record; the append lock guards the record
+ * count; the file lock covers both. d4lock* wait for the lock; the
+ * d4lock_test* variants return r4locked at once instead. Taking a lock
+ * re-reads the record count and forgets cached index pages; d4unlock
+ * writes what is pending and releases every lock of the table. */
 CBASE32_API int d4lock(DATA4* d, long rec);
 CBASE32_API int d4lock_all(DATA4* d);
 CBASE32_API int d4lock_append(DATA4* d);
@@ -224,7 +293,64 @@ CBASE32_API int d4lock_test(DATA4* d, long rec);
 CBASE32_API int d4lock_test_append(DATA4* d);
 CBASE32_API int d4lock_test_file(DATA4* d);
 CBASE32_API int d4lock_test_index(DATA4* d);
-CBASE32_API int d4unlock(DATA4* d);                         /* nothing is locked: r4success */
+CBASE32_API int d4unlock(DATA4* d);
+
+/* Index files. i4create makes the table's production index (name NULL or
+ * the table's own name) with the given tags, replacing an existing one. */
+CBASE32_API INDEX4* i4open(DATA4* d, const char* name);
+CBASE32_API INDEX4* i4create(DATA4* d, const char* name, const TAG4INFO* tags);
+CBASE32_API int i4close(INDEX4* i);
+CBASE32_API int i4add_tag(INDEX4* i, const TAG4INFO* tags); /* builds the new tags' keys */
+CBASE32_API int i4tag_remove(INDEX4* i, const char* name);
+CBASE32_API int i4reindex(INDEX4* i);
+CBASE32_API int i4lock(INDEX4* i);
+CBASE32_API int i4unlock(INDEX4* i);
+CBASE32_API int i4is_production(INDEX4* i);
+CBASE32_API TAG4* i4tag(INDEX4* i, const char* name);
+
+/* Tags on their own: a cursor over the keys, apart from the table's. Keys
+ * are in the tag's stored form (t4key: expr4key_len bytes). */
+CBASE32_API int t4top(TAG4* t);                 /* r4eof when empty */
+CBASE32_API int t4bottom(TAG4* t);
+CBASE32_API long t4skip(TAG4* t, long n);       /* how many keys it moved, signed */
+CBASE32_API int t4eof(TAG4* t);
+CBASE32_API long t4recno(TAG4* t);              /* record of the current key, 0 at end */
+CBASE32_API char* t4key(TAG4* t);
+CBASE32_API int t4seek(TAG4* t, const void* key, int len); /* r4success, r4after, r4eof */
+CBASE32_API int t4go(TAG4* t, const char* key, long rec);  /* to that key and record */
+CBASE32_API double t4position(TAG4* t);
+CBASE32_API int t4position_set(TAG4* t, double pos);
+CBASE32_API int t4add(TAG4* t, const unsigned char* key, long rec);
+CBASE32_API int t4add_calc(TAG4* t, long rec);  /* the key of record rec, from the table */
+CBASE32_API int t4remove(TAG4* t, const char* key, long rec);
+CBASE32_API int t4remove_calc(TAG4* t, long rec);
+CBASE32_API int t4unique(TAG4* t);
+CBASE32_API int t4is_descending(TAG4* t);
+CBASE32_API int t4free_all(TAG4* t);            /* removes every key */
+/* The B-tree walk of dBASE's API: the cursor's page level. */
+CBASE32_API int t4down(TAG4* t);
+CBASE32_API int t4up(TAG4* t);
+CBASE32_API void t4up_to_root(TAG4* t);
+
+/* Expressions: field names, "text", numbers, .T./.F., + - * / on numbers,
+ * + and - on texts (- moves trailing blanks to the end), date + days,
+ * = == <> # != < <= > >= $ (contained in), .AND. .OR. .NOT., parentheses
+ * and UPPER TRIM RTRIM LTRIM SUBSTR LEFT RIGHT STR VAL DTOS DTOC CTOD DATE
+ * RECNO DELETED IIF. Types: 'C' text, 'N' number, 'D' date, 'L' logical.
+ * Results are of the current record of the expression's table. */
+CBASE32_API EXPR4* expr4parse(DATA4* d, const char* source); /* NULL and e4expr on error */
+CBASE32_API void expr4free(EXPR4* e);
+CBASE32_API int expr4type(EXPR4* e);
+CBASE32_API int expr4len(EXPR4* e);             /* width of the result as text */
+CBASE32_API int expr4key_len(EXPR4* e);         /* width of the result as an index key */
+CBASE32_API int expr4key(EXPR4* e, char** key); /* key form; returns its length */
+CBASE32_API int expr4vary(EXPR4* e, char** text); /* text form, NUL-terminated; returns its length */
+CBASE32_API double expr4double(EXPR4* e);
+CBASE32_API int expr4true(EXPR4* e);            /* 1, 0, or an error for a non-logical result */
+CBASE32_API const char* expr4source(EXPR4* e);
+/* Named expressions usable by name in later expressions of any table. */
+CBASE32_API int expr4calc_create(CODE4* cb, EXPR4* e, const char* name);
+CBASE32_API void expr4calc_reset(CODE4* cb);
 
 /* Fields of the current record. */
 CBASE32_API char* f4ptr(FIELD4* f);             /* the field's bytes, not NUL-terminated */
