@@ -98,6 +98,7 @@ int d4close_all(CODE4* cb)
 int d4init_undo(CODE4* cb)
 {
     int rc = d4close_all(cb);
+    expr4calc_reset(cb);
     if (cb)
         cb->initialised = 0;
     return rc;
@@ -139,7 +140,6 @@ int d4flush_files(CODE4* cb)
     return result;
 }
 
-int d4unlock_files(CODE4* cb) { return r4success; }
 /* Reads and writes are already buffered; there is nothing more to switch. */
 int d4opt_start(CODE4* cb) { return r4success; }
 int d4opt_suspend(CODE4* cb) { return r4success; }
@@ -240,7 +240,11 @@ DATA4* d4open(CODE4* cb, const char* name)
         e4describe(cb, st == DBF_E_NOMEM ? e4memory : e4data, "d4open", path, NULL);
         return NULL;
     }
-    return attach(cb, t, path, readOnly);
+    DATA4* d = attach(cb, t, path, readOnly);
+    /* A damaged index is reported; the table stays usable without it. */
+    if (d)
+        cb4_index_open(d);
+    return d;
 }
 
 DATA4* d4create(CODE4* cb, const char* name, const FIELD4INFO* info, const TAG4INFO* tags)
@@ -248,10 +252,6 @@ DATA4* d4create(CODE4* cb, const char* name, const FIELD4INFO* info, const TAG4I
     char path[260], memo_path[260];
     if (!cb || !name || !info || !make_paths(name, path, memo_path, sizeof path)) {
         e4describe(cb, e4parm, "d4create", name, NULL);
-        return NULL;
-    }
-    if (tags && tags->name) {
-        e4describe(cb, e4notSupported, "d4create", "index tags", path);
         return NULL;
     }
     int count = 0, memo_fields = 0;
@@ -302,7 +302,13 @@ DATA4* d4create(CODE4* cb, const char* name, const FIELD4INFO* info, const TAG4I
         e4describe(cb, st == DBF_E_ARG ? e4parm : e4create, "d4create", path, NULL);
         return NULL;
     }
-    return attach(cb, t, path, 0);
+    DATA4* d = attach(cb, t, path, 0);
+    if (d && tags && tags->name && !i4create(d, NULL, tags)) {
+        d4close(d);
+        remove(path);
+        return NULL;
+    }
+    return d;
 }
 
 int d4close(DATA4* d)
@@ -310,6 +316,10 @@ int d4close(DATA4* d)
     if (!d)
         return e4parm;
     int rc = cb4_flush_record(d);
+    cb4_index_close_all(d);
+    int unlocked = d4unlock(d);
+    if (rc == r4success && unlocked < 0)
+        rc = unlocked;
     dbf_status st = dbf_close(d->table);
     if (rc == r4success && st != DBF_OK)
         rc = cb4_status(d, st, "d4close");
@@ -322,6 +332,8 @@ int d4close(DATA4* d)
         free(d->fields[i].memo);
     free(d->fields);
     free(d->text);
+    free(d->oldRecord);
+    free(d->lockedRecs);
     free(d);
     return rc;
 }

@@ -23,7 +23,11 @@ typedef enum dbf_status {
     DBF_E_FIELD = -5,       /* no such field, or the field's type does not fit the call */
     DBF_E_MEMO = -6,        /* memo file missing or damaged */
     DBF_E_ARG = -7,         /* bad argument (field definitions, sizes) */
-    DBF_E_VALUE = -8        /* the value does not fit the field */
+    DBF_E_VALUE = -8,       /* the value does not fit the field */
+    DBF_E_EXPR = -9,        /* an expression that does not parse, or the wrong type */
+    DBF_E_INDEX = -10,      /* an index file that is damaged or does not fit its table */
+    DBF_E_UNIQUE = -11,     /* a unique tag already holds the key */
+    DBF_E_LOCKED = -12      /* another program holds the lock */
 } dbf_status;
 
 /* The I/O seam. Offsets are absolute; read returns the number of bytes read
@@ -36,7 +40,14 @@ typedef struct dbf_io {
     int (*truncate)(void* ctx, int64_t size);
     int (*flush)(void* ctx);
     void (*close)(void* ctx);       /* releases ctx; may be NULL */
+    /* Byte-range locks other programs on the file respect; may be NULL
+     * (memory has no other users). how: DBF_LOCK_WAIT, DBF_LOCK_TRY or
+     * DBF_UNLOCK; returns 0, 1 when DBF_LOCK_TRY finds the range locked,
+     * or -1. */
+    int (*lock)(void* ctx, int64_t offset, int64_t len, int how);
 } dbf_io;
+
+enum { DBF_UNLOCK = 0, DBF_LOCK_WAIT = 1, DBF_LOCK_TRY = 2 };
 
 /* A file on disk. mode: 'r' read only, 'w' read and write, 'c' create (truncates). */
 dbf_status dbf_io_file(dbf_io* io, const char* path, char mode);
@@ -113,6 +124,17 @@ dbf_status dbf_read_record(dbf_table* t, uint32_t n, void* buf);
 dbf_status dbf_unload(dbf_table* t, int keep_changes);
 /* Forgets records read ahead, so the next dbf_go reads the file again. */
 void dbf_refresh(dbf_table* t);
+/* Forgets records read ahead and re-reads the record count, which another
+ * program may have changed (after taking a lock). */
+dbf_status dbf_sync(dbf_table* t);
+/* Copies record n as stored in the file, whatever the cache holds. */
+dbf_status dbf_read_stored(dbf_table* t, uint32_t n, void* buf);
+/* Locks on the table file (see dbf_io.lock); DBF_E_LOCKED when a try
+ * finds the range taken. */
+dbf_status dbf_lock(dbf_table* t, int64_t offset, int64_t len, int how);
+/* The header's flag for a production index (.MDX) beside the table. */
+int dbf_production_index(dbf_table* t);
+dbf_status dbf_set_production_index(dbf_table* t, int present);
 unsigned dbf_header_length(const dbf_table* t);
 
 /* Appends a record and makes it the current one. blank nonzero: a blank

@@ -55,6 +55,12 @@ static int file_truncate(void* ctx, int64_t size)
     return truncate_stream(f, size);
 }
 
+int dbf_file_lock(FILE* f, int64_t offset, int64_t len, int how);
+static int file_lock(void* ctx, int64_t offset, int64_t len, int how)
+{
+    return dbf_file_lock((FILE*)ctx, offset, len, how);
+}
+
 static int file_flush(void* ctx) { return fflush((FILE*)ctx) == 0 ? 0 : -1; }
 static void file_close(void* ctx) { fclose((FILE*)ctx); }
 
@@ -67,7 +73,7 @@ dbf_status dbf_io_file(dbf_io* io, const char* path, char mode)
     if (!f)
         return DBF_E_IO;
     static const dbf_io file_calls = {
-        NULL, file_read, file_write, file_size, file_truncate, file_flush, file_close};
+        NULL, file_read, file_write, file_size, file_truncate, file_flush, file_close, file_lock};
     *io = file_calls;
     io->ctx = f;
     return DBF_OK;
@@ -164,7 +170,7 @@ void dbf_memory_free(dbf_memory* m)
 void dbf_io_memory(dbf_io* io, dbf_memory* m)
 {
     static const dbf_io memory_calls = {
-        NULL, memory_read, memory_write, memory_size, memory_truncate, memory_flush, memory_close};
+        NULL, memory_read, memory_write, memory_size, memory_truncate, memory_flush, memory_close, NULL};
     *io = memory_calls;
     io->ctx = m;
 }

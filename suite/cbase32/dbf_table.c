@@ -14,6 +14,9 @@
 
 static dbf_status write_pending(dbf_table* t);
 
+static int in_window(const dbf_table* t, uint32_t n);
+static int64_t record_offset(const dbf_table* t, uint32_t n);
+
 dbf_status dbf_read_exact(dbf_io* io, int64_t offset, void* buf, size_t n)
 {
     int64_t got = io->read(io->ctx, offset, buf, n);
@@ -200,11 +203,16 @@ dbf_status dbf_open(dbf_table** out, dbf_io* io, dbf_io* memo)
     return hand_over(t, st, out);
 }
 
-static dbf_status write_header(dbf_table* t)
+/* Writes the header; with keep_count the stored record count stays, since
+ * after a record update another program may have appended since. */
+static dbf_status write_header_as(dbf_table* t, int keep_count)
 {
     unsigned char head[DBF_HEADER_SIZE];
+    uint32_t count = t->count;
     if (dbf_read_exact(&t->io, 0, head, sizeof head) != DBF_OK)
         memset(head, 0, sizeof head);
+    else if (keep_count && dbf_le32(head + 4) > count)
+        count = dbf_le32(head + 4);
     time_t now = time(NULL);
     struct tm* tm = localtime(&now);
     head[0] = t->version;
@@ -213,7 +221,7 @@ static dbf_status write_header(dbf_table* t)
         head[2] = (unsigned char)(tm->tm_mon + 1);
         head[3] = (unsigned char)tm->tm_mday;
     }
-    dbf_put_le32(head + 4, t->count);
+    dbf_put_le32(head + 4, count);
     dbf_put_le16(head + 8, t->header_len);
     dbf_put_le16(head + 10, t->record_len);
     dbf_status st = dbf_write_exact(&t->io, 0, head, sizeof head);
@@ -221,6 +229,8 @@ static dbf_status write_header(dbf_table* t)
         t->header_dirty = 0;
     return st;
 }
+
+static dbf_status write_header(dbf_table* t) { return write_header_as(t, 0); }
 
 dbf_status dbf_create(dbf_table** out, dbf_io* io, dbf_io* memo,
                       const dbf_field_def* fields, int count, dbf_memo_style style)
@@ -300,7 +310,7 @@ dbf_status dbf_flush(dbf_table* t)
         return DBF_E_ARG;
     dbf_status st = write_pending(t);
     if (st == DBF_OK && t->header_dirty)
-        st = write_header(t);
+        st = write_header_as(t, 1);
     if (t->io.flush && t->io.flush(t->io.ctx) != 0 && st == DBF_OK)
         st = DBF_E_IO;
     if (t->has_memo_io && t->memo_io.flush && t->memo_io.flush(t->memo_io.ctx) != 0 && st == DBF_OK)
@@ -366,6 +376,53 @@ dbf_status dbf_unload(dbf_table* t, int keep_changes)
 }
 
 void dbf_refresh(dbf_table* t) { t->window_records = 0; }
+
+dbf_status dbf_sync(dbf_table* t)
+{
+    unsigned char head[DBF_HEADER_SIZE];
+    dbf_refresh(t);
+    dbf_status st = dbf_read_exact(&t->io, 0, head, sizeof head);
+    if (st != DBF_OK)
+        return st;
+    int64_t size = t->io.size(t->io.ctx);
+    int64_t room = size > (int64_t)t->header_len ? (size - t->header_len) / t->record_len : 0;
+    uint32_t count = dbf_le32(head + 4);
+    t->count = (int64_t)count > room ? (uint32_t)room : count;
+    return DBF_OK;
+}
+
+dbf_status dbf_read_stored(dbf_table* t, uint32_t n, void* buf)
+{
+    if (n < 1 || n > t->count)
+        return DBF_E_RANGE;
+    if (in_window(t, n)) {
+        memcpy(buf, t->window + (size_t)(n - t->window_first) * t->record_len, t->record_len);
+        return DBF_OK;
+    }
+    return dbf_read_exact(&t->io, record_offset(t, n), buf, t->record_len);
+}
+
+dbf_status dbf_lock(dbf_table* t, int64_t offset, int64_t len, int how)
+{
+    if (!t->io.lock)
+        return DBF_OK;
+    if (how != DBF_UNLOCK && t->io.flush)
+        t->io.flush(t->io.ctx);     /* drops read buffers, so reads see the other program */
+    int r = t->io.lock(t->io.ctx, offset, len, how);
+    return r == 0 ? DBF_OK : r == 1 ? DBF_E_LOCKED : DBF_E_IO;
+}
+
+int dbf_production_index(dbf_table* t)
+{
+    unsigned char flag = 0;
+    return dbf_read_exact(&t->io, 28, &flag, 1) == DBF_OK && flag == 1;
+}
+
+dbf_status dbf_set_production_index(dbf_table* t, int present)
+{
+    unsigned char flag = present ? 1 : 0;
+    return dbf_write_exact(&t->io, 28, &flag, 1);
+}
 unsigned dbf_header_length(const dbf_table* t) { return t->header_len; }
 
 static int in_window(const dbf_table* t, uint32_t n)

@@ -33,15 +33,21 @@ int cb4_flush_record(DATA4* d)
     }
     int rc = r4success;
     if (d->recordChanged && !d->eof) {
+        rc = cb4_index_check_unique(d, d->recNo);
+        if (rc < 0)
+            return rc;
+        rc = cb4_index_update(d, d->recNo);
         dbf_touch(d->table);
-        rc = cb4_status(d, dbf_write(d->table), "write");
+        int written = cb4_status(d, dbf_write(d->table), "write");
+        if (written < 0)
+            rc = written;
     }
     d->recordChanged = 0;
     return rc;
 }
 
 /* Puts the cursor after the last record, with a blank buffer. */
-static int at_end(DATA4* d)
+int cb4_at_end(DATA4* d)
 {
     int rc = cb4_status(d, dbf_unload(d->table, 1), "d4go_eof");
     forget_memos(d);
@@ -50,7 +56,7 @@ static int at_end(DATA4* d)
     return rc < 0 ? rc : r4eof;
 }
 
-static int load(DATA4* d, long rec)
+int cb4_load(DATA4* d, long rec)
 {
     int rc = cb4_flush_record(d);
     if (rc < 0)
@@ -70,7 +76,7 @@ int d4go(DATA4* d, long rec)
         return e4parm;
     if (rec < 1 || rec > d4reccount(d))
         return r4entry;
-    return load(d, rec);
+    return cb4_load(d, rec);
 }
 
 int d4go_data(DATA4* d, long rec) { return d4go(d, rec); }
@@ -80,35 +86,41 @@ int d4go_eof(DATA4* d)
     if (!d)
         return e4parm;
     int rc = cb4_flush_record(d);
-    return rc < 0 ? rc : at_end(d);
+    return rc < 0 ? rc : cb4_at_end(d);
 }
 
 int d4top(DATA4* d)
 {
     if (!d)
         return e4parm;
+    if (d->tagSelected)
+        return cb4_tag_top(d);
     if (d4reccount(d) == 0) {
         int rc = d4go_eof(d);
         d->bof = 1;
         return rc;
     }
-    return load(d, 1);
+    return cb4_load(d, 1);
 }
 
 int d4bottom(DATA4* d)
 {
     if (!d)
         return e4parm;
+    if (d->tagSelected)
+        return cb4_tag_bottom(d);
     long count = d4reccount(d);
     if (count == 0)
         return d4top(d);
-    return load(d, count);
+    return cb4_load(d, count);
 }
 
 int d4skip(DATA4* d, long n)
 {
     if (!d)
         return e4parm;
+    if (d->tagSelected)
+        return cb4_tag_skip(d, n);
     long count = d4reccount(d);
     long long target = (long long)d->recNo + n;
     if (target > count)
@@ -118,7 +130,7 @@ int d4skip(DATA4* d, long n)
         d->bof = 1;
         return rc < 0 ? rc : r4bof;
     }
-    return load(d, (long)target);
+    return cb4_load(d, (long)target);
 }
 
 int d4bof(DATA4* d) { return d ? d->bof : e4parm; }
@@ -161,7 +173,7 @@ int d4refresh_record(DATA4* d)
     forget_memos(d);
     dbf_unload(d->table, 0);
     dbf_refresh(d->table);
-    return d->eof ? at_end(d) : load(d, d->recNo);
+    return d->eof ? cb4_at_end(d) : cb4_load(d, d->recNo);
 }
 
 int d4free_blocks(DATA4* d) { return d4refresh(d); }
@@ -200,7 +212,7 @@ int d4append_blank(DATA4* d)
     forget_memos(d);
     d->recNo = d4reccount(d);
     d->bof = d->eof = 0;
-    return r4success;
+    return cb4_index_add(d, d->recNo);
 }
 
 int d4append_start(DATA4* d, int useMemoEntries)
@@ -233,6 +245,8 @@ int d4append(DATA4* d)
             (rc = cb4_status(d, dbf_memo_write(d->table, i, f->memo, f->memoLen), "d4append")) != 0)
             return rc;
     }
+    if ((rc = cb4_index_check_unique(d, 0)) < 0)
+        return rc;
     d->appending = 0;
     rc = cb4_status(d, dbf_append(d->table, 0), "d4append");
     if (rc != r4success)
@@ -241,7 +255,7 @@ int d4append(DATA4* d)
     d->recordChanged = 0;
     d->recNo = d4reccount(d);
     d->bof = d->eof = 0;
-    return r4success;
+    return cb4_index_add(d, d->recNo);
 }
 
 int d4append_data(DATA4* d) { return d4append(d); }
@@ -315,6 +329,8 @@ int d4pack(DATA4* d)
     cb4_pack_progress(0, total);
     rc = cb4_status(d, dbf_pack(d->table), "d4pack");
     cb4_pack_progress(total, total);
+    if (rc == r4success)
+        rc = cb4_index_rebuild(d);
     if (rc != r4success)
         return rc;
     rc = d4top(d);
@@ -332,6 +348,8 @@ int d4zap(DATA4* d, long first, long last)
         rc = cb4_flush_record(d);
     if (rc == r4success)
         rc = cb4_status(d, dbf_zap(d->table, (uint32_t)first, (uint32_t)last), "d4zap");
+    if (rc == r4success)
+        rc = cb4_index_rebuild(d);
     if (rc != r4success)
         return rc;
     rc = d4top(d);
@@ -360,5 +378,3 @@ int d4validate_memo_ids(DATA4* d)
     return rc;
 }
 
-/* With no indexes there is nothing that could disagree with the table. */
-int d4check(DATA4* d) { return d ? r4success : e4parm; }

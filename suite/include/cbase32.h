@@ -104,7 +104,7 @@ struct DATA4_st {
     INDEX4* indexes;        /* the production index first, if the table has one */
     TAG4* tagSelected;      /* the order of top/skip/seek; NULL: record order */
     unsigned char* oldRecord; /* the record as stored, for the keys it leaves */
-    int lockedFile, lockedAppend;
+    int lockedFile, lockedAppend, lockedIndex;
     long* lockedRecs;       /* record locks held */
     int numLocked, lockCapacity;
 };

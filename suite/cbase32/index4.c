@@ -1,0 +1,680 @@
+/* Index files: the production .MDX of a table, its tags, building their
+ * keys, and keeping them current as records are written. */
+#include "cbase4.h"
+#include "dbf_mdx.h"
+
+#include <ctype.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+/* The .MDX beside the table (or name with .MDX when it has no extension),
+ * in the letter case of the table's extension. */
+static void index_path(DATA4* d, const char* name, char* out, size_t size)
+{
+    const char* from = name ? name : d->fileName;
+    const char* base = from;
+    for (const char* p = from; *p; p++)
+        if (*p == '/' || *p == '\\' || *p == ':')
+            base = p + 1;
+    const char* dot = strrchr(base, '.');
+    if (name && dot) {
+        snprintf(out, size, "%s", name);
+        return;
+    }
+    int lower = dot && islower((unsigned char)dot[1]);
+    int stem = dot ? (int)(dot - from) : (int)strlen(from);
+    snprintf(out, size, "%.*s%s", stem, from, lower ? ".mdx" : ".MDX");
+}
+
+static void free_tag(TAG4* t)
+{
+    if (t->index && t->index->data && t->index->data->tagSelected == t)
+        t->index->data->tagSelected = NULL;
+    expr4free(t->expr);
+    expr4free(t->filter);
+    dbf_mdx_cursor_free(t->cursor);
+    free(t);
+}
+
+static void free_index(INDEX4* i)
+{
+    while (i->tags) {
+        TAG4* t = i->tags;
+        i->tags = t->next;
+        free_tag(t);
+    }
+    dbf_mdx_close(i->file);
+    free(i);
+}
+
+static int index_error(DATA4* d, dbf_status st, const char* what)
+{
+    if (st == DBF_E_INDEX || st == DBF_E_IO || st == DBF_E_RANGE)
+        return e4describe(d->codeBase, e4index, what, d->fileName, NULL);
+    return cb4_status(d, st, what);
+}
+
+/* A TAG4 for tag k of the file, with its expressions compiled. */
+static TAG4* make_tag(INDEX4* i, int k, int uniqueError)
+{
+    const dbf_mdx_tag_info* info = dbf_mdx_tag(i->file, k);
+    TAG4* t = (TAG4*)calloc(1, sizeof *t);
+    if (!t) {
+        cb4_fail(i->data, e4memory, "tag");
+        return NULL;
+    }
+    t->index = i;
+    t->number = k;
+    t->uniqueError = info->unique ? uniqueError : 0;
+    memcpy(t->alias, info->name, sizeof t->alias);
+    t->expr = expr4parse(i->data, info->expression);
+    if (info->filter[0] && t->expr)
+        t->filter = expr4parse(i->data, info->filter);
+    if (!t->expr || (info->filter[0] && !t->filter) ||
+        dbf_mdx_cursor_new(i->file, k, &t->cursor) != DBF_OK) {
+        e4describe(i->data->codeBase, e4index, "tag expression", info->name, i->fileName);
+        free_tag(t);
+        return NULL;
+    }
+    return t;
+}
+
+static TAG4** tail_of(INDEX4* i)
+{
+    TAG4** p = &i->tags;
+    while (*p)
+        p = &(*p)->next;
+    return p;
+}
+
+static int attach_tags(INDEX4* i, int from, int uniqueError)
+{
+    TAG4** tail = tail_of(i);
+    for (int k = from; k < dbf_mdx_tag_count(i->file); k++) {
+        TAG4* t = make_tag(i, k, uniqueError);
+        if (!t)
+            return e4index;
+        *tail = t;
+        tail = &t->next;
+    }
+    return r4success;
+}
+
+static INDEX4* new_index(DATA4* d, const char* path, dbf_mdx* file)
+{
+    INDEX4* i = (INDEX4*)calloc(1, sizeof *i);
+    if (!i) {
+        dbf_mdx_close(file);
+        cb4_fail(d, e4memory, "index");
+        return NULL;
+    }
+    i->data = d;
+    i->file = file;
+    snprintf(i->fileName, sizeof i->fileName, "%s", path);
+    return i;
+}
+
+static void link_index(DATA4* d, INDEX4* i)
+{
+    INDEX4** p = &d->indexes;
+    while (*p)
+        p = &(*p)->next;
+    *p = i;
+}
+
+INDEX4* i4open(DATA4* d, const char* name)
+{
+    if (!d) {
+        cb4_fail(d, e4parm, "i4open");
+        return NULL;
+    }
+    char path[260];
+    index_path(d, name, path, sizeof path);
+    dbf_io io;
+    if (dbf_io_file(&io, path, d->readOnly ? 'r' : 'w') != DBF_OK) {
+        e4describe(d->codeBase, e4open, "i4open", path, NULL);
+        return NULL;
+    }
+    dbf_mdx* file;
+    dbf_status st = dbf_mdx_open(&file, &io);
+    if (st != DBF_OK) {
+        index_error(d, st, "i4open");
+        return NULL;
+    }
+    INDEX4* i = new_index(d, path, file);
+    if (!i)
+        return NULL;
+    i->isProduction = name == NULL;
+    if (attach_tags(i, 0, r4unique_continue) != r4success) {
+        free_index(i);
+        return NULL;
+    }
+    link_index(d, i);
+    return i;
+}
+
+int cb4_index_open(DATA4* d)
+{
+    if (!dbf_production_index(d->table))
+        return r4success;
+    return i4open(d, NULL) ? r4success : e4index;
+}
+
+void cb4_index_close_all(DATA4* d)
+{
+    while (d->indexes)
+        i4close(d->indexes);
+}
+
+int i4close(INDEX4* i)
+{
+    if (!i)
+        return e4parm;
+    DATA4* d = i->data;
+    int rc = cb4_flush_record(d);
+    for (INDEX4** p = &d->indexes; *p; p = &(*p)->next)
+        if (*p == i) {
+            *p = i->next;
+            break;
+        }
+    dbf_mdx* file = i->file;
+    i->file = NULL;
+    dbf_status st = dbf_mdx_close(file);
+    free_index(i);
+    return rc < 0 ? rc : st != DBF_OK ? index_error(d, st, "i4close") : r4success;
+}
+
+/* ---- building keys ---- */
+
+typedef struct build {
+    TAG4* tag;
+    unsigned char* keys;
+    dbf_mdx_entry* entries;
+    size_t count;
+    int len;
+} build;
+
+/* Computes the keys of every record for the tags from first on and builds
+ * their trees, which must be empty. */
+static int build_tags(INDEX4* i, TAG4* first)
+{
+    DATA4* d = i->data;
+    int rc = cb4_flush_record(d);
+    if (rc < 0)
+        return rc;
+    size_t records = (size_t)dbf_record_count(d->table), tags = 0;
+    for (TAG4* t = first; t; t = t->next)
+        tags++;
+    build* b = (build*)calloc(tags ? tags : 1, sizeof *b);
+    if (!b)
+        return cb4_fail(d, e4memory, "reindex");
+    size_t k = 0;
+    for (TAG4* t = first; t; t = t->next, k++) {
+        b[k].tag = t;
+        b[k].len = expr4key_len(t->expr);
+        b[k].keys = (unsigned char*)malloc(records * (size_t)b[k].len + 1);
+        b[k].entries = (dbf_mdx_entry*)malloc((records + 1) * sizeof *b[k].entries);
+        if (!b[k].keys || !b[k].entries)
+            rc = cb4_fail(d, e4memory, "reindex");
+    }
+    for (uint32_t n = 1; rc >= 0 && n <= records; n++) {
+        dbf_status st = dbf_go(d->table, n);
+        if (st != DBF_OK) {
+            rc = cb4_status(d, st, "reindex");
+            break;
+        }
+        const unsigned char* rec = dbf_record(d->table);
+        for (k = 0; k < tags && rc >= 0; k++) {
+            build* t = &b[k];
+            if (t->tag->filter && (rc = cb4_true(t->tag->filter, rec, n)) <= 0)
+                continue;
+            unsigned char* key = t->keys + t->count * (size_t)t->len;
+            if ((rc = cb4_key(t->tag->expr, rec, n, key)) < 0)
+                break;
+            t->entries[t->count].key = key;
+            t->entries[t->count++].rec = n;
+        }
+    }
+    for (k = 0; k < tags; k++) {
+        if (rc >= 0) {
+            dbf_status st = dbf_mdx_build(i->file, b[k].tag->number, b[k].entries, b[k].count);
+            if (st != DBF_OK)
+                rc = index_error(d, st, "reindex");
+        }
+        free(b[k].keys);
+        free(b[k].entries);
+    }
+    free(b);
+    /* Back to the record the table was on. */
+    dbf_status st = d->eof || d->recNo < 1 || d->recNo > (long)dbf_record_count(d->table)
+                        ? dbf_unload(d->table, 0) : dbf_go(d->table, (uint32_t)d->recNo);
+    if (rc >= 0 && st != DBF_OK)
+        rc = cb4_status(d, st, "reindex");
+    cb4_tags_moved(d);
+    if (rc >= 0 && (st = dbf_mdx_flush(i->file)) != DBF_OK)
+        rc = index_error(d, st, "reindex");
+    return rc < 0 ? rc : r4success;
+}
+
+/* The tag's stored form of an expression's result type. */
+static int describe_tag(DATA4* d, const TAG4INFO* info, dbf_mdx_tag_info* out)
+{
+    memset(out, 0, sizeof *out);
+    if (!info->name || !info->expression || strlen(info->expression) > DBF_MDX_MAX_EXPR ||
+        (info->filter && strlen(info->filter) > DBF_MDX_MAX_EXPR))
+        return cb4_fail(d, e4parm, "tag: name or expression");
+    EXPR4* e = expr4parse(d, info->expression);
+    EXPR4* f = info->filter && *info->filter ? expr4parse(d, info->filter) : NULL;
+    int rc = r4success;
+    if (!e || (info->filter && *info->filter && !f))
+        rc = e4expr;
+    else if (f && expr4type(f) != 'L')
+        rc = e4describe(d->codeBase, e4expr, "tag filter is not logical", info->filter, NULL);
+    if (rc == r4success) {
+        int type = expr4type(e);
+        out->key_type = type == 'N' || type == 'D' ? (char)type : 'C';
+        out->key_len = (unsigned)expr4key_len(e);
+    }
+    expr4free(e);
+    expr4free(f);
+    if (rc != r4success)
+        return rc;
+    for (size_t k = 0; k < 10 && info->name[k]; k++)
+        out->name[k] = (char)toupper((unsigned char)info->name[k]);
+    out->descending = info->descending != 0;
+    out->unique = info->unique != 0;
+    strcpy(out->expression, info->expression);
+    if (info->filter)
+        strcpy(out->filter, info->filter);
+    return r4success;
+}
+
+static int add_tags(INDEX4* i, const TAG4INFO* tags)
+{
+    DATA4* d = i->data;
+    int from = dbf_mdx_tag_count(i->file), rc = r4success;
+    TAG4** tail = tail_of(i);
+    TAG4* first = NULL;
+    for (const TAG4INFO* t = tags; rc == r4success && t && t->name; t++) {
+        dbf_mdx_tag_info info;
+        if ((rc = describe_tag(d, t, &info)) != r4success)
+            break;
+        dbf_status st = dbf_mdx_add_tag(i->file, &info);
+        if (st == DBF_E_ARG)
+            rc = e4describe(d->codeBase, e4tagName, "tag exists or too many tags", t->name, NULL);
+        else if (st != DBF_OK)
+            rc = index_error(d, st, "i4add_tag");
+        TAG4* made = rc == r4success ? make_tag(i, from++, t->unique) : NULL;
+        if (rc == r4success && !made)
+            rc = e4index;
+        if (made) {
+            *tail = made;
+            tail = &made->next;
+            if (!first)
+                first = made;
+        }
+    }
+    if (first) {
+        int built = build_tags(i, first);
+        if (rc == r4success)
+            rc = built;
+    }
+    return rc;
+}
+
+INDEX4* i4create(DATA4* d, const char* name, const TAG4INFO* tags)
+{
+    if (!d || d->readOnly) {
+        cb4_fail(d, d ? e4readOnly : e4parm, "i4create");
+        return NULL;
+    }
+    char path[260];
+    index_path(d, name, path, sizeof path);
+    int production = !name;
+    for (INDEX4* i = d->indexes; i; i = i->next)
+        if (strcmp(i->fileName, path) == 0) {
+            i4close(i);
+            break;
+        }
+    dbf_io io;
+    dbf_mdx* file;
+    if (dbf_io_file(&io, path, 'c') != DBF_OK) {
+        e4describe(d->codeBase, e4create, "i4create", path, NULL);
+        return NULL;
+    }
+    char stem[17] = "";
+    const char* base = strrchr(path, '/') ? strrchr(path, '/') + 1 : path;
+    for (size_t k = 0; k < 16 && base[k] && base[k] != '.'; k++)
+        stem[k] = base[k];
+    dbf_status st = dbf_mdx_create(&file, &io, stem);
+    if (st != DBF_OK) {
+        index_error(d, st, "i4create");
+        return NULL;
+    }
+    INDEX4* i = new_index(d, path, file);
+    if (!i)
+        return NULL;
+    i->isProduction = production;
+    link_index(d, i);
+    if (add_tags(i, tags) < 0) {
+        i4close(i);
+        remove(path);
+        return NULL;
+    }
+    if (production && dbf_set_production_index(d->table, 1) != DBF_OK)
+        cb4_fail(d, e4write, "i4create");
+    return i;
+}
+
+int i4add_tag(INDEX4* i, const TAG4INFO* tags)
+{
+    if (!i || !tags)
+        return e4parm;
+    if (i->data->readOnly)
+        return cb4_fail(i->data, e4readOnly, "i4add_tag");
+    return add_tags(i, tags);
+}
+
+int i4tag_remove(INDEX4* i, const char* name)
+{
+    if (!i || !name)
+        return e4parm;
+    int k = dbf_mdx_find_tag(i->file, name);
+    if (k < 0)
+        return e4describe(i->data->codeBase, e4tagName, "i4tag_remove", name, NULL);
+    dbf_status st = dbf_mdx_remove_tag(i->file, k);
+    if (st != DBF_OK)
+        return index_error(i->data, st, "i4tag_remove");
+    for (TAG4** p = &i->tags; *p;) {
+        TAG4* t = *p;
+        if (t->number == k) {
+            *p = t->next;
+            free_tag(t);
+            continue;
+        }
+        if (t->number > k) {        /* its cursor follows the tag's new place */
+            t->number--;
+            dbf_mdx_cursor_free(t->cursor);
+            t->cursor = NULL;
+            dbf_mdx_cursor_new(i->file, t->number, &t->cursor);
+        }
+        p = &t->next;
+    }
+    return st == DBF_OK ? r4success : index_error(i->data, st, "i4tag_remove");
+}
+
+int i4reindex(INDEX4* i)
+{
+    if (!i)
+        return e4parm;
+    DATA4* d = i->data;
+    if (d->readOnly)
+        return cb4_fail(d, e4readOnly, "i4reindex");
+    int rc = cb4_flush_record(d);
+    if (rc < 0)
+        return rc;
+    dbf_status st = dbf_mdx_clear(i->file);
+    if (st != DBF_OK)
+        return index_error(d, st, "i4reindex");
+    return build_tags(i, i->tags);
+}
+
+int i4is_production(INDEX4* i) { return i ? i->isProduction : e4parm; }
+
+TAG4* i4tag(INDEX4* i, const char* name)
+{
+    for (TAG4* t = i ? i->tags : NULL; t && name; t = t->next) {
+        size_t k = 0;
+        while (t->alias[k] && t->alias[k] == toupper((unsigned char)name[k]))
+            k++;
+        if (!t->alias[k] && !name[k])
+            return t;
+    }
+    if (i)
+        e4describe(i->data->codeBase, e4tagName, "i4tag", name, NULL);
+    return NULL;
+}
+
+/* ---- the table's calls ---- */
+
+INDEX4* d4index(DATA4* d, const char* name)
+{
+    if (!d)
+        return NULL;
+    if (!name)
+        return d->indexes;
+    char path[260];
+    index_path(d, name, path, sizeof path);
+    for (INDEX4* i = d->indexes; i; i = i->next) {
+        const char* a = i->fileName;
+        const char* b = path;
+        while (*a && toupper((unsigned char)*a) == toupper((unsigned char)*b))
+            a++, b++;
+        if (!*a && !*b)
+            return i;
+    }
+    return NULL;
+}
+
+TAG4* d4tag(DATA4* d, const char* name)
+{
+    if (!d || !name) {
+        cb4_fail(d, e4parm, "d4tag");
+        return NULL;
+    }
+    int off = d->codeBase->errOff;
+    d->codeBase->errOff = 1;        /* a miss in one index is no error yet */
+    TAG4* found = NULL;
+    for (INDEX4* i = d->indexes; i && !found; i = i->next)
+        found = i4tag(i, name);
+    d->codeBase->errOff = off;
+    if (found)
+        d->codeBase->errorCode = 0;
+    else
+        e4describe(d->codeBase, e4tagName, "d4tag", name, d->fileName);
+    return found;
+}
+
+TAG4* d4tag_next(DATA4* d, TAG4* tag)
+{
+    if (!d)
+        return NULL;
+    if (!tag) {
+        for (INDEX4* i = d->indexes; i; i = i->next)
+            if (i->tags)
+                return i->tags;
+        return NULL;
+    }
+    if (tag->next)
+        return tag->next;
+    for (INDEX4* i = tag->index->next; i; i = i->next)
+        if (i->tags)
+            return i->tags;
+    return NULL;
+}
+
+TAG4* d4tag_prev(DATA4* d, TAG4* tag)
+{
+    TAG4* prev = NULL;
+    for (TAG4* t = d4tag_next(d, NULL); t && t != tag; t = d4tag_next(d, t))
+        prev = t;
+    return prev;
+}
+
+TAG4* d4tag_default(DATA4* d)
+{
+    return !d ? NULL : d->tagSelected ? d->tagSelected : d4tag_next(d, NULL);
+}
+
+TAG4* d4tag_selected(DATA4* d) { return d ? d->tagSelected : NULL; }
+
+void d4tag_select(DATA4* d, TAG4* tag)
+{
+    if (d && (!tag || tag->index->data == d))
+        d->tagSelected = tag;
+}
+
+int d4reindex(DATA4* d)
+{
+    if (!d)
+        return e4parm;
+    int rc = r4success;
+    for (INDEX4* i = d->indexes; i && rc == r4success; i = i->next)
+        rc = i4reindex(i);
+    return rc;
+}
+
+int cb4_index_rebuild(DATA4* d) { return d->indexes ? d4reindex(d) : r4success; }
+
+int d4write_keys(DATA4* d)
+{
+    if (!d)
+        return e4parm;
+    int rc = cb4_flush_record(d);
+    for (INDEX4* i = d->indexes; i && rc >= 0; i = i->next) {
+        dbf_status st = dbf_mdx_flush(i->file);
+        if (st != DBF_OK)
+            rc = index_error(d, st, "d4write_keys");
+    }
+    return rc < 0 ? rc : r4success;
+}
+
+void cb4_tags_moved(DATA4* d)
+{
+    for (INDEX4* i = d->indexes; i; i = i->next)
+        for (TAG4* t = i->tags; t; t = t->next)
+            t->recNo = 0;
+}
+
+/* ---- keeping keys current ---- */
+
+static unsigned char* stored_record(DATA4* d, long rec)
+{
+    if (!d->oldRecord && !(d->oldRecord = (unsigned char*)malloc(dbf_record_length(d->table))))
+        return NULL;
+    return dbf_read_stored(d->table, (uint32_t)rec, d->oldRecord) == DBF_OK ? d->oldRecord : NULL;
+}
+
+int cb4_index_check_unique(DATA4* d, long rec)
+{
+    const unsigned char* now = dbf_record(d->table);
+    uint32_t n = rec ? (uint32_t)rec : dbf_record_count(d->table) + 1;
+    for (INDEX4* i = d->indexes; i; i = i->next)
+        for (TAG4* t = i->tags; t; t = t->next) {
+            if (t->uniqueError != e4unique)
+                continue;
+            int in = t->filter ? cb4_true(t->filter, now, n) : 1;
+            unsigned char key[DBF_MDX_MAX_KEY];
+            int len = in > 0 ? cb4_key(t->expr, now, n, key) : in;
+            if (len < 0)
+                return len;
+            if (!in)
+                continue;
+            int exact = 0;
+            dbf_status st = dbf_mdx_seek(t->cursor, key, (size_t)len, 0, &exact);
+            t->recNo = 0;
+            if (st == DBF_OK && exact && dbf_mdx_recno(t->cursor) != n)
+                return e4describe(d->codeBase, e4unique, "unique key exists", t->alias, d->fileName);
+            if (st != DBF_OK && st != DBF_E_RANGE)
+                return index_error(d, st, "unique key");
+        }
+    return r4success;
+}
+
+/* Moves one tag's key for record rec from the old record bytes (NULL: it
+ * had none) to the new ones. */
+static int move_key(DATA4* d, TAG4* t, const unsigned char* old, const unsigned char* now, uint32_t rec)
+{
+    unsigned char before[DBF_MDX_MAX_KEY], after[DBF_MDX_MAX_KEY];
+    int in_old = old ? (t->filter ? cb4_true(t->filter, old, rec) : 1) : 0;
+    int in_new = t->filter ? cb4_true(t->filter, now, rec) : 1;
+    if (in_old < 0 || in_new < 0)
+        return in_old < 0 ? in_old : in_new;
+    int len = in_old ? cb4_key(t->expr, old, rec, before) : 0;
+    if (len >= 0 && in_new)
+        len = cb4_key(t->expr, now, rec, after);
+    if (len < 0)
+        return len;
+    if (in_old && in_new && memcmp(before, after, (size_t)len) == 0)
+        return r4success;
+    dbf_status st = DBF_OK;
+    if (in_old) {
+        st = dbf_mdx_delete(t->index->file, t->number, before, rec);
+        if (st == DBF_E_RANGE)  /* a unique tag may have left it out */
+            st = DBF_OK;
+    }
+    if (st == DBF_OK && in_new) {
+        st = dbf_mdx_insert(t->index->file, t->number, after, rec);
+        if (st == DBF_E_UNIQUE)
+            return t->uniqueError == r4unique ? r4unique : r4success;
+    }
+    return st == DBF_OK ? r4success : index_error(d, st, "index update");
+}
+
+static int move_keys(DATA4* d, const unsigned char* old, long rec)
+{
+    if (!d->indexes)
+        return r4success;
+    int rc = cb4_index_begin(d), result = r4success;
+    const unsigned char* now = dbf_record(d->table);
+    for (INDEX4* i = d->indexes; i && rc >= 0; i = i->next)
+        for (TAG4* t = i->tags; t && rc >= 0; t = t->next) {
+            rc = move_key(d, t, old, now, (uint32_t)rec);
+            if (rc > 0)
+                result = rc;
+        }
+    cb4_tags_moved(d);
+    cb4_index_end(d);
+    return rc < 0 ? rc : result;
+}
+
+int cb4_index_update(DATA4* d, long rec)
+{
+    if (!d->indexes)
+        return r4success;
+    const unsigned char* old = stored_record(d, rec);
+    if (!old)
+        return cb4_fail(d, e4read, "index update");
+    if (memcmp(old, dbf_record(d->table), dbf_record_length(d->table)) == 0)
+        return r4success;
+    return move_keys(d, old, rec);
+}
+
+int cb4_index_add(DATA4* d, long rec) { return move_keys(d, NULL, rec); }
+
+/* Every tag against the table: each key belongs to an existing record that
+ * passes the filter and has that key, and (tags that keep duplicates)
+ * every such record has its key. */
+int d4check(DATA4* d)
+{
+    if (!d)
+        return e4parm;
+    int rc = cb4_flush_record(d);
+    unsigned char* rec = (unsigned char*)malloc(dbf_record_length(d->table));
+    uint32_t records = dbf_record_count(d->table);
+    for (INDEX4* i = d->indexes; i && rc >= 0 && rec; i = i->next)
+        for (TAG4* t = i->tags; t && rc >= 0; t = t->next) {
+            uint32_t keys = 0, expected = 0;
+            dbf_status st = dbf_mdx_first(t->cursor);
+            for (; st == DBF_OK && rc >= 0; st = dbf_mdx_next(t->cursor), keys++) {
+                uint32_t n = dbf_mdx_recno(t->cursor);
+                unsigned char key[DBF_MDX_MAX_KEY];
+                if (n < 1 || n > records || dbf_read_stored(d->table, n, rec) != DBF_OK ||
+                    (t->filter && cb4_true(t->filter, rec, n) != 1) ||
+                    cb4_key(t->expr, rec, n, key) < 0 ||
+                    memcmp(key, dbf_mdx_key(t->cursor), (size_t)expr4key_len(t->expr)) != 0)
+                    rc = e4describe(d->codeBase, e4index, "tag disagrees with its table", t->alias, d->fileName);
+            }
+            if (rc >= 0 && st != DBF_E_RANGE)
+                rc = index_error(d, st, "d4check");
+            for (uint32_t n = 1; rc >= 0 && !t->uniqueError && n <= records; n++)
+                if (dbf_read_stored(d->table, n, rec) == DBF_OK && (!t->filter || cb4_true(t->filter, rec, n) == 1))
+                    expected++;
+            if (rc >= 0 && !t->uniqueError && !dbf_mdx_tag(i->file, t->number)->unique && keys != expected)
+                rc = e4describe(d->codeBase, e4index, "tag misses records", t->alias, d->fileName);
+            t->recNo = 0;
+        }
+    free(rec);
+    return rc < 0 ? rc : r4success;
+}

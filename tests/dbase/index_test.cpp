@@ -1,0 +1,254 @@
+// Expressions and production indexes through the entry points, on files:
+// values of expressions from a table of cases, refusals, tag order against
+// a sort of the same keys, seeks, keys kept current by every write, and a
+// damaged index repaired by reindex.
+#include "cbase32.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+class Index : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char dir[] = "/tmp/index_testXXXXXX";
+        ASSERT_NE(nullptr, mkdtemp(dir));
+        dir_ = dir;
+        d4init(&cb_);
+        cb_.errOff = 1;
+    }
+    void TearDown() override
+    {
+        d4init_undo(&cb_);
+        std::system(("rm -rf " + dir_).c_str());
+    }
+    std::string Path(const char* name) { return dir_ + "/" + name; }
+
+    // NAME C10, AMOUNT N8.2, BORN D, OK L; record i gets name names[i].
+    DATA4* Create(const TAG4INFO* tags)
+    {
+        static FIELD4INFO fields[] = {{(char*)"NAME", 'C', 10, 0}, {(char*)"AMOUNT", 'N', 8, 2},
+                                      {(char*)"BORN", 'D', 8, 0}, {(char*)"OK", 'L', 1, 0},
+                                      {nullptr, 0, 0, 0}};
+        return d4create(&cb_, Path("people").c_str(), fields, tags);
+    }
+    void Add(DATA4* d, const char* name, double amount, const char* born, bool ok)
+    {
+        ASSERT_EQ(r4success, d4append_start(d, 0));
+        f4assign(d4field(d, "NAME"), name);
+        f4assign_double(d4field(d, "AMOUNT"), amount);
+        f4assign(d4field(d, "BORN"), born);
+        f4assign(d4field(d, "OK"), ok ? "T" : "F");
+        ASSERT_EQ(r4success, d4append(d));
+    }
+    // Record numbers in the order of the table's selected tag.
+    std::vector<long> Walk(DATA4* d)
+    {
+        std::vector<long> recs;
+        for (int rc = d4top(d); rc == r4success && !d4eof(d); rc = d4skip(d, 1))
+            recs.push_back(d4recno(d));
+        return recs;
+    }
+    std::string dir_;
+    CODE4 cb_;
+};
+
+TEST_F(Index, ExpressionsEvaluate)
+{
+    DATA4* d = Create(nullptr);
+    ASSERT_NE(nullptr, d);
+    Add(d, "smith", 12.5, "19991231", true);
+    struct Case { const char* source; char type; const char* text; } cases[] = {
+        {"UPPER(NAME)", 'C', "SMITH     "},
+        {"TRIM(NAME) + \"!\"", 'C', "smith!"},
+        {"NAME - \"!\"", 'C', "smith!     "},
+        {"LTRIM(\"  a\")", 'C', "a"},
+        {"SUBSTR(NAME, 2, 3)", 'C', "mit"},
+        {"LEFT(NAME, 2) + RIGHT(TRIM(NAME), 2)", 'C', "smth"},
+        {"STR(AMOUNT, 8, 2)", 'C', "   12.50"},
+        {"STR(AMOUNT * 2 + 1)", 'C', "        26"},
+        {"VAL(\"3.5\") * 2", 'N', "7"},
+        {"DTOS(BORN + 1)", 'C', "20000101"},
+        {"DTOC(BORN)", 'C', "12/31/99"},
+        {"CTOD(\"01/02/2003\")", 'D', "20030102"},
+        {"BORN - CTOD(\"12/01/99\")", 'N', "30"},
+        {"RECNO()", 'N', "1"},
+        {"DELETED()", 'L', "F"},
+        {"IIF(OK, \"yes\", \"no\")", 'C', "yes"},
+        {"NAME = \"sm\" .AND. .NOT. NAME == \"sm\"", 'L', "T"},
+        {"\"mit\" $ NAME .OR. 1 > 2", 'L', "T"},
+        {"AMOUNT >= 12.5 .AND. AMOUNT <> 3 .AND. -AMOUNT < 0", 'L', "T"},
+        {"2 ^ 10 / 4", 'N', "256"},
+        {"(1 + 2) * 3", 'N', "9"},
+    };
+    for (const Case& c : cases) {
+        EXPR4* e = expr4parse(d, c.source);
+        ASSERT_NE(nullptr, e) << c.source;
+        char* text = nullptr;
+        expr4vary(e, &text);
+        std::string got = text ? text : "";
+        if (c.type == 'N')
+            got.erase(0, got.find_first_not_of(' '));
+        EXPECT_EQ(c.type, expr4type(e)) << c.source;
+        EXPECT_EQ(std::string(c.text), got) << c.source;
+        expr4free(e);
+    }
+}
+
+TEST_F(Index, BadExpressionsAreRefused)
+{
+    DATA4* d = Create(nullptr);
+    ASSERT_NE(nullptr, d);
+    std::string deep(10000, '(');
+    deep += "1" + std::string(10000, ')');
+    const char* cases[] = {"NOSUCH", "SOUNDEX(NAME)", "\"open", "UPPER(AMOUNT)", "NAME + 1",
+                           "1 +", "NAME .AND. OK", "(1", deep.c_str(), "IIF(OK, 1, \"a\")", ""};
+    for (const char* source : cases) {
+        cb_.errorCode = 0;
+        EXPECT_EQ(nullptr, expr4parse(d, source)) << source;
+        EXPECT_EQ(e4expr, cb_.errorCode) << source;
+    }
+}
+
+TEST_F(Index, TagsKeepKeyOrderThroughWrites)
+{
+    TAG4INFO tags[] = {{(char*)"NAME", (char*)"UPPER(NAME)", nullptr, 0, 0},
+                       {(char*)"AMOUNT", (char*)"AMOUNT", nullptr, 0, r4descending},
+                       {(char*)"BORN", (char*)"BORN", (char*)"OK", 0, 0},
+                       {(char*)"UNAME", (char*)"NAME", nullptr, r4unique_continue, 0},
+                       {nullptr, nullptr, nullptr, 0, 0}};
+    DATA4* d = Create(tags);
+    ASSERT_NE(nullptr, d);
+    const int n = 3000;     // enough for several levels of pages
+    std::vector<std::string> names;
+    for (int i = 0; i < n; i++) {
+        char name[11], born[9];
+        snprintf(name, sizeof name, "n%05d", (i * 7919) % 1000);
+        snprintf(born, sizeof born, "%04d%02d%02d", 1900 + (i * 37) % 120, 1 + i % 12, 1 + i % 28);
+        names.push_back(name);
+        Add(d, name, (i * 104729) % 5000 - 2500 + 0.25, born, i % 3 != 0);
+    }
+    // Changes: every 10th name and amount rewritten, every 50th deleted
+    // from the filter's view.
+    for (long r = 1; r <= n; r += 10) {
+        ASSERT_EQ(r4success, d4go(d, r));
+        f4assign(d4field(d, "NAME"), "zz");
+        f4assign_double(d4field(d, "AMOUNT"), -r);
+        names[r - 1] = "zz";
+    }
+    for (long r = 2; r <= n; r += 50) {
+        d4go(d, r);
+        f4assign(d4field(d, "OK"), "F");
+    }
+    ASSERT_EQ(r4success, d4check(d));
+    d4close(d);
+    d = d4open(&cb_, Path("people").c_str());
+    ASSERT_NE(nullptr, d);
+    ASSERT_EQ(r4success, d4check(d)) << "after reopening";
+
+    std::vector<long> expect(n);
+    for (int i = 0; i < n; i++)
+        expect[i] = i + 1;
+    std::stable_sort(expect.begin(), expect.end(), [&](long a, long b) { return names[a - 1] < names[b - 1]; });
+    d4tag_select(d, d4tag(d, "NAME"));
+    EXPECT_EQ(expect, Walk(d));
+
+    // Descending numbers: each next amount is not greater.
+    d4tag_select(d, d4tag(d, "AMOUNT"));
+    double last = 1e9;
+    int count = 0;
+    for (d4top(d); !d4eof(d); d4skip(d, 1), count++) {
+        double v = f4double(d4field(d, "AMOUNT"));
+        ASSERT_LE(v, last) << "record " << d4recno(d);
+        last = v;
+    }
+    EXPECT_EQ(n, count);
+    d4tag_select(d, d4tag(d, "UNAME"));
+    std::vector<std::string> distinct = names;
+    std::sort(distinct.begin(), distinct.end());
+    distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
+    EXPECT_EQ(distinct.size(), Walk(d).size()) << "each name once";
+    d4tag_select(d, d4tag(d, "BORN"));
+    std::vector<long> born = Walk(d);
+    for (long r : born) {
+        d4go(d, r);
+        ASSERT_TRUE(f4true(d4field(d, "OK"))) << "the filter keeps out record " << r;
+    }
+
+    struct Seek { const char* tag; const char* key; double number; int rc; const char* name; } seeks[] = {
+        {"NAME", "N00501", 0, r4success, "n00501"},
+        {"NAME", "N0050", 0, r4success, "n00501"},  // n00500 was renamed
+        {"NAME", "N00501X", 0, r4after, "n00502"},
+        {"NAME", "ZZZ", 0, r4eof, ""},
+        {"AMOUNT", nullptr, -11.0, r4success, "zz"},
+        {"AMOUNT", "2500", 0, r4after, ""},
+    };
+    for (const Seek& s : seeks) {
+        d4tag_select(d, d4tag(d, s.tag));
+        int rc = s.key ? d4seek(d, s.key) : d4seek_double(d, s.number);
+        EXPECT_EQ(s.rc, rc) << s.tag << " " << (s.key ? s.key : "");
+        if (rc == r4success || (rc == r4after && *s.name)) {
+            std::string got = f4str(d4field(d, "NAME"));
+            EXPECT_EQ(s.name, got.substr(0, got.find(' '))) << s.key;
+        }
+    }
+    d4tag_select(d, d4tag(d, "BORN"));
+    EXPECT_EQ(r4after, d4seek(d, "18000101"));
+    EXPECT_EQ(born.front(), d4recno(d));
+
+    d4pack(d);
+    EXPECT_EQ(r4success, d4check(d)) << "pack rebuilds the tags";
+}
+
+TEST_F(Index, ReindexRepairsADamagedIndex)
+{
+    TAG4INFO tags[] = {{(char*)"NAME", (char*)"NAME", nullptr, 0, 0}, {nullptr, nullptr, nullptr, 0, 0}};
+    DATA4* d = Create(tags);
+    ASSERT_NE(nullptr, d);
+    for (int i = 0; i < 500; i++)
+        Add(d, std::to_string(i * 31 % 500).c_str(), i, "20000101", true);
+    d4close(d);
+    FILE* f = fopen(Path("people.MDX").c_str(), "r+b");
+    ASSERT_NE(nullptr, f);
+    fseek(f, 0, SEEK_END);
+    long size = ftell(f);
+    for (long at = 6 * 512; at < size; at += 1024) {    // every page past the first tag's header
+        fseek(f, at, SEEK_SET);
+        fputs("\xff\xff\xff\x7f garbage", f);
+    }
+    fclose(f);
+    d = d4open(&cb_, Path("people").c_str());
+    ASSERT_NE(nullptr, d);
+    EXPECT_EQ(500, d4reccount(d)) << "the table is untouched";
+    EXPECT_EQ(e4index, d4check(d));
+    ASSERT_EQ(r4success, d4reindex(d));
+    EXPECT_EQ(r4success, d4check(d));
+    d4tag_select(d, d4tag(d, "NAME"));
+    EXPECT_EQ(r4success, d4seek(d, "499"));
+}
+
+TEST_F(Index, UniqueTagRefusesDuplicate)
+{
+    TAG4INFO tags[] = {{(char*)"NAME", (char*)"NAME", nullptr, e4unique, 0}, {nullptr, nullptr, nullptr, 0, 0}};
+    DATA4* d = Create(tags);
+    ASSERT_NE(nullptr, d);
+    Add(d, "a", 1, "20000101", true);
+    Add(d, "b", 1, "20000101", true);
+    d4append_start(d, 0);
+    f4assign(d4field(d, "NAME"), "a");
+    EXPECT_EQ(e4unique, d4append(d));
+    EXPECT_EQ(2, d4reccount(d));
+    d4go(d, 2);
+    f4assign(d4field(d, "NAME"), "a");
+    EXPECT_EQ(e4unique, d4flush(d));
+}
+
+}  // namespace
