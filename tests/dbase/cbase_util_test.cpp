@@ -1,4 +1,5 @@
-// The engine's files, sequential access, lists, memory pools and sorting.
+// The engine's files, sequential access, lists, memory pools, sorting and
+// relations.
 #include "cbase32.h"
 
 #include <gtest/gtest.h>
@@ -152,6 +153,59 @@ TEST(Sort4, SortsInMemoryAndThroughSpilledRuns)
         EXPECT_EQ(r4done, sort4get(&s, &rec, &key, &info));
         sort4free(&s);
     }
+}
+
+// Orders related to people through the people's NAME tag; a missing
+// person is blanked, or leaves the order out of the walk.
+TEST(Relate4, SlavesFollowTheMasterThroughATag)
+{
+    Context c;
+    c.cb.safety = 0;
+    char dir[] = "/tmp/relate4XXXXXX";
+    ASSERT_NE(nullptr, mkdtemp(dir));
+    std::string base(dir);
+    FIELD4INFO peopleFields[] = {{(char*)"NAME", 'C', 8, 0}, {(char*)"CITY", 'C', 8, 0}, {nullptr, 0, 0, 0}};
+    TAG4INFO tags[] = {{(char*)"NAME", (char*)"NAME", nullptr, 0, 0}, {nullptr, nullptr, nullptr, 0, 0}};
+    DATA4* people = d4create(&c.cb, (base + "/people").c_str(), peopleFields, tags);
+    FIELD4INFO orderFields[] = {{(char*)"WHO", 'C', 8, 0}, {(char*)"QTY", 'N', 4, 0}, {nullptr, 0, 0, 0}};
+    DATA4* orders = d4create(&c.cb, (base + "/orders").c_str(), orderFields, nullptr);
+    ASSERT_TRUE(people && orders);
+    for (const char* row : {"ann Oslo", "bob Rome"}) {
+        d4append_blank(people);
+        f4assign(d4field(people, "NAME"), std::string(row, 3).c_str());
+        f4assign(d4field(people, "CITY"), row + 4);
+    }
+    for (const char* row : {"bob 1", "cy  2", "ann 3"}) {
+        d4append_blank(orders);
+        f4assign(d4field(orders, "WHO"), std::string(row, 3).c_str());
+        f4assign(d4field(orders, "QTY"), row + 4);
+    }
+    struct Case {
+        int action;
+        const char* query;
+        const char* walk;
+    } cases[] = {
+        {relate4blank, nullptr, "1:Rome 2:- 3:Oslo "},
+        {relate4skipRec, nullptr, "1:Rome 3:Oslo "},
+        {relate4blank, "QTY > 1", "2:- 3:Oslo "},
+    };
+    for (const Case& k : cases) {
+        RELATE4* top = relate4init(orders);
+        RELATE4* slave = relate4create_slave(top, people, "WHO", d4tag(people, "NAME"));
+        ASSERT_NE(nullptr, slave);
+        relate4error_action(slave, k.action);
+        ASSERT_EQ(r4success, relate4query_set(top, k.query));
+        std::string walk;
+        for (int rc = relate4top(top); rc == r4success; rc = relate4skip(top, 1)) {
+            std::string city = f4str(d4field(people, "CITY"));
+            city = city.substr(0, city.find(' '));
+            walk += std::to_string(f4long(d4field(orders, "QTY"))) + ":" + (city.empty() ? "-" : city) + " ";
+        }
+        EXPECT_EQ(k.walk, walk) << "action " << k.action << " query " << (k.query ? k.query : "none");
+        relate4free(top, 0);
+    }
+    d4init_undo(&c.cb);
+    std::system(("rm -rf " + base).c_str());
 }
 
 }  // namespace

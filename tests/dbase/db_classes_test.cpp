@@ -64,8 +64,7 @@ protected:
     Data4 people, orders;
 };
 
-// Enabled when the engine has its index and expression code.
-TEST_F(SuiteProgram, DISABLED_SeeksInTheProductionIndexTag)
+TEST_F(SuiteProgram, SeeksInTheProductionIndexTag)
 {
     Tag4info tags(code);
     tags.add("NAME", "UPPER(NAME)");
@@ -86,7 +85,7 @@ TEST_F(SuiteProgram, DISABLED_SeeksInTheProductionIndexTag)
     EXPECT_NE(r4success, people.seek((char*)"BOB"));
 }
 
-TEST_F(SuiteProgram, DISABLED_RelatesOrdersToTheirPeopleByRecordNumber)
+TEST_F(SuiteProgram, RelatesOrdersToTheirPeopleByRecordNumber)
 {
     Relate4set set(orders);
     Relate4 person(set, people, (char*)"PERSON", Tag4());
