@@ -11,7 +11,7 @@ packages=(
   # running Windows programs headless
   wine wine64 xvfb x11-utils xdotool imagemagick
   # outside tools the tests check our files and our modem against
-  sqlite3 liblnk-utils shapelib python3-dbf python3-dbfread ser2net wvdial ppp socat
+  sqlite3 liblnk-utils shapelib python3-dbf python3-dbfread libdbd-xbase-perl ser2net wvdial ppp socat
   # artwork and voice files made at build time
   espeak-ng sox
 )

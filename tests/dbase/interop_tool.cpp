@@ -2,6 +2,8 @@
 // points, or dumps any table as lines the script compares.
 //   interop_tool write NAME STYLE     STYLE 3 or 4: the kind of memo file
 //   interop_tool dump FILE
+//   interop_tool mdx NAME             a table of ROWS records with tags; prints
+//                                     each tag's name and records in key order
 #include "cbase32.h"
 
 #include <cstdio>
@@ -101,6 +103,42 @@ int Dump(const char* file)
     return d4init_undo(&cb) == r4success && cb.errorCode == 0 ? 0 : 1;
 }
 
+// Keys spread over several index pages: names, signed amounts, dates.
+int WriteIndexed(const char* name, int rows)
+{
+    CODE4 cb;
+    d4init(&cb);
+    cb.safety = 0;
+    FIELD4INFO fields[] = {{(char*)"NAME", 'C', 12, 0}, {(char*)"AMOUNT", 'N', 9, 2},
+                           {(char*)"BORN", 'D', 8, 0}, {nullptr, 0, 0, 0}};
+    TAG4INFO tags[] = {{(char*)"NAME", (char*)"UPPER(NAME)", nullptr, 0, 0},
+                       {(char*)"AMOUNT", (char*)"AMOUNT", nullptr, 0, 0},
+                       {(char*)"BORN", (char*)"BORN", nullptr, 0, 0},
+                       {(char*)"NAMEDOWN", (char*)"NAME", nullptr, 0, r4descending},
+                       {nullptr, nullptr, nullptr, 0, 0}};
+    DATA4* d = d4create(&cb, name, fields, tags);
+    if (!d)
+        return 1;
+    for (int i = 0; i < rows; i++) {
+        char text[16], born[9];
+        std::snprintf(text, sizeof text, "k%05d", (i * 7919) % rows);
+        std::snprintf(born, sizeof born, "%04d%02d%02d", 1901 + (i * 37) % 120, 1 + i % 12, 1 + i % 28);
+        d4append_start(d, 0);
+        f4assign(d4field(d, "NAME"), text);
+        f4assign_double(d4field(d, "AMOUNT"), ((i * 104729) % 20000 - 10000) / 4.0);
+        f4assign(d4field(d, "BORN"), born);
+        d4append(d);
+    }
+    for (TAG4* t = d4tag_next(d, nullptr); t; t = d4tag_next(d, t)) {
+        std::printf("%s", t->alias);
+        d4tag_select(d, t);
+        for (d4top(d); !d4eof(d); d4skip(d, 1))
+            std::printf(" %ld", d4recno(d));
+        std::printf("\n");
+    }
+    return d4init_undo(&cb) == r4success && cb.errorCode == 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -109,6 +147,8 @@ int main(int argc, char** argv)
         return Write(argv[2], std::atoi(argv[3]));
     if (argc == 3 && std::strcmp(argv[1], "dump") == 0)
         return Dump(argv[2]);
+    if (argc == 4 && std::strcmp(argv[1], "mdx") == 0)
+        return WriteIndexed(argv[2], std::atoi(argv[3]));
     std::fprintf(stderr, "usage: interop_tool write NAME 3|4 | dump FILE\n");
     return 2;
 }
