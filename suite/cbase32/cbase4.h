@@ -12,6 +12,8 @@ int cb4_status(DATA4* d, dbf_status st, const char* what);
 /* Stores changed memos and lets the engine write the record on its next
  * move; a record being appended is dropped. */
 int cb4_flush_record(DATA4* d);
+/* Gives a memo field of the record being built an empty memo of its own. */
+void cb4_memo_empty(FIELD4* f);
 /* Tells the pack hook, if any, how far d4pack has come. */
 void cb4_pack_progress(long done, long total);
 

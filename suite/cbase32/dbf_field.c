@@ -1,6 +1,7 @@
 /* Typed access to the fields of the cached record. */
 #include "dbf_internal.h"
 
+#include <ctype.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -40,6 +41,31 @@ size_t dbf_get_text(dbf_table* t, int field, char* buf, size_t size)
     return n;
 }
 
+/* A dBASE number: optional sign, digits with an optional decimal point, and
+ * an optional exponent. strtod alone would also take "nan", "inf" and hex
+ * forms, which no dBASE table holds and which have no integer value. */
+static int is_dbase_number(const char* s)
+{
+    int digits = 0;
+    if (*s == '+' || *s == '-')
+        s++;
+    for (; isdigit((unsigned char)*s); s++)
+        digits++;
+    if (*s == '.')
+        for (s++; isdigit((unsigned char)*s); s++)
+            digits++;
+    if (digits && (*s == 'e' || *s == 'E')) {
+        s++;
+        if (*s == '+' || *s == '-')
+            s++;
+        if (!isdigit((unsigned char)*s))
+            return 0;
+        while (isdigit((unsigned char)*s))
+            s++;
+    }
+    return digits > 0 && *s == '\0';
+}
+
 dbf_status dbf_get_double(dbf_table* t, int field, double* value)
 {
     const dbf_field* f = field_of(t, field);
@@ -47,10 +73,14 @@ dbf_status dbf_get_double(dbf_table* t, int field, double* value)
         return DBF_E_FIELD;
     char text[256];
     dbf_get_text(t, field, text, sizeof text);
-    char* end;
-    *value = strtod(text, &end);
     /* A blank numeric field is a valid zero; anything else must be a number. */
-    return (*end == '\0') ? DBF_OK : DBF_E_VALUE;
+    *value = 0;
+    if (text[0] == '\0')
+        return DBF_OK;
+    if (!is_dbase_number(text))
+        return DBF_E_VALUE;
+    *value = strtod(text, NULL);
+    return DBF_OK;
 }
 
 dbf_status dbf_get_long(dbf_table* t, int field, long* value)
@@ -62,7 +92,7 @@ dbf_status dbf_get_long(dbf_table* t, int field, long* value)
     *value = 0;
     if (st != DBF_OK)
         return st;
-    if (d > 2147483647.0 || d < -2147483648.0)
+    if (!(d >= -2147483648.0 && d <= 2147483647.0))   /* also false for NaN */
         return DBF_E_VALUE;
     *value = (long)d;
     return DBF_OK;

@@ -194,6 +194,16 @@ static int load_memo(FIELD4* f)
     return rc;
 }
 
+void cb4_memo_empty(FIELD4* f)
+{
+    /* Without a buffer the next read would load the record's old memo. */
+    if (reserve_memo(f, 0) == r4success)
+        f->memo[0] = '\0';
+    f->memoLen = 0;
+    f->memoRecNo = f->data->recNo;
+    f->memoChanged = 0;
+}
+
 unsigned f4memo_len(FIELD4* f)
 {
     if (!f)

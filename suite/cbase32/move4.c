@@ -229,9 +229,7 @@ int d4append_start(DATA4* d, int useMemoEntries)
             continue;
         /* The new record starts with empty memos of its own. */
         memset(f4ptr(f), ' ', f->len);
-        f->memoLen = 0;
-        f->memoRecNo = d->recNo;
-        f->memoChanged = 0;
+        cb4_memo_empty(f);
     }
     return r4success;
 }
@@ -268,11 +266,8 @@ void d4blank(DATA4* d)
         return;
     dbf_blank(d->table);
     for (int i = 0; i < d->numFields; i++)
-        if (d->fields[i].type == 'M') {
-            d->fields[i].memoLen = 0;
-            d->fields[i].memoRecNo = d->recNo;
-            d->fields[i].memoChanged = 0;
-        }
+        if (d->fields[i].type == 'M')
+            cb4_memo_empty(&d->fields[i]);
     d->recordChanged = 1;
 }
 

@@ -404,4 +404,7 @@ CBASE32_API double date4format_mdx(const char* date);
 }
 #endif
 
+/* Files, sequential access, lists, memory pools, sorting and relations. */
+#include "cbase32_util.h"
+
 #endif

@@ -18,6 +18,18 @@ struct ModemDBFImpl {
     std::vector<FIELD4*> fields;        // by column, null for columns the file lacks
     FIELD4* name = nullptr;
     std::vector<long> byName;           // record numbers of offsets 1.. in name order
+
+    // The record number at an offset in an index's order, 0 for none. The
+    // name order lacks records that could not be read when the file was
+    // opened, so it may be shorter than the file.
+    long RecordAt(long offset, ModemIndex index) const
+    {
+        if (index == eModemIndexRecord || offset == 0)
+            return offset + 1;
+        if (index == eModemIndexModelName && offset >= 1 && (size_t)offset <= byName.size())
+            return byName[offset - 1];
+        return 0;
+    }
 };
 
 namespace {
@@ -151,14 +163,8 @@ int ModemDBF::GetRecordFromOffset(ModemInfoStruct* info, long offset, int fill, 
 {
     if (!impl_->data || offset < 0 || offset >= GetCount())
         return 0;
-    long rec;
-    if (index == eModemIndexRecord || offset == 0)
-        rec = offset + 1;
-    else if (index == eModemIndexModelName && (size_t)offset <= impl_->byName.size())
-        rec = impl_->byName[offset - 1];
-    else
-        return 0;
-    if (d4go(impl_->data, rec) != r4success || d4deleted(impl_->data))
+    long rec = impl_->RecordAt(offset, index);
+    if (!rec || d4go(impl_->data, rec) != r4success || d4deleted(impl_->data))
         return 0;
     if (!fill)
         return 1;
@@ -180,8 +186,8 @@ int ModemDBF::GetMatchedRecord(ModemInfoStruct* info, ModemIndex index)
     std::memcpy(wanted, info->modelName, sizeof wanted);
     wanted[sizeof wanted - 1] = '\0';
     for (long offset = 1; offset < GetCount(); ++offset) {
-        long rec = index == eModemIndexRecord ? offset + 1 : impl_->byName[offset - 1];
-        if (d4go(impl_->data, rec) != r4success || d4deleted(impl_->data))
+        long rec = impl_->RecordAt(offset, index);
+        if (!rec || d4go(impl_->data, rec) != r4success || d4deleted(impl_->data))
             continue;
         if (SameName(TrimmedText(impl_->name), wanted))
             return GetRecordFromOffset(info, offset, 1, index);

@@ -112,7 +112,10 @@ TEST_F(CodeBase, ChangesSurviveCloseAndReopen)
     f4ptr(d4field(d, "AGE"))[2] = '1';
     d->recordChanged = 1;
     // d4append_start copies the current record; memos start empty.
+    ASSERT_EQ(r4success, d4go(d, 1));
+    EXPECT_STREQ("likes dBASE", f4memo_str(d4field(d, "NOTE")));
     ASSERT_EQ(r4success, d4append_start(d, 0));
+    EXPECT_STREQ("", f4memo_str(d4field(d, "NOTE"))) << "after d4append_start";
     ASSERT_EQ(r4success, f4assign(d4field(d, "NAME"), "ann2"));
     ASSERT_EQ(r4success, d4append(d));
     ASSERT_EQ(r4success, d4close(d));
@@ -130,6 +133,10 @@ TEST_F(CodeBase, ChangesSurviveCloseAndReopen)
     EXPECT_EQ(31, f4int(d4field(d, "AGE")));
     EXPECT_EQ(0u, f4memo_len(d4field(d, "NOTE")));
     EXPECT_EQ(r4success, d4validate_memo_ids(d));
+    ASSERT_EQ(r4success, d4go(d, 1));
+    EXPECT_STREQ("likes dBASE", f4memo_str(d4field(d, "NOTE")));
+    d4blank(d);
+    EXPECT_STREQ("", f4memo_str(d4field(d, "NOTE"))) << "after d4blank";
 }
 
 TEST_F(CodeBase, PackDropsDeletedRecordsAndReportsProgress)

@@ -195,6 +195,17 @@ TEST(DbfEngine, ValuesThatDoNotFitAreRefusedAndLeaveTheFieldAlone)
     EXPECT_EQ(0, blank);
     EXPECT_EQ(DBF_OK, dbf_set_text(t, COUNT, "12x"));
     EXPECT_EQ(DBF_E_VALUE, dbf_get_long(t, COUNT, &blank));
+    // strtod's own words are not dBASE numbers.
+    for (const char* text : {"nan", "-inf", "INF", "0x1F", "1e", "."}) {
+        double d = -1;
+        ASSERT_EQ(DBF_OK, dbf_set_text(t, COUNT, text));
+        EXPECT_EQ(DBF_E_VALUE, dbf_get_long(t, COUNT, &blank)) << text;
+        EXPECT_EQ(DBF_E_VALUE, dbf_get_double(t, COUNT, &d)) << text << " read as " << d;
+    }
+    double d = 0;
+    EXPECT_EQ(DBF_OK, dbf_set_text(t, COUNT, "-1e2"));
+    EXPECT_EQ(DBF_OK, dbf_get_double(t, COUNT, &d));
+    EXPECT_EQ(-100.0, d);
     dbf_close(t);
 
     const dbf_field_def bad[][2] = {

@@ -3,8 +3,10 @@
 no @N suffix), as callers that look functions up by name need. With --i686,
 the shipping 32-bit file (when that build exists) exports the same names and
 is a PE32 file for Intel 386, stripped and within the shipping size budget.
+With --members, C++ members (decorated names, checked by check_db_classes.py)
+may be exported besides the names.
 
-    check_exports.py OBJDUMP DLL [--i686 I686_DLL] NAME...
+    check_exports.py OBJDUMP DLL [--i686 I686_DLL] [--members] NAME...
 """
 
 import os
@@ -42,9 +44,12 @@ def main(argv):
             dlls.append(i686)
         else:
             print("note: no i686 build at %s; only %s was checked" % (i686, argv[2]))
+    members = expected[:1] == ["--members"]
+    if members:
+        expected = expected[1:]
     status = 0
     for dll in dlls:
-        names = exported_names(objdump, dll)
+        names = [n for n in exported_names(objdump, dll) if not (members and n.startswith("_Z"))]
         if names != sorted(expected):
             print("%s exports %s, expected %s" % (dll, names, sorted(expected)))
             status = 1
