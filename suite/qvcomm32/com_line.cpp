@@ -12,6 +12,9 @@ namespace {
  * comes back short instead of freezing the caller's user interface. */
 const DWORD kWriteTimeoutMs = 5000;
 
+/* The longest a wait goes without looking at the port. */
+const DWORD kPortPollMs = 4;
+
 int OpenErrorCode(DWORD systemError)
 {
     switch (systemError) {
@@ -243,10 +246,12 @@ unsigned ComLine::ModemStatus()
 }
 
 /* Wine cannot wait for comm events on every port (a pty aborts
- * WaitCommEvent), so the wait is for window messages with a short bound. */
+ * WaitCommEvent), so the wait is for window messages, and the port is looked
+ * at again after a few milliseconds: often enough that a reply is seen
+ * promptly, seldom enough that waiting costs next to nothing. */
 void ComLine::WaitForInput(DWORD ms)
 {
-    MsgWaitForMultipleObjects(0, NULL, FALSE, ms, QS_ALLINPUT);
+    MsgWaitForMultipleObjects(0, NULL, FALSE, ms < kPortPollMs ? ms : kPortPollMs, QS_ALLINPUT);
 }
 
 }  // namespace
