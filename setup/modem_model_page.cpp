@@ -11,6 +11,18 @@ namespace {
 
 const UINT kModelPageHelp = 0x7002;
 
+// The port to probe: the one chosen on the modem-or-port page. Until that
+// page has been left with Next the buffer is empty; the port the profile
+// already names is then the best guess.
+const char* ChosenPort()
+{
+    if (!g_portName[0]) {
+        CQSetupProfile profile(0);
+        profile.GetProfile(eLS_PortName, g_portName, sizeof g_portName, eDefaultsNone);
+    }
+    return g_portName;
+}
+
 void WriteShort(CQSetupProfile& profile, int item, const char* text)
 {
     profile.SetProfile(ShortItem(item), text, 0);
@@ -40,6 +52,8 @@ AutoDetectDialog::~AutoDetectDialog()
 void AutoDetectDialog::SetMessage(const char* text)
 {
     SetDlgItemText(IDC_DETECT_MESSAGE, text);
+    // The probe that follows dispatches no messages: paint now.
+    UpdateWindow();
 }
 
 void AutoDetectDialog::SetMessageId(UINT id)
@@ -72,7 +86,7 @@ void ModemModelPage::OnSetFocus(HWND previous)
     CWnd* button = GetDlgItem(IDC_AUTO_SELECT);
     if (!button)
         return;
-    if (lstrcmpiA(g_portName, "COM0") == 0) {
+    if (lstrcmpiA(ChosenPort(), "COM0") == 0) {
         button->EnableWindow(FALSE);
         return;
     }
@@ -98,11 +112,12 @@ void ModemModelPage::AutoSelect()
 {
     AutoDetectDialog* dialog = new AutoDetectDialog(GetParent());
     CString text;
-    text.Format(LoadText(IDS_DETECT_INSPECTING), g_portName);
+    const char* port = ChosenPort();
+    text.Format(LoadText(IDS_DETECT_INSPECTING), port);
     dialog->SetMessage(text);
 
     CStringArray names;
-    int found = m_modemList.ProbePort(g_portName, names);
+    int found = m_modemList.ProbePort(port, names);
     if (found > 1) {
         ShowCandidates(names);
         dialog->SetMessageId(IDS_DETECT_AMBIGUOUS);
@@ -110,7 +125,7 @@ void ModemModelPage::AutoSelect()
         m_modemList.SendMessage(LB_SETCURSEL,
                                 m_modemList.SendMessage(LB_FINDSTRING, (WPARAM)-1,
                                                         (LPARAM)(const char*)names[0]));
-        text.Format(LoadText(IDS_DETECT_FOUND), g_portName, (const char*)names[0]);
+        text.Format(LoadText(IDS_DETECT_FOUND), port, (const char*)names[0]);
         dialog->SetMessage(text);
     } else {
         dialog->SetMessageId(IDS_DETECT_NONE);
