@@ -10,6 +10,7 @@
 //   msgbox TITLE         wait for a message box, answer its text, press OK
 //   detect TITLE         wait for TITLE's OK to be enabled, answer text 1078, press OK
 //   selected ID / items ID         a list box's selected entry / entries joined by "|"
+//   pick ID INDEX        select a list box entry as a click does (LBN_SELCHANGE)
 //   nomsgbox TITLE       ok when no such box shows within half a second
 //   pause MS             give the wizard time to take real key presses in
 //   title / close / gone / quit
@@ -159,6 +160,11 @@ static std::string Run(char* line)
                 out = entry;
         }
         return "ok " + out;
+    }
+    if (!strcmp(command, "pick")) {
+        SendMessageA(control, LB_SETCURSEL, atoi(value.c_str()), 0);
+        SendMessageA(page, WM_COMMAND, MAKEWPARAM(id, LBN_SELCHANGE), reinterpret_cast<LPARAM>(control));
+        return "ok";
     }
     if (!strcmp(command, "press")) {
         // Posted, as a click is: a handler that opens a message box must
