@@ -13,6 +13,7 @@
 //   pick ID INDEX        select a list box entry as a click does (LBN_SELCHANGE)
 //   nomsgbox TITLE       ok when no such box shows within half a second
 //   pause MS             give the wizard time to take real key presses in
+//   hold PORT / release  keep a COM port open, as another program would
 //   title / close / gone / quit
 #undef _WIN32_WINNT
 #define _WIN32_WINNT 0x0500
@@ -82,6 +83,17 @@ static std::string Run(char* line)
         return g_sheet ? "ok" : "error no sheet";
     }
     if (!strcmp(command, "title")) return "ok " + Text(g_sheet);
+    static HANDLE held = INVALID_HANDLE_VALUE;
+    if (!strcmp(command, "hold")) {
+        held = CreateFileA(("\\\\.\\" + arg).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+        return held != INVALID_HANDLE_VALUE ? "ok" : "error cannot open " + arg;
+    }
+    if (!strcmp(command, "release")) {
+        CloseHandle(held);
+        held = INVALID_HANDLE_VALUE;
+        return "ok";
+    }
     if (!strcmp(command, "pause")) {
         Sleep(atoi(arg.c_str()));
         return "ok";
