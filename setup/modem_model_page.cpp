@@ -13,12 +13,15 @@ const UINT kModelPageHelp = 0x7002;
 
 // The port to probe: the one chosen on the modem-or-port page. Until that
 // page has been left with Next the buffer is empty; the port the profile
-// already names is then the best guess.
+// already names is then the best guess, and with none there is no port
+// ("COM0"), as when the user chose none.
 const char* ChosenPort()
 {
     if (!g_portName[0]) {
         CQSetupProfile profile(0);
         profile.GetProfile(eLS_PortName, g_portName, sizeof g_portName, eDefaultsNone);
+        if (!g_portName[0])
+            lstrcpyA(g_portName, "COM0");
     }
     return g_portName;
 }
