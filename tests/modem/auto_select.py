@@ -110,8 +110,6 @@ def broken_ports(w, line, port):
                           ("held by another program", ["--persona", "davicom"]),
                           ("nothing on the port", None)):
         held = name.startswith("held")
-        if held and port != "COM2":
-            continue  # only a COM port of this machine can be held open here
         if options is None:
             line.stop()
         else:

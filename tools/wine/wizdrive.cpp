@@ -83,14 +83,22 @@ static std::string Run(char* line)
         return g_sheet ? "ok" : "error no sheet";
     }
     if (!strcmp(command, "title")) return "ok " + Text(g_sheet);
-    static HANDLE held = INVALID_HANDLE_VALUE;
+    // Holding a port as another program of the suite does: its claim (the
+    // serial driver's named mutex; Wine lets two processes open one COM
+    // port) and, for a port of this machine, the port itself.
+    static HANDLE held = INVALID_HANDLE_VALUE, claim = nullptr;
     if (!strcmp(command, "hold")) {
+        std::string name = "QVCOMM32 PORT " + arg;
+        CharUpperBuffA(&name[0], static_cast<DWORD>(name.size()));
+        claim = CreateMutexA(nullptr, FALSE, name.c_str());
         held = CreateFileA(("\\\\.\\" + arg).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                            OPEN_EXISTING, 0, nullptr);
-        return held != INVALID_HANDLE_VALUE ? "ok" : "error cannot open " + arg;
+        return claim ? "ok" : "error no claim for " + arg;
     }
     if (!strcmp(command, "release")) {
-        CloseHandle(held);
+        if (held != INVALID_HANDLE_VALUE)
+            CloseHandle(held);
+        CloseHandle(claim);
         held = INVALID_HANDLE_VALUE;
         return "ok";
     }
