@@ -11,7 +11,8 @@ plus every byte at the port's speed; goal at most 1.2x), and the reply
 latency, from the simulator writing a reply to the next command arriving
 after the 150 ms gap (goal: median at most 5 ms). Then the CPU of the
 program and its wineserver while Auto Select waits on a deaf modem (each
-run waits 3 s for its OK; goal at most 2% of one core)."""
+run waits 3 s for its OK, of which 2.6 s are measured; goal at most 2% of
+one core)."""
 import argparse
 import os
 import re
@@ -94,15 +95,20 @@ def main():
             print("reply latency: median %.1f ms, max %.1f ms over %d replies (goal median <= 5 ms)"
                   % (statistics.median(latencies), max(latencies), len(latencies)))
 
+            # Only the wait itself is measured: the window driver stays still
+            # meanwhile (its own calls would cost the wineserver too).
             line.start("--deaf")
             watched = (pids_in_prefix(session.prefix, "KESTRIX.EXE") +
                        pids_in_prefix(session.prefix, "wineserver"))
-            before = sum(cpu_seconds(p) for p in watched)
-            start = time.monotonic()
+            cpu = spent = 0.0
             for _ in range(a.deaf_runs):
-                auto_select(w)
-            spent = time.monotonic() - start
-            cpu = sum(cpu_seconds(p) for p in watched) - before
+                w.do("press 1064")
+                time.sleep(0.2)
+                before, start = sum(cpu_seconds(p) for p in watched), time.monotonic()
+                time.sleep(2.6)  # within the 3 s the probe waits for its OK
+                cpu += sum(cpu_seconds(p) for p in watched) - before
+                spent += time.monotonic() - start
+                w.do("detect Modem Auto-Detect")
             print("waiting on a deaf modem: %.2f s CPU (program + wineserver) in %.1f s: %.1f%% of a core"
                   " (goal <= 2%%)" % (cpu, spent, 100.0 * cpu / spent))
             w.do("close")

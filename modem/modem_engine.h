@@ -27,9 +27,10 @@ public:
     /* Time and the user interface. */
     virtual unsigned long Now() = 0;            /* milliseconds, wrapping */
     virtual void Idle(unsigned long flags) = 0;
-    /* Nothing arrived on this pass: block until a character or a window
-     * message may be there, at most ms. */
-    virtual void Block(unsigned long ms) = 0;
+    /* Nothing arrived on this pass: block until a character (or, for a
+     * wait that dispatches messages, a window message) may be there, at
+     * most ms. */
+    virtual void Block(unsigned long ms, bool wakeOnMessages) = 0;
     virtual void EchoChar(char c) = 0;
     virtual void OnWatchedReply() = 0;
     /* The modem settings of the setup profile. */
@@ -85,7 +86,7 @@ private:
     int WaitForReplies(unsigned long flags, ModemWaitArm& arm);
     int EndWait(ModemWaitArm& arm);
     bool BeforeDeadline(unsigned long deadline);
-    void BlockUntil(unsigned long deadline);
+    void BlockUntil(unsigned long deadline, unsigned long flags);
     void LoadItemReplies(const int* items, int count);
     int SendLines(unsigned long flags, unsigned long timeout, const char* const* texts,
                   const int* items, int count);

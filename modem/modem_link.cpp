@@ -86,12 +86,12 @@ public:
     void Delay(unsigned long ms) override { link_.Delay(ms); }
     unsigned long Now() override { return GetTickCount(); }
     void Idle(unsigned long flags) override { link_.Idle(flags); }
-    void Block(unsigned long ms) override
+    void Block(unsigned long ms, bool wakeOnMessages) override
     {
         if (port_)
-            port_->WaitForInput(ms);
+            port_->WaitForInput(ms, wakeOnMessages);
         else
-            MsgWaitForMultipleObjects(0, NULL, FALSE, ms, QS_ALLINPUT);
+            Sleep(ms);
     }
     void EchoChar(char c) override { link_.EchoChar(c); }
     void OnWatchedReply() override { link_.OnWatchedReply(); }

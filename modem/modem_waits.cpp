@@ -29,12 +29,13 @@ bool ModemEngine::BeforeDeadline(unsigned long deadline)
     return static_cast<long>(deadline - io_.Now()) > 0;
 }
 
-void ModemEngine::BlockUntil(unsigned long deadline)
+void ModemEngine::BlockUntil(unsigned long deadline, unsigned long flags)
 {
     long left = static_cast<long>(deadline - io_.Now());
     if (left <= 0)
         return;
-    io_.Block(static_cast<unsigned long>(left) < kLongestBlockMs ? left : kLongestBlockMs);
+    io_.Block(static_cast<unsigned long>(left) < kLongestBlockMs ? left : kLongestBlockMs,
+              (flags & ModemFlags::Pump) != 0);
 }
 
 int ModemEngine::ReadAvailable(unsigned long flags, char* buffer)
@@ -111,7 +112,7 @@ int ModemEngine::WaitForReplies(unsigned long flags, ModemWaitArm& arm)
             return ModemResult::Pending;
         io_.Idle(flags);
         if (n == 0)
-            BlockUntil(arm.deadline);
+            BlockUntil(arm.deadline, flags);
     }
     return EndWait(arm);
 }
@@ -163,7 +164,7 @@ int ModemEngine::CollectReply(unsigned long flags, unsigned long timeout, char* 
         }
         io_.Idle(flags);
         if (n == 0)
-            BlockUntil(deadline);
+            BlockUntil(deadline, flags);
     }
     buffer[stored] = '\0';
     io_.Notify(3);
@@ -192,7 +193,7 @@ int ModemEngine::ReadLine(unsigned long flags, unsigned long timeout, char* out,
         }
         io_.Idle(flags);
         if (!got)
-            BlockUntil(deadline);
+            BlockUntil(deadline, flags);
     }
     if (!complete) {
         if (s_.abortRequest) {

@@ -236,11 +236,15 @@ int GFSerial::OnIdle()
 /* The queue is asked first because a message that was already in it when the
  * caller last peeked does not end the wait, and the modem code's idle call
  * takes only one message at a time. */
-int GFSerial::WaitForInput(unsigned long ms)
+int GFSerial::WaitForInput(unsigned long ms, int wakeOnMessages)
 {
     if (!impl_->line)
         return 0;
-    if (impl_->line->Waiting() > 0 || HIWORD(GetQueueStatus(QS_ALLINPUT)) != 0)
+    if (impl_->line->Waiting() > 0)
+        return 1;
+    /* Asking also marks what is queued as seen: only new messages then end
+     * the block below. */
+    if (HIWORD(GetQueueStatus(QS_ALLINPUT)) != 0 && wakeOnMessages)
         return 1;
     impl_->line->WaitForInput(ms);
     return 1;

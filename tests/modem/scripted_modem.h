@@ -76,7 +76,7 @@ struct ScriptedModem : ModemIo {
         if (onIdle)
             onIdle(*this);
     }
-    void Block(unsigned long ms) override
+    void Block(unsigned long ms, bool) override
     {
         ++blocks;
         unsigned long until = now + ms;
