@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "modem_ident.h"
 #include "scripted_modem.h"
 
 namespace {
@@ -236,6 +237,33 @@ TEST(ReplyText, TrimKeepsTheFirstLine)
         TrimToFirstLine(text);
         EXPECT_STREQ(c.out, text) << c.in;
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Identify, FirstPassByOwnCommandThenByManufacturer)
+{
+    // Answers to AT+FMFR?, ATI3 and the models' own commands (index 2).
+    const char* answers[] = {"ROCKWELL", "V1.300-AS29", "Sportster 28800 Fax Settings..."};
+    std::vector<ModelIdentity> models = {
+        {"Boca 14.4", "", "V1.300", 1},     {"Sportster", "USRobotics", "Sportster 28800", 2},
+        {"Rockwell A", "ROCKWELL", "", 0}, {"Rockwell B", "ROCKWELL", "RC144", 2},
+        {"Lower case", "", "sportster", 2},
+    };
+    const char* names[kMostCandidates];
+    ASSERT_EQ(2, IdentifyModels(models.data(), 5, answers, 3, names));
+    EXPECT_STREQ("Boca 14.4", names[0]);
+    EXPECT_STREQ("Sportster", names[1]);
+
+    const char* silent[] = {"ROCKWELL", "OK", ""};  // the second pass, by manufacturer
+    ASSERT_EQ(2, IdentifyModels(models.data(), 5, silent, 3, names));
+    EXPECT_STREQ("Rockwell A", names[0]);
+    EXPECT_STREQ("Rockwell B", names[1]);
+
+    std::vector<ModelIdentity> many(20, ModelIdentity{"same", "", "V1", 1});
+    EXPECT_EQ(17, IdentifyModels(many.data(), 20, answers, 3, names));
 }
 
 }  // namespace
