@@ -93,9 +93,6 @@ int ModemEngine::SendCommand(unsigned long flags, unsigned long timeout, const c
         io_.Notify(2);
     bool terminate = (flags & ModemFlags::Terminate) != 0;
     int expected = static_cast<int>(strlen(line)) + (terminate ? 1 : 0);
-    if (flags & ModemFlags::EchoSent)
-        for (const char* p = line; *p; ++p)
-            io_.EchoChar(*p);
     if (io_.PutString(line, terminate ? -2 : -1) != expected)
         return ModemResult::SendFailed;
     if (!(flags & ModemFlags::WaitResult))
@@ -186,7 +183,7 @@ int ModemEngine::DialLines(unsigned long flags, const char* dialPrefix, const ch
     size_t maxLine = s_.maxLine;
     if (strlen(dialPrefix) + strlen(number) + 1 <= maxLine) {
         snprintf(line, sizeof line, "%s%s", dialPrefix, number);
-        SendString(flags, line, -2);
+        io_.PutString(line, -2);
         return ModemResult::Ok;
     }
     snprintf(line, sizeof line, "%s;", dialPrefix);
@@ -212,7 +209,7 @@ int ModemEngine::DialLines(unsigned long flags, const char* dialPrefix, const ch
         rest += take;
     }
     snprintf(line, sizeof line, "%s%s", start, rest);
-    SendString(flags, line, -2);
+    io_.PutString(line, -2);
     return ModemResult::Ok;
 }
 
