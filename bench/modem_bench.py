@@ -23,8 +23,7 @@ import time
 
 TOP = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
 sys.path.insert(0, os.path.join(TOP, "tools", "wine"))
-sys.path.insert(0, os.path.join(TOP, "tests", "modem"))
-from auto_select import Line, auto_select  # noqa: E402
+from modem_driver import Line, auto_select  # noqa: E402
 from procstat import cpu_seconds, pids_in_prefix  # noqa: E402
 from wine import WineSession  # noqa: E402
 from wizard_driver import Suite, Wizard  # noqa: E402

@@ -8,15 +8,14 @@ missed, or a broken port that does not end in message 526.
 """
 import argparse
 import os
-import subprocess
 import sys
 import tempfile
-import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 TOP = os.path.join(HERE, "..", "..")
 sys.path.insert(0, os.path.join(TOP, "tools", "wine"))
 from wine import WineSession  # noqa: E402
+from modem_driver import Line, auto_select  # noqa: E402
 from wizard_driver import Suite, Wizard, choose  # noqa: E402
 
 # Persona -> its model's file in data/modems (personas of models the
@@ -49,36 +48,6 @@ def model_name(record):
         if key.strip() == "MODEL":
             return value.strip()
     raise ValueError(record)
-
-
-class Line:
-    """The simulated modem behind the port, restarted for each persona."""
-
-    def __init__(self, modemsim, rfc2217_port, link):
-        self.modemsim, self.rfc2217_port, self.link = modemsim, rfc2217_port, link
-        self.transcript = link + ".log"
-        self.proc = None
-
-    def start(self, *options):
-        self.stop()
-        where = ["--rfc2217", str(self.rfc2217_port)] if self.rfc2217_port else ["--link", self.link]
-        self.proc = subprocess.Popen([self.modemsim, "--transcript", self.transcript] + where + list(options),
-                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
-        self.proc.stdout.readline()
-
-    def stop(self):
-        if self.proc:
-            self.proc.terminate()
-            self.proc.wait(10)
-            self.proc = None
-
-
-def auto_select(w):
-    """(message, selected model, candidates) of one Auto Select."""
-    w.do("press 1064")
-    message = w.do("detect Modem Auto-Detect")
-    candidates = w.do("items 1063").split("|") if w.do("visible 1063") == "1" else []
-    return message, w.do("selected 1062"), candidates
 
 
 def sweep(w, line):

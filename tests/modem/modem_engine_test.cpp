@@ -211,20 +211,6 @@ TEST_F(Engine, CollectReplyKeepsWithinItsBuffer)
     EXPECT_EQ('\0', small[8 - 1]);
 }
 
-TEST_F(Engine, SettingKeywordsChooseTheirCommandItems)
-{
-    struct Case { int item; const char* keyword; int resolved; } cases[] = {
-        {101, "off", 141}, {101, "ON", 143}, {101, "whatever", 142}, {102, "High", 134},
-        {102, "", 132}, {103, "Slow", 135}, {103, "Fast", 137}, {103, "x", 136},
-        {104, "Pulse", 126}, {104, "Tone", 125}, {105, "None", 127}, {105, "Tone", 128},
-        {105, "Busy", 129}, {105, "x", 130}, {114, "", 114},
-    };
-    for (const Case& c : cases) {
-        modem.items[c.item] = c.keyword;
-        EXPECT_EQ(c.resolved, engine.ResolveSettingItem(c.item)) << c.item << " " << c.keyword;
-    }
-}
-
 TEST(ReplyText, TrimKeepsTheFirstLine)
 {
     struct Case { const char* in; const char* out; } cases[] = {
