@@ -17,8 +17,8 @@ const DWORD kWriteTimeoutMs = 5000;
  * line has been quiet for a while, so that waiting on a silent modem costs
  * next to nothing. */
 const DWORD kBusyPollMs = 2;
-const DWORD kQuietPollMs = 20;
-const DWORD kBusySpellMs = 300;
+const DWORD kQuietPollMs = 30;
+const DWORD kBusySpellMs = 200;
 
 int OpenErrorCode(DWORD systemError)
 {
