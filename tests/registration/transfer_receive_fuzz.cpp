@@ -1,0 +1,31 @@
+// The host's byte stream after "\r\nOK\r\n", cut into the 31-byte chunks
+// the line delivers: the file never holds 0x1A or NUL, and completion
+// means three 0x1A in a row came.
+#include "transfer_core.h"
+#include <cstdlib>
+#include <string>
+
+namespace {
+struct StringSink : FileSink {
+    std::string bytes;
+    void WriteByte(char c) override { bytes += c; }
+};
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size)
+{
+    const char* text = reinterpret_cast<const char*>(data);
+    StringSink sink;
+    InfoFileReceiver receiver;
+    size_t written = 0;
+    for (size_t at = 0; at < size && !receiver.Complete(); at += 31) {
+        size_t length = size - at < 31 ? size - at : 31;
+        written += receiver.Feed(text + at, length, sink);
+    }
+    if (written != sink.bytes.size() || sink.bytes.find('\x1A') != std::string::npos ||
+        sink.bytes.find('\0') != std::string::npos)
+        std::abort();
+    if (receiver.Complete() && std::string(text, size).find("\x1A\x1A\x1A") == std::string::npos)
+        std::abort();
+    return 0;
+}
