@@ -36,7 +36,7 @@ void Idle(GFSerial& port)
 {
     double wall0 = Now(), cpu0 = CpuMs();
     while (Now() - wall0 < 3000)
-        port.OnIdle();
+        port.WaitForInput(10);
     double wall = Now() - wall0, cpu = CpuMs() - cpu0;
     printf("  idle wait:   %.1f%% of a processor (%.0f ms cpu in %.0f ms)\n", 100 * cpu / wall,
            cpu, wall);
@@ -52,7 +52,7 @@ void Latency(GFSerial& port)
         while (Now() - t0 < 2000) {
             if (port.RXCount() > 0 && port.GetChar(&c, 0))
                 break;
-            port.OnIdle();
+            port.WaitForInput(10);
         }
         rtt.push_back(Now() - t0);
     }
@@ -77,7 +77,7 @@ void Throughput(GFSerial& port)
         if (waiting > 0)
             got += port.GetBuffer(buffer, sizeof buffer);
         else if (sent >= total || sent - got >= 8192)
-            port.OnIdle();
+            port.WaitForInput(10);
     }
     double ms = Now() - t0;
     printf("  throughput:  %.0f KB/s echoed (%zu KB in %.0f ms, reads of up to 59 bytes)\n",
@@ -94,7 +94,7 @@ int main(int argc, char** argv)
         GFSerial port(eCommSerial, "COM1", NULL, eProductKestrix, eAppWizard, 2048, 2048, 0, NULL);
         double end = Now() + atoi(argv[2]) * 1000.0;
         while (Now() < end)
-            port.OnIdle();
+            port.WaitForInput(10);
         return 0;
     }
     const char* ports[] = {"COM1", "COM2", "COM3"};

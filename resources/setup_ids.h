@@ -48,6 +48,20 @@
 #define IDS_PRODUCT_PITCH       804
 #define IDS_PRODUCT_EASE        805
 
+/* Modem model page (template 105) and the "Modem Auto-Detect" dialog */
+#define IDD_AUTO_DETECT         107
+#define IDI_AUTO_DETECT         200
+#define IDC_DETECT_ICON         1045
+#define IDC_MODEM_LIST          1062
+#define IDC_MODEM_CANDIDATES    1063
+#define IDC_AUTO_SELECT         1064
+#define IDC_DETECT_MESSAGE      1078
+#define IDS_NONE                503
+#define IDS_DETECT_AMBIGUOUS    525
+#define IDS_DETECT_NONE         526
+#define IDS_DETECT_INSPECTING   528
+#define IDS_DETECT_FOUND        529
+
 /* Pictures of the setup pages (303 belongs to a COM port page not shown) */
 #define IDB_SETUP_IDENTITY      301
 #define IDB_SETUP_ADDRESS       302

@@ -32,14 +32,17 @@ PAGE_ITEMS = [("S86", "name"), ("S91", "company"), ("S87", "voice"), ("S89", "fa
               ("S88", "data"), ("S97", "area code"), ("S71", "fax digits"),
               ("L45", "address"), ("S92", "city"), ("S93", "state"), ("S94", "post code"),
               ("S95", "country"), ("S90", "e-mail"), ("N9", "Kestrix starts with Windows"),
-              ("N10", "Kestrix Menu starts with Windows")]
+              ("N10", "Kestrix Menu starts with Windows"), ("S110", "modem model"),
+              ("S112", "command prefix"), ("S111", "manufacturer reply"),
+              ("L58", "init string"), ("S114", "hang-up command")]
 
 
 def scripted_walk(session, version, out_dir):
     """A user who fills in every page, asks for both start-up items and for
     registration, with a picture of each page."""
     suite = wizard_driver.Suite(session, version)
-    suite.reset(real_libraries=True, env={"QVHELP_VIEWER": "none"})
+    # The port the modem-or-port page would choose: the simulated modem's.
+    suite.reset("L55=COM2\n", real_libraries=True, env={"QVHELP_VIEWER": "none"})
     w = wizard_driver.Wizard(suite)
     shots = []
 
@@ -59,6 +62,16 @@ def scripted_walk(session, version, out_dir):
     w.press("next")
     shoot("modem-port")
     w.press("next")
+    w.do("press 1064")  # Auto Select...
+    found = w.do("detect Modem Auto-Detect").replace("\\n", " ")
+    print("Auto Select on COM2: %s" % found)
+    if w.do("visible 1063") == "1":
+        # Two models give the modem's reply: the user picks the one on the box.
+        candidates = w.do("items 1063").split("|")
+        print("candidates: %s" % ", ".join(candidates[1:]))
+        mine = [i for i, name in enumerate(candidates) if "Sportster" in name]
+        w.do("pick 1063 %d" % (mine[0] if mine else 1))
+    print("detected model: %s" % w.do("selected 1062"))
     shoot("modem-model")
     w.press("next")
     wizard_driver.choose(w, True, True, True)

@@ -5,8 +5,3 @@ ModemPortPage::ModemPortPage(CWnd* sheet) : SetupPage(28679)
 {
     Create(IDD_MODEM_PORT_PAGE, sheet);
 }
-
-ModemModelPage::ModemModelPage(CWnd* sheet) : SetupPage(28674)
-{
-    Create(IDD_MODEM_MODEL_PAGE, sheet);
-}

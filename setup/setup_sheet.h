@@ -9,6 +9,7 @@
 #include "wizard_sheet.h"
 #include "user_pages.h"
 #include "startup_page.h"
+#include "modem_model_page.h"
 #include "modem_pages.h"
 
 class SetupWizardSheet : public WizardSheet {

@@ -65,9 +65,14 @@ public:
     int Carrier();
     void Delay(unsigned long ms);
     int CommNotify(SetNotifyType type, int a, int b, int c);
-    /* Blocks up to 10 ms while nothing has been received and no window
-     * message is queued. */
+    /* The port's background work; returns at once. */
     int OnIdle();
+    /* Blocks until received data may be waiting or (with wakeOnMessages) a
+     * window message is queued for this thread, at most ms milliseconds;
+     * returns at once when either is already there. A wait calls it when a
+     * pass found nothing; one that dispatches no messages passes 0, since
+     * the messages it leaves queued would otherwise end every block. */
+    int WaitForInput(unsigned long ms, int wakeOnMessages = 1);
     int Close();
 
 private:

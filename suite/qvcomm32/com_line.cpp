@@ -12,6 +12,14 @@ namespace {
  * comes back short instead of freezing the caller's user interface. */
 const DWORD kWriteTimeoutMs = 5000;
 
+/* How long a wait goes without looking at the port: briefly while a reply
+ * is likely (just after something was sent or received), longer once the
+ * line has been quiet for a while, so that waiting on a silent modem costs
+ * next to nothing. */
+const DWORD kBusyPollMs = 2;
+const DWORD kQuietPollMs = 20;
+const DWORD kBusySpellMs = 300;
+
 int OpenErrorCode(DWORD systemError)
 {
     switch (systemError) {
@@ -66,6 +74,7 @@ private:
     bool modemLines_;   /* GetCommModemStatus works on this port */
     std::string readAhead_;
     bool carrierAssumed_;
+    DWORD lastActivity_ = 0;    /* tick of the last byte sent or received */
 };
 
 int ComLine::OpenHandle()
@@ -132,6 +141,7 @@ unsigned ComLine::Write(const void* data, unsigned n)
     DWORD written = 0;
     if (!WriteFile(handle_, data, n, &written, NULL))
         Fail(eCommIoError);
+    lastActivity_ = GetTickCount();
     return written;
 }
 
@@ -147,6 +157,8 @@ unsigned ComLine::Read(void* dst, unsigned max)
         if (!ReadFile(handle_, buffer, sizeof buffer, &got, NULL))
             Fail(eCommIoError);
         readAhead_.append(reinterpret_cast<char*>(buffer), got);
+        if (got)
+            lastActivity_ = GetTickCount();
     }
     return TakeArrived(readAhead_, dst, max);
 }
@@ -243,10 +255,12 @@ unsigned ComLine::ModemStatus()
 }
 
 /* Wine cannot wait for comm events on every port (a pty aborts
- * WaitCommEvent), so the wait is for window messages with a short bound. */
+ * WaitCommEvent), so the wait is for window messages, and the port is looked
+ * at again after a short while (see kBusyPollMs). */
 void ComLine::WaitForInput(DWORD ms)
 {
-    MsgWaitForMultipleObjects(0, NULL, FALSE, ms, QS_ALLINPUT);
+    DWORD poll = GetTickCount() - lastActivity_ < kBusySpellMs ? kBusyPollMs : kQuietPollMs;
+    MsgWaitForMultipleObjects(0, NULL, FALSE, ms < poll ? ms : poll, QS_ALLINPUT);
 }
 
 }  // namespace

@@ -225,18 +225,28 @@ int GFSerial::CommNotify(SetNotifyType, int, int, int)
     return 1;
 }
 
-/* Blocks briefly while nothing has arrived, so that a wait polling the port
- * costs no processor time; returns at once when data is there or a window
- * message is queued. The queue is asked first because a message that was
- * already in it when the caller last peeked does not end the wait, and the
- * modem code's idle call takes only one message at a time. */
+/* Nothing runs in the background: received data is collected when it is
+ * asked for. Idle work must not block, since the modem engine calls it for
+ * every character it examines. */
 int GFSerial::OnIdle()
+{
+    return impl_->line ? 1 : 0;
+}
+
+/* The queue is asked first because a message that was already in it when the
+ * caller last peeked does not end the wait, and the modem code's idle call
+ * takes only one message at a time. */
+int GFSerial::WaitForInput(unsigned long ms, int wakeOnMessages)
 {
     if (!impl_->line)
         return 0;
-    if (impl_->line->Waiting() > 0 || HIWORD(GetQueueStatus(QS_ALLINPUT)) != 0)
+    if (impl_->line->Waiting() > 0)
         return 1;
-    impl_->line->WaitForInput(qvcomm::kIdleWaitMs);
+    /* Asking also marks what is queued as seen: only new messages then end
+     * the block below. */
+    if (HIWORD(GetQueueStatus(QS_ALLINPUT)) != 0 && wakeOnMessages)
+        return 1;
+    impl_->line->WaitForInput(ms);
     return 1;
 }
 

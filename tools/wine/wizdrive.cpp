@@ -2,14 +2,18 @@
 // look at it and press its buttons. It reads one command a line on stdin
 // and answers one line, "ok ..." or "error ...":
 //   sheet TITLE          wait for the top-level dialog TITLE, make it current
-//   page                 welcome | identity | address | startup | other:TEXT
+//   page                 welcome | identity | address | model | startup | other:TEXT
 //   set ID TEXT / get ID           text of a control of the visible page
 //   check ID 0|1 / checked ID / visible ID / enabled ID
 //   press ID             click a button of the visible page
 //   focus                id of the control that has the focus
 //   msgbox TITLE         wait for a message box, answer its text, press OK
+//   detect TITLE         wait for TITLE's OK to be enabled, answer text 1078, press OK
+//   selected ID / items ID         a list box's selected entry / entries joined by "|"
+//   pick ID INDEX        select a list box entry as a click does (LBN_SELCHANGE)
 //   nomsgbox TITLE       ok when no such box shows within half a second
 //   pause MS             give the wizard time to take real key presses in
+//   hold PORT / release  keep a COM port open, as another program would
 //   title / close / gone / quit
 #undef _WIN32_WINNT
 #define _WIN32_WINNT 0x0500
@@ -63,6 +67,7 @@ static std::string PageName(HWND page)
     if (GetDlgItem(page, 1065)) return "identity";
     if (GetDlgItem(page, 1074)) return "address";
     if (GetDlgItem(page, 1001)) return "startup";
+    if (GetDlgItem(page, 1064)) return "model";
     HWND first = GetWindow(page, GW_CHILD);
     return "other:" + (first ? Text(first) : std::string());
 }
@@ -78,6 +83,25 @@ static std::string Run(char* line)
         return g_sheet ? "ok" : "error no sheet";
     }
     if (!strcmp(command, "title")) return "ok " + Text(g_sheet);
+    // Holding a port as another program of the suite does: its claim (the
+    // serial driver's named mutex; Wine lets two processes open one COM
+    // port) and, for a port of this machine, the port itself.
+    static HANDLE held = INVALID_HANDLE_VALUE, claim = nullptr;
+    if (!strcmp(command, "hold")) {
+        std::string name = "QVCOMM32 PORT " + arg;
+        CharUpperBuffA(&name[0], static_cast<DWORD>(name.size()));
+        claim = CreateMutexA(nullptr, FALSE, name.c_str());
+        held = CreateFileA(("\\\\.\\" + arg).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+        return claim ? "ok" : "error no claim for " + arg;
+    }
+    if (!strcmp(command, "release")) {
+        if (held != INVALID_HANDLE_VALUE)
+            CloseHandle(held);
+        CloseHandle(claim);
+        held = INVALID_HANDLE_VALUE;
+        return "ok";
+    }
     if (!strcmp(command, "pause")) {
         Sleep(atoi(arg.c_str()));
         return "ok";
@@ -98,6 +122,17 @@ static std::string Run(char* line)
         PostMessageA(box, WM_COMMAND, IDOK, 0);
         for (int i = 0; i < 200 && IsWindow(box); i++) Sleep(20);
         return (want ? "ok " : "error box: ") + text;
+    }
+    if (!strcmp(command, "detect")) {
+        HWND box = WaitForDialog(arg.c_str(), 10000);
+        if (!box) return "error no " + arg;
+        for (int i = 0; i < 3000 && !IsWindowEnabled(GetDlgItem(box, IDOK)); i++) Sleep(20);
+        std::string text;  // one answer line: line ends written as \n
+        for (char c : Text(GetDlgItem(box, 1078)))
+            text += c == '\n' ? std::string("\\n") : c == '\r' ? std::string() : std::string(1, c);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        for (int i = 0; i < 200 && IsWindow(box); i++) Sleep(20);
+        return "ok " + text;
     }
     HWND page = VisiblePage();
     if (!page) return "error no page";
@@ -127,6 +162,30 @@ static std::string Run(char* line)
         return "ok " + std::to_string(SendMessageA(control, BM_GETCHECK, 0, 0));
     if (!strcmp(command, "visible")) return "ok " + std::to_string(IsWindowVisible(control) ? 1 : 0);
     if (!strcmp(command, "enabled")) return "ok " + std::to_string(IsWindowEnabled(control) ? 1 : 0);
+    if (!strcmp(command, "selected") || !strcmp(command, "items")) {
+        int selected = static_cast<int>(SendMessageA(control, LB_GETCURSEL, 0, 0));
+        int count = static_cast<int>(SendMessageA(control, LB_GETCOUNT, 0, 0));
+        std::string out;
+        for (int i = 0; i < count; i++) {
+            // Across processes the text comes back as Unicode.
+            wchar_t wide[256] = L"";
+            char entry[256] = "";
+            if (command[0] == 'i' || i == selected) {
+                SendMessageW(control, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide));
+                WideCharToMultiByte(CP_ACP, 0, wide, -1, entry, sizeof entry, nullptr, nullptr);
+            }
+            if (command[0] == 'i')
+                out += (i ? "|" : "") + std::string(entry);
+            else if (i == selected)
+                out = entry;
+        }
+        return "ok " + out;
+    }
+    if (!strcmp(command, "pick")) {
+        SendMessageA(control, LB_SETCURSEL, atoi(value.c_str()), 0);
+        SendMessageA(page, WM_COMMAND, MAKEWPARAM(id, LBN_SELCHANGE), reinterpret_cast<LPARAM>(control));
+        return "ok";
+    }
     if (!strcmp(command, "press")) {
         // Posted, as a click is: a handler that opens a message box must
         // not hold this driver up.
