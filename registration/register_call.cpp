@@ -7,6 +7,8 @@
 #include "progress_dialog.h"
 #include "registration_ids.h"
 #include "modem_link.h"
+#include "resource.h"
+#include <shellapi.h>
 #include <qvcmmn32.h>
 #include <qvcomm32.h>
 #include <qvstp32.h>
@@ -83,8 +85,8 @@ int RegistrationRecord::DialAndTransfer(const char* dialString)
 {
     m_pProgress->SetStatus(IDS_REG_INITIALIZING);
     if (!m_pLink->SendInitString(eLS_ModemInit) &&
-        m_pLink->SendStrings(WaitResult | Prefix | Terminate | FlushReceive | FlushTransmit, 4000,
-                             kFallbackInit, nullptr) != Ok) {
+        m_pLink->SendStrings(ModemFlags::WaitResult | ModemFlags::Prefix | ModemFlags::Terminate | ModemFlags::FlushReceive | ModemFlags::FlushTransmit, 4000,
+                             kFallbackInit, nullptr) != ModemResult::Ok) {
         m_pProgress->SetStatus(IDS_REG_MODEM_SILENT);
         return RegisterFailed;
     }
@@ -96,7 +98,7 @@ int RegistrationRecord::DialAndTransfer(const char* dialString)
 
     char number[64];
     lstrcpynA(number, dialString, sizeof number);
-    if (m_pLink->Dial(Pump, number, 48) != Ok) {
+    if (m_pLink->Dial(ModemFlags::Pump, number, 48) != ModemResult::Ok) {
         m_pProgress->SetStatus(IDS_REG_MODEM_ERROR);
         return RegisterFailed;
     }
@@ -112,18 +114,18 @@ int RegistrationRecord::DialAndTransfer(const char* dialString)
     do {
         if (m_pProgress->StopRequested())
             break;
-        callResult = m_pLink->WaitForCallResult(Poll | Pump, limit, 1);
-    } while (callResult == Pending);
+        callResult = m_pLink->WaitForCallResult(ModemFlags::Poll | ModemFlags::Pump, limit, 1);
+    } while (callResult == ModemResult::Pending);
 
     int result = RegisterFailed;
     if (m_pProgress->StopRequested()) {
         result = RegisterNotDone;
     } else {
         switch (callResult) {
-        case Connect: result = RunTransfer(); break;
-        case NoDialTone: m_pProgress->SetStatus(IDS_REG_NO_DIAL_TONE); break;
-        case Busy: m_pProgress->SetStatus(IDS_REG_BUSY); break;
-        case NoAnswer: m_pProgress->SetStatus(IDS_REG_NO_ANSWER); break;
+        case ModemResult::Connect: result = RunTransfer(); break;
+        case ModemResult::NoDialTone: m_pProgress->SetStatus(IDS_REG_NO_DIAL_TONE); break;
+        case ModemResult::Busy: m_pProgress->SetStatus(IDS_REG_BUSY); break;
+        case ModemResult::NoAnswer: m_pProgress->SetStatus(IDS_REG_NO_ANSWER); break;
         default: m_pProgress->SetStatus(IDS_REG_NO_CONNECT); break;
         }
     }

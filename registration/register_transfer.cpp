@@ -21,9 +21,6 @@ const DWORD kChunkWait = 2000;
 const DWORD kWholeFileWait = 45000;
 const DWORD kCancelAckWait = 40000;
 
-// The end of CollectReply's (empty) list of replies.
-const int kEndOfItems = 171;
-
 class LFileSink : public FileSink {
 public:
     explicit LFileSink(HFILE file) : m_file(file) {}
@@ -51,12 +48,12 @@ int RegistrationRecord::RunTransfer()
         }
         // One character at a time and without pumping, so that what
         // follows a prompt is still in the port for the next step.
-        int prompt = m_pLink->WaitForStrings(Poll, first ? kFirstPromptWait : kPromptWait,
+        int prompt = m_pLink->WaitForStrings(ModemFlags::Poll, first ? kFirstPromptWait : kPromptWait,
                                              kHostPrompts[0], kHostPrompts[1], kHostPrompts[2],
                                              kHostPrompts[3], kHostPrompts[4], kHostPrompts[5],
                                              nullptr);
         switch (prompt) {
-        case Pending:
+        case ModemResult::Pending:
             continue;
         case PromptInfo:
             m_pProgress->SetStatus(IDS_REG_SENDING);
@@ -69,7 +66,7 @@ int RegistrationRecord::RunTransfer()
             continue;
         case PromptFileSize: {
             char line[64];
-            if (m_pLink->ReadLine(LineCrLf | Pump, kSizeLineWait, line, sizeof line) == Ok) {
+            if (m_pLink->ReadLine(ModemFlags::LineCrLf | ModemFlags::Pump, kSizeLineWait, line, sizeof line) == ModemResult::Ok) {
                 m_announcedSize = ParseAnnouncedSize(line);
                 m_transferTotal = m_dataLength + m_announcedSize;
             }
@@ -83,7 +80,7 @@ int RegistrationRecord::RunTransfer()
         case PromptUnknown:
             m_pProgress->SetStatus(IDS_REG_HOST_UNKNOWN);
             return RegisterFailed;
-        case TimedOut:
+        case ModemResult::TimedOut:
             m_pProgress->SetStatus(m_pPort->Carrier() == 1 ? IDS_REG_HOST_SILENT
                                                            : IDS_REG_CONNECTION_LOST);
             return RegisterFailed;
@@ -158,7 +155,7 @@ int RegistrationRecord::ReceiveInfoFile()
     bool cancelled = false;
     while (!receiver.Complete() && LONG(::GetTickCount() - deadline) < 0) {
         char chunk[32];
-        int count = m_pLink->CollectReply(Pump, kChunkWait, chunk, sizeof chunk, kEndOfItems);
+        int count = m_pLink->CollectReply(ModemFlags::Pump, kChunkWait, chunk, sizeof chunk, kModemItemsEnd);
         m_transferDone += receiver.Feed(chunk, count, sink);
         ShowPercent(m_transferDone);
         if (m_pProgress->StopRequested()) {
@@ -180,7 +177,7 @@ int RegistrationRecord::ReceiveInfoFile()
 void RegistrationRecord::AbortTransfer()
 {
     m_pLink->SendString(0, kCancelSequence, -1);
-    if (m_pLink->WaitForStrings(Pump, kCancelAckWait, kCancelAcknowledged, kHostPrompts[PromptError],
+    if (m_pLink->WaitForStrings(ModemFlags::Pump, kCancelAckWait, kCancelAcknowledged, kHostPrompts[PromptError],
                                 nullptr) != 0)
         m_pLink->SendString(0, kCancelSequence, -1);
 }

@@ -1,7 +1,8 @@
 // The host's byte stream after "\r\nOK\r\n", cut into the 31-byte chunks
 // the line delivers: the file never holds 0x1A or NUL, and completion
-// means three 0x1A in a row came.
+// needs three 0x1A.
 #include "transfer_core.h"
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -25,7 +26,9 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size)
     if (written != sink.bytes.size() || sink.bytes.find('\x1A') != std::string::npos ||
         sink.bytes.find('\0') != std::string::npos)
         std::abort();
-    if (receiver.Complete() && std::string(text, size).find("\x1A\x1A\x1A") == std::string::npos)
+    // Bytes dropped after a NUL do not break a run of 0x1A, so only the
+    // count of them is certain.
+    if (receiver.Complete() && std::count(text, text + size, '\x1A') < 3)
         std::abort();
     return 0;
 }
