@@ -30,15 +30,58 @@ def host_rows(session):
     return cols, db.execute("select * from registrations").fetchall()
 
 
-def walk_and_register(suite, text):
+def walk_and_register(suite, text, number=None, hold=False):
     w = RegisterWizard(suite, text)
     w.fill(INFO)
     for _ in range(2):
         w.press("next")
     w.do("check 1001 1")    # services page: America On-Line
     w.press("next")
+    if number:
+        w.do("set 1021 " + number)
+    if hold:
+        w.do("hold COM2")
     w.press("next")          # "&Register"
     return w
+
+
+def save_for_later_keeps_answers(suite):
+    w = RegisterWizard(suite)
+    w.fill(INFO)
+    w.press("next")
+    w.do("check 1039 1")    # survey: School
+    w.do("press 2")          # "&Save for later", from page 2
+    assert w.finish() == 0
+    w = RegisterWizard(suite)
+    shown = {c: w.do("get %d" % c) for c in INFO}
+    assert shown == INFO, shown
+    w.press("next")
+    assert w.do("checked 1039") == "1"
+    w.do("close")
+    assert w.finish() == 0
+
+
+# A failed call: its message, the wizard left on the dial page, nothing stored.
+FAILURES = [
+    # profile, number, port held by another program, message box or status line
+    ("L55=com0\n", None, False, "box", "There is no port or modem specified"),
+    (MODEM, None, True, "box", "Please close any other applications"),
+    (MODEM, "555-0101", False, "status", "The registration host is busy."),
+]
+
+
+def failures_end_with_their_message(suite, session):
+    for profile, number, hold, where, want in FAILURES:
+        suite.reset(profile, real_libraries=True, env={"QVHELP_VIEWER": "none"})
+        w = walk_and_register(suite, None, number, hold)
+        got = w.do("msgbox Registration Error" if where == "box" else "registering 150")
+        assert want in got, "%s %s: %r" % (profile.strip(), number, got)
+        assert w.do("get 57620") == "&Register", "left the dial page"
+        if hold:
+            w.do("release")
+        w.do("close")
+        assert w.finish() == 0
+        assert len(host_rows(session)[1]) == 0
 
 
 def main():
@@ -49,6 +92,9 @@ def main():
     with WineSession(version=a.version, suite=a.suite, line="COM2",
                      line_dir=os.environ.get("REG_FLOW_LINE_DIR")) as session:
         suite = Suite(session, a.version)
+        suite.reset(MODEM, real_libraries=True, env={"QVHELP_VIEWER": "none"})
+        save_for_later_keeps_answers(suite)
+        failures_end_with_their_message(suite, session)
         suite.reset(MODEM, real_libraries=True, env={"QVHELP_VIEWER": "none"})
         w = walk_and_register(suite, "from-test")
         status = w.do("registering 150")
