@@ -84,6 +84,24 @@ def failures_end_with_their_message(suite, session):
         assert len(host_rows(session)[1]) == 0
 
 
+def cancel_while_dialling_closes_at_once(suite, session):
+    """A number nobody answers; Cancel clicked while the
+    modem waits: the dialog goes by itself and the wizard stays."""
+    suite.reset(MODEM, real_libraries=True, env={"QVHELP_VIEWER": "none"})
+    w = walk_and_register(suite, None, "555-0177")
+    x, y = w.do("where 2 Registering").split()
+    w.do("pause 1500")
+    session.xdotool("mousemove", x, y, "click", "1")
+    # The button reads "&OK" while the line is hung up; the driver may read
+    # the status then.
+    got = w.do("registering 20")
+    assert got in ("closed", "Cancel pressed...\\r\\rPlease wait."), repr(got)
+    assert w.do("get 57620") == "&Register", "left the dial page"
+    w.do("close")
+    assert w.finish() == 0
+    assert len(host_rows(session)[1]) == 0
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--suite", required=True)
@@ -95,6 +113,7 @@ def main():
         suite.reset(MODEM, real_libraries=True, env={"QVHELP_VIEWER": "none"})
         save_for_later_keeps_answers(suite)
         failures_end_with_their_message(suite, session)
+        cancel_while_dialling_closes_at_once(suite, session)
         suite.reset(MODEM, real_libraries=True, env={"QVHELP_VIEWER": "none"})
         w = walk_and_register(suite, "from-test")
         status = w.do("registering 150")

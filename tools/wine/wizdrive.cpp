@@ -134,6 +134,16 @@ static std::string Run(char* line)
         for (int i = 0; i < 200 && IsWindow(box); i++) Sleep(20);
         return "ok " + text;
     }
+    if (!strcmp(command, "where")) {
+        // "where ID TITLE": the screen centre of a control of a dialog, for
+        // a real click.
+        char* end;
+        int id = static_cast<int>(strtol(arg.c_str(), &end, 10));
+        HWND box = WaitForDialog(*end ? end + 1 : "", 10000);
+        RECT r;
+        if (!box || !GetWindowRect(GetDlgItem(box, id), &r)) return "error no control";
+        return "ok " + std::to_string((r.left + r.right) / 2) + " " + std::to_string((r.top + r.bottom) / 2);
+    }
     if (!strcmp(command, "registering")) {
         // The registration call's dialog: its status once the button reads
         // "&OK" (arg: seconds to wait), which is then pressed.
