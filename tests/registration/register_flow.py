@@ -93,9 +93,9 @@ def cancel_while_dialling_closes_at_once(suite, session):
     w.do("pause 1500")
     session.xdotool("mousemove", x, y, "click", "1")
     # The button reads "&OK" while the line is hung up; the driver may read
-    # the status then.
+    # the status then, or find the dialog gone between two reads.
     got = w.do("registering 20")
-    assert got in ("closed", "Cancel pressed...\\r\\rPlease wait."), repr(got)
+    assert got in ("closed", "", "Cancel pressed...\\r\\rPlease wait."), repr(got)
     assert w.do("get 57620") == "&Register", "left the dial page"
     w.do("close")
     assert w.finish() == 0
