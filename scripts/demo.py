@@ -4,14 +4,16 @@ Wine, with the simulated modem on COM2 and the registration host behind the
 registration number.
 
     demo.py                 a scripted user walks through the setup wizard on a
-                            private X display; pictures of every page go to
-                            build/demo/
+                            private X display, asks to register and registers
+                            through the simulated modem; pictures of every
+                            page go to build/demo/
     demo.py --interactive   the wizards open on your own display ($DISPLAY) for
                             you to walk through
     --version win95|nt40    the Windows the suite sees (default win95)
 """
 import argparse
 import os
+import sqlite3
 import subprocess
 import sys
 
@@ -87,7 +89,63 @@ def scripted_walk(session, version, out_dir):
         print("start-up item %s -> %s %s" % (name, info.get("Local path"),
                                              info.get("Command line arguments", "")))
     print("pictures of every page: %s" % ", ".join(os.path.relpath(s, TOP) for s in shots))
-    return 0 if result == 2 and profile.get("S86") == USER[1065] else 1
+    if result != 2 or profile.get("S86") != USER[1065]:
+        return 1
+    return registration_walk(session, suite, out_dir)
+
+
+SURVEY = {1037: 1, 1041: 1, 1001: 1, 1003: 1, 1010: 1}     # business office, store, ...
+SERVICES = {1003: 1, 1016: 1}                              # Compuserve, PC Magazine
+
+
+def registration_walk(session, suite, out_dir):
+    """The user asked to register: the registration wizard, "&Register"
+    through COM2 to the host, the product file in the viewer, and the host's
+    stored row beside what the user gave."""
+    w = wizard_driver.RegisterWizard(suite)
+    shots = []
+
+    def picture(name):
+        w.do("pause 400")
+        path = os.path.join(out_dir, "reg-%d-%s.png" % (len(shots) + 1, name))
+        session.screenshot(path)
+        shots.append(path)
+
+    picture("particulars")
+    w.press("next")
+    for control, on in SURVEY.items():
+        w.do("check %d %d" % (control, on))
+    picture("survey")
+    w.press("next")
+    w.fill({1024: ADDRESS[1076]})
+    for control, on in SERVICES.items():
+        w.do("check %d %d" % (control, on))
+    picture("services")
+    w.press("next")
+    picture("dial")
+    w.press("next")                       # "&Register"
+    w.do("pause 2500")
+    picture("registering")
+    status = w.do("registering 150").replace("\\r", " ")
+    print("Registering: %s" % status)
+    w.do("pause 1500")
+    picture("viewer")
+    result = w.finish(timeout=90)
+    print("DoRegisterWizard returned %d (1: registered)" % result)
+
+    fields, flag = wizard_driver.register_dat(suite)
+    db = sqlite3.connect(os.path.join(session.line_dir, "regs.sqlite"))
+    cols = [r[1] for r in db.execute("pragma table_info(registrations)")]
+    row = db.execute("select * from registrations order by id desc limit 1").fetchone()
+    stored = list(row[cols.index("first_name"):][:32]) if row else [""] * 32
+    names = cols[cols.index("first_name"):][:32]
+    print("REGISTER.DAT registered flag: %d" % flag)
+    print("%-16s %-30s %s" % ("field", "the user's record", "stored by the host"))
+    for name, mine, theirs in zip(names, fields, stored):
+        if mine or theirs:
+            print("%-16s %-30s %s%s" % (name, mine, theirs, "" if mine == theirs else "   <- differs"))
+    print("pictures of the registration: %s" % ", ".join(os.path.relpath(s, TOP) for s in shots))
+    return 0 if result == 1 and flag == 1 and stored == fields else 1
 
 
 def main():

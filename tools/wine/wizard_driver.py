@@ -7,6 +7,7 @@ benchmarks use it.
 import os
 import re
 import subprocess
+import tempfile
 
 SHEET = "Kestrix Setup Wizard"
 BOX = "Setup Wizard"
@@ -133,3 +134,42 @@ def walk_to_startup(w, identity=None, address=None):
 def choose(w, run_suite, run_menu, register):
     for control, on in ((1001, run_suite), (1003, run_menu), (1002, register)):
         w.do("check %d %d" % (control, 1 if on else 0))
+
+
+REGISTER_SHEET = "Kestrix Registration Wizard"
+
+
+class RegisterWizard(Wizard):
+    """A launcher running the registration wizard (KESTRIX.EXE --register)."""
+
+    def __init__(self, suite, text=None):
+        self.suite = suite
+        args = ["--register"] + (["--text", text] if text else [])
+        # The product file's viewer inherits the launcher's output and
+        # outlives it, so the output goes to a file rather than a pipe.
+        self.out = tempfile.TemporaryFile(mode="w+")
+        self.kestrix = suite.s.start("KESTRIX.EXE", args, stdout=self.out, text=True)
+        self.drive = suite.s.start("WIZDRIVE.EXE", [], stdin=subprocess.PIPE,
+                                   stdout=subprocess.PIPE, text=True)
+        self.do("sheet " + REGISTER_SHEET)
+
+    def finish(self, timeout=30):
+        """The launcher's DoRegisterWizard result."""
+        self.ask("quit")
+        self.kestrix.wait(timeout=timeout)
+        self.drive.wait(10)
+        self.out.seek(0)
+        out = self.out.read()
+        m = re.search(r"DoRegisterWizard (-?\d+)", out)
+        assert m, "no result in launcher output: %r" % out
+        return int(m.group(1))
+
+
+def register_dat(suite):
+    """REGISTER.DAT as (32 fields, registered flag), or None."""
+    path = os.path.join(suite.dir, "REGISTER", "REGISTER.DAT")
+    if not os.path.exists(path):
+        return None
+    data = open(path, "rb").read()
+    fields = [data[i * 60:(i + 1) * 60].split(b"\0")[0].decode("latin-1") for i in range(32)]
+    return fields, int.from_bytes(data[1920:1924], "little")

@@ -140,6 +140,32 @@ static std::string Run(char* line)
         for (int i = 0; i < 200 && IsWindow(box); i++) Sleep(20);
         return "ok " + text;
     }
+    if (!strcmp(command, "where")) {
+        // "where ID TITLE": the screen centre of a control of a dialog, for
+        // a real click.
+        char* end;
+        int id = static_cast<int>(strtol(arg.c_str(), &end, 10));
+        HWND box = WaitForDialog(*end ? end + 1 : "", 10000);
+        RECT r;
+        if (!box || !GetWindowRect(GetDlgItem(box, id), &r)) return "error no control";
+        return "ok " + std::to_string((r.left + r.right) / 2) + " " + std::to_string((r.top + r.bottom) / 2);
+    }
+    if (!strcmp(command, "registering")) {
+        // The registration call's dialog: its status once the button reads
+        // "&OK" (arg: seconds to wait), which is then pressed.
+        HWND box = WaitForDialog("Registering", 20000);
+        if (!box) return "error no Registering";
+        int seconds = arg.empty() ? 120 : atoi(arg.c_str());
+        for (int i = 0; i < seconds * 50 && IsWindow(box) && Text(GetDlgItem(box, IDCANCEL)) != "&OK"; i++)
+            Sleep(20);
+        if (!IsWindow(box)) return "ok closed";
+        std::string text;
+        for (char c : Text(GetDlgItem(box, 1078)))
+            text += c == '\n' ? std::string("\\n") : c == '\r' ? std::string("\\r") : std::string(1, c);
+        PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+        for (int i = 0; i < 200 && IsWindow(box); i++) Sleep(20);
+        return "ok " + text;
+    }
     HWND page = VisiblePage();
     if (!page) return "error no page";
     if (!strcmp(command, "page")) return "ok " + PageName(page);

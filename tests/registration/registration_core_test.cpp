@@ -1,0 +1,117 @@
+// The registration wizard's portable rules: REGISTER.DAT, OEM.CFG's
+// numbers, the survey codes and the receiving of the host's file.
+#include "answer_codes.h"
+#include "oem_numbers.h"
+#include "record_file.h"
+#include "transfer_core.h"
+#include <gtest/gtest.h>
+#include <cstring>
+#include <vector>
+
+TEST(RecordFile, RoundTripKeepsFieldsFlagAndReservedWordAtTheirOffsets)
+{
+    RecordImage image = {};
+    SetRecordField(&image, 0, "Ann");
+    SetRecordField(&image, 31, "COM2");
+    image.registered = 1;
+    image.reserved = 0x01020304;
+    unsigned char bytes[kRecordFileSize];
+    EncodeRecordFile(image, bytes);
+    EXPECT_EQ(std::string((char*)bytes + 31 * 60), "COM2");
+    EXPECT_EQ(bytes[1920], 1);
+    EXPECT_EQ(bytes[1924], 4) << "little-endian reserved word";
+    RecordImage back;
+    ASSERT_TRUE(DecodeRecordFile(bytes, sizeof bytes, &back));
+    EXPECT_EQ(std::memcmp(&back, &image, sizeof image), 0);
+}
+
+TEST(RecordFile, DamagedFilesAreNotTrustedBeyondTheirBytes)
+{
+    std::vector<unsigned char> bytes(kRecordFileSize, 'x');
+    RecordImage image;
+    EXPECT_FALSE(DecodeRecordFile(bytes.data(), kRecordFileSize - 1, &image)) << "1927 bytes";
+    ASSERT_TRUE(DecodeRecordFile(bytes.data(), bytes.size(), &image));
+    EXPECT_EQ(std::strlen(image.fields[5]), 59u) << "a field without its NUL";
+    EXPECT_EQ(image.registered, 1) << "a flag other than 0 counts as registered";
+}
+
+TEST(RecordFile, LongTextsAreCutToTheFieldAndDataLengthCountsTexts)
+{
+    RecordImage image = {};
+    SetRecordField(&image, 13, std::string(80, 'c').c_str());
+    SetRecordField(&image, 0, "Ann");
+    SetRecordField(&image, 0, nullptr);
+    EXPECT_EQ(RecordDataLength(image), 59 + 3);
+}
+
+TEST(OemNumbers, SingleNumberOrListUpToTheFirstGap)
+{
+    struct Case { const char* text; const char* single; std::vector<std::string> list; };
+    const Case cases[] = {
+        {"[Registration]\nRegNumber=555-1000\nRegNumber1=555-2000\n", "555-1000", {}},
+        {"[registration]\r\nRegNumber1 = 555-1 \r\nRegNumber3=555-3\r\n", "", {"555-1"}},
+        {"[Other]\nRegNumber=1\n[Registration]\nREGNUMBER2=2\nregnumber1=\"1~a\"\n", "", {"1~a", "2"}},
+        {"RegNumber=outside\n", "", {}},
+    };
+    for (const Case& c : cases) {
+        OemNumbers numbers = ReadOemNumbers(c.text);
+        EXPECT_EQ(numbers.single, c.single) << c.text;
+        EXPECT_EQ(numbers.list, c.list) << c.text;
+    }
+}
+
+TEST(OemNumbers, TildeSplitsShownAndDialledText)
+{
+    NumberEntry entry = SplitNumberEntry("1-800-555-0100~Toll free~x");
+    EXPECT_EQ(entry.shown, "1-800-555-0100 Toll free~x");
+    EXPECT_EQ(entry.dialled, "1-800-555-0100");
+    EXPECT_EQ(SplitNumberEntry("555").dialled, "555");
+}
+
+TEST(AnswerCodes, EncodeInControlOrderAndDecodeByLetter)
+{
+    const AnswerGroup learned = {1005, "RTDIAMWP", false};
+    const AnswerGroup used = {1035, "HPUMSB", true};
+    bool checked[8] = {false, false, false, false, false, true, false, true};
+    EXPECT_EQ(EncodeAnswers(learned, [&](int i) { return checked[i]; }), "M,P");
+    EXPECT_EQ(EncodeAnswers(used, [](int i) { return i >= 2; }), "U");
+    EXPECT_EQ(EncodeAnswers(used, [](int) { return false; }), "");
+    EXPECT_TRUE(AnswerChecked(learned, 7, "P,M"));
+    EXPECT_FALSE(AnswerChecked(learned, 0, "P,M"));
+    EXPECT_EQ(AnswerRadioIndex(used, "SU"), 2) << "first in id order";
+}
+
+namespace {
+struct StringSink : FileSink {
+    std::string bytes;
+    void WriteByte(char c) override { bytes += c; }
+};
+}  // namespace
+
+TEST(Transfer, FileEndsAtThreeSubsAndChunksStopAtNul)
+{
+    struct Case { std::vector<std::string> chunks; const char* file; bool complete; };
+    const Case cases[] = {
+        {{"A\x1A\x1A" "B\x1A\x1A\x1A" "C"}, "AB", true},
+        {{"ab", std::string("c\0d", 3), "\x1A", "\x1A\x1A"}, "abc", true},
+        {{"ab\x1A\x1A"}, "ab", false},
+    };
+    for (const Case& c : cases) {
+        StringSink sink;
+        InfoFileReceiver receiver;
+        for (const std::string& chunk : c.chunks)
+            receiver.Feed(chunk.data(), chunk.size(), sink);
+        EXPECT_EQ(sink.bytes, c.file);
+        EXPECT_EQ(receiver.Complete(), c.complete) << c.file;
+    }
+}
+
+TEST(Transfer, ProductLineSizeLineAndPercent)
+{
+    EXPECT_EQ(ProductLine("KXWIN"), "\r\nKXWIN\t32\tSF\r\n");
+    EXPECT_EQ(ParseAnnouncedSize(" 1000\r\n"), 1000);
+    EXPECT_EQ(ParseAnnouncedSize("x1"), 0);
+    EXPECT_EQ(ParseAnnouncedSize("99999999999"), 2147483647);
+    EXPECT_EQ(TransferPercent(50, 0), 0) << "no total yet";
+    EXPECT_EQ(TransferPercent(1999, 2000), 99);
+}
