@@ -1,11 +1,6 @@
 #include "modem_pages.h"
 #include "setup_ids.h"
 
-ModemPortPage::ModemPortPage(CWnd* sheet) : SetupPage(28679)
-{
-    Create(IDD_MODEM_PORT_PAGE, sheet);
-}
-
 ModemModelPage::ModemModelPage(CWnd* sheet) : SetupPage(28674)
 {
     Create(IDD_MODEM_MODEL_PAGE, sheet);

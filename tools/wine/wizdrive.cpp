@@ -2,7 +2,10 @@
 // look at it and press its buttons. It reads one command a line on stdin
 // and answers one line, "ok ..." or "error ...":
 //   sheet TITLE          wait for the top-level dialog TITLE, make it current
-//   page                 welcome | identity | address | startup | other:TEXT
+//   page                 welcome | identity | address | port | startup | other:TEXT
+//   items ID             a combo box's entries, joined by "|"
+//   select ID TEXT       choose the combo box entry TEXT, as a click in its list does
+//   icon ID              the icon handle an icon control shows (0 for none)
 //   set ID TEXT / get ID           text of a control of the visible page
 //   check ID 0|1 / checked ID / visible ID / enabled ID
 //   press ID             click a button of the visible page
@@ -62,6 +65,7 @@ static std::string PageName(HWND page)
     if (GetDlgItem(page, 1049)) return "welcome";
     if (GetDlgItem(page, 1065)) return "identity";
     if (GetDlgItem(page, 1074)) return "address";
+    if (GetDlgItem(page, 1080)) return "port";
     if (GetDlgItem(page, 1001)) return "startup";
     HWND first = GetWindow(page, GW_CHILD);
     return "other:" + (first ? Text(first) : std::string());
@@ -123,6 +127,27 @@ static std::string Run(char* line)
         SendMessageA(control, BM_SETCHECK, atoi(value.c_str()) ? BST_CHECKED : BST_UNCHECKED, 0);
         return "ok";
     }
+    if (!strcmp(command, "items")) {
+        std::string all;
+        LRESULT n = SendMessageA(control, CB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < n; i++) {
+            char item[1024] = "";
+            if (SendMessageA(control, CB_GETLBTEXTLEN, i, 0) < LRESULT(sizeof item))
+                SendMessageA(control, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
+            all += (i ? "|" : "") + std::string(item);
+        }
+        return "ok " + all;
+    }
+    if (!strcmp(command, "select")) {
+        LRESULT at = SendMessageA(control, CB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>(value.c_str()));
+        if (at == CB_ERR) return "error no entry " + value;
+        SendMessageA(control, CB_SETCURSEL, at, 0);
+        SendMessageA(page, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(control));
+        return "ok";
+    }
+    if (!strcmp(command, "icon"))
+        return "ok " + std::to_string(reinterpret_cast<uintptr_t>(
+                           reinterpret_cast<HICON>(SendMessageA(control, STM_GETICON, 0, 0))));
     if (!strcmp(command, "checked"))
         return "ok " + std::to_string(SendMessageA(control, BM_GETCHECK, 0, 0));
     if (!strcmp(command, "visible")) return "ok " + std::to_string(IsWindowVisible(control) ? 1 : 0);
