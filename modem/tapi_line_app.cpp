@@ -73,7 +73,7 @@ LONG TapiLineApp::Initialize(HINSTANCE instance, HWND owner, const char* appName
 
     InitializeFn lineInitialize = Entry<InitializeFn>(m_entries[kInitialize]);
     LONG result = lineInitialize(&m_hLineApp, m_hInstance, m_callback, m_appName, &m_numDevices);
-    while (result == static_cast<LONG>(LINEERR_REINIT)) {
+    while (result == LINEERR_REINIT) {
         if (GetTickCount() - started >= kReinitPromptMs) {
             if (MessageBoxA(m_hOwner, "Telephone System Is Reinitializing - Cancel to abort",
                             "Error - TAPI Initialization Failed",

@@ -114,7 +114,7 @@ BOOL AddInstalledModem(const char* model, const char* port, char* keyOut)
     char name[kModemNameMax + 1];
     lstrcpynA(name, model, sizeof name);
     for (int n = 2; NameTaken(modems, count, name); n++)
-        std::snprintf(name, sizeof name, "%.1000s #%d", model, n);
+        std::snprintf(name, sizeof name, "%.2000s #%d", model, n);
 
     char path[128];
     std::snprintf(path, sizeof path, "%s\\%s", MODEM_CLASS_KEY, key);

@@ -10,7 +10,7 @@
 #define MODEM_CLASS_KEY "System\\CurrentControlSet\\Services\\Class\\Modem"
 
 // Longest name kept from the registry; longer ones are cut, never refused.
-const int kModemNameMax = 1023;
+const int kModemNameMax = 2047;
 const int kMaxModems = 100;
 
 struct InstalledModem {

@@ -86,10 +86,7 @@ void FillCaps(LINEDEVCAPS* caps, DWORD fixedSize, DWORD device, const InstalledM
     // call of its own.
     const bool attached = modem.port[0] != '\0';
     caps->dwMediaModes = LINEMEDIAMODE_INTERACTIVEVOICE | (attached ? LINEMEDIAMODE_DATAMODEM : 0);
-    // The features field belongs to version 1.4, but 1.3 callers that
-    // offer a buffer large enough read it too, so it is filled whenever it
-    // fits.
-    if (total >= LINEDEVCAPS_SIZE_14)
+    if (fixedSize >= LINEDEVCAPS_SIZE_14)
         caps->dwLineFeatures = attached ? LINEFEATURE_MAKECALL : 0;
     if (modem.name[0])
         PutString(caps, modem.name, &caps->dwLineNameSize, &caps->dwLineNameOffset);
@@ -175,6 +172,11 @@ __declspec(dllexport) LONG WINAPI lineGetDevCaps(HLINEAPP handle, DWORD device, 
     DWORD fixed = version >= 0x00010004 ? LINEDEVCAPS_SIZE_14 : LINEDEVCAPS_SIZE_13;
     if (caps->dwTotalSize < fixed)
         return LINEERR_STRUCTURETOOSMALL;
+    // The features field belongs to version 1.4, but 1.3 callers that
+    // offer room for it read it too: with that room it is part of the fixed
+    // part, and the strings go after it.
+    if (caps->dwTotalSize >= LINEDEVCAPS_SIZE_14)
+        fixed = LINEDEVCAPS_SIZE_14;
     FillCaps(caps, fixed, device, app->modems[device]);
     return 0;
 }
