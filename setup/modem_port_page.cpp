@@ -171,6 +171,8 @@ void ModemPortPage::AddModems()
     EnableWindow(TRUE);
     m_pTapi = Register(new TapiLineApp);
     FillList();
+    // The focus was in the disabled page; it goes back to the list.
+    ::SetFocus(::GetDlgItem(m_hWnd, IDC_PORT_LIST));
 }
 
 BOOL ModemPortPage::OnCommand(WPARAM wParam, LPARAM lParam)

@@ -114,7 +114,7 @@ class Wizard:
         return int(m.group(1))
 
 
-def walk_to_startup(w, identity=None, address=None):
+def walk_to_port(w, identity=None, address=None):
     assert w.page() == "welcome"
     w.press("next")
     assert w.page() == "identity"
@@ -124,6 +124,10 @@ def walk_to_startup(w, identity=None, address=None):
     w.fill(address or {1070: "Springfield"})
     w.press("next")
     assert w.page() == "port", w.page()
+
+
+def walk_to_startup(w, identity=None, address=None):
+    walk_to_port(w, identity, address)
     w.press("next")
     assert w.page().startswith("other:"), w.page()
     w.press("next")

@@ -128,14 +128,16 @@ static std::string Run(char* line)
         return "ok";
     }
     if (!strcmp(command, "items")) {
+        // Each entry is read through the combo box's own text: CB_GETLBTEXT
+        // does not carry the text back from another process under Wine.
         std::string all;
         LRESULT n = SendMessageA(control, CB_GETCOUNT, 0, 0);
+        LRESULT chosen = SendMessageA(control, CB_GETCURSEL, 0, 0);
         for (LRESULT i = 0; i < n; i++) {
-            char item[1024] = "";
-            if (SendMessageA(control, CB_GETLBTEXTLEN, i, 0) < LRESULT(sizeof item))
-                SendMessageA(control, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
-            all += (i ? "|" : "") + std::string(item);
+            SendMessageA(control, CB_SETCURSEL, i, 0);
+            all += (i ? "|" : "") + Text(control);
         }
+        SendMessageA(control, CB_SETCURSEL, chosen, 0);
         return "ok " + all;
     }
     if (!strcmp(command, "select")) {
