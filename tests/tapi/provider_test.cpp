@@ -6,6 +6,19 @@
 
 namespace {
 
+// Looked up by their plain names, as applications find them.
+const HMODULE tapi = LoadLibraryA("TAPI32.DLL");
+template <class Fn>
+Fn* Find(const char* name)
+{
+    return reinterpret_cast<Fn*>(reinterpret_cast<void*>(GetProcAddress(tapi, name)));
+}
+auto* const lineInitialize = Find<decltype(::lineInitialize)>("lineInitialize");
+auto* const lineShutdown = Find<decltype(::lineShutdown)>("lineShutdown");
+auto* const lineNegotiateAPIVersion = Find<decltype(::lineNegotiateAPIVersion)>("lineNegotiateAPIVersion");
+auto* const lineGetDevCaps = Find<decltype(::lineGetDevCaps)>("lineGetDevCaps");
+auto* const lineGetIcon = Find<decltype(::lineGetIcon)>("lineGetIcon");
+
 const DWORD v13 = 0x00010003, v14 = 0x00010004;
 
 class Provider : public ::testing::Test {
