@@ -16,6 +16,7 @@ enum { kInitialize = 0, kNegotiate = 2, kDevCaps = 3, kGetIcon = 7, kShutdown = 
 const DWORD kVersion13 = 0x00010003;
 const DWORD kFirstCapsSize = 1264;
 const DWORD kReinitPromptMs = 5000;
+const DWORD kReinitPauseMs = 20;
 
 template <class Fn>
 Fn Entry(FARPROC p)
@@ -81,6 +82,9 @@ LONG TapiLineApp::Initialize(HINSTANCE instance, HWND owner, const char* appName
                 break;
             started = GetTickCount();
         }
+        // TAPI is waiting for its applications to let go; a short pause
+        // gives them the processor instead of spinning.
+        Sleep(kReinitPauseMs);
         result = lineInitialize(&m_hLineApp, m_hInstance, m_callback, m_appName, &m_numDevices);
     }
     if (result < 0)
@@ -127,6 +131,8 @@ void* TapiLineApp::EnsureBuffer(void* buffer, DWORD size, const char* /*function
 
 LINEDEVCAPS* TapiLineApp::GetDevCaps(LINEDEVCAPS* buffer, DWORD device, DWORD version)
 {
+    if (!m_hTapi)
+        return nullptr;
     DevCapsFn lineGetDevCaps = Entry<DevCapsFn>(m_entries[kDevCaps]);
     DWORD size = kFirstCapsSize;
     for (;;) {
@@ -145,6 +151,8 @@ LINEDEVCAPS* TapiLineApp::GetDevCaps(LINEDEVCAPS* buffer, DWORD device, DWORD ve
 
 DWORD TapiLineApp::NegotiateVersion(DWORD device)
 {
+    if (!m_hTapi)
+        return 0;
     DWORD version = 0;
     DWORD extension[4] = {};
     if (Entry<NegotiateFn>(m_entries[kNegotiate])(m_hLineApp, device, kVersion13, kVersion13,
@@ -155,8 +163,6 @@ DWORD TapiLineApp::NegotiateVersion(DWORD device)
 
 LONG TapiLineApp::GetLineName(DWORD device, char* name)
 {
-    if (!m_hTapi)
-        return 0;
     DWORD version = NegotiateVersion(device);
     if (version == 0)
         return 0;

@@ -16,8 +16,8 @@ public:
 
     // -1: no telephony library; a TAPI error (negative): registration
     // failed; 0: ready, with lines; 1: no lines, and already shut down again.
-    // While TAPI reports that it is reinitialising, it asks again at once,
-    // and every 5 seconds asks the user whether to go on.
+    // While TAPI reports that it is reinitialising, it asks again (after a
+    // pause of 20 ms), and every 5 seconds asks the user whether to go on.
     LONG Initialize(HINSTANCE instance, HWND owner, const char* appName,
                     const char* secondName);
     void Shutdown();
