@@ -113,9 +113,9 @@ def add_installs_a_modem_with_real_keys(suite):
     assert w.finish() == 0
 
 
-def only_direct_ports(suite, count, telephony_controls):
+def only_direct_ports(suite, count, telephony_controls, before_sheet=()):
     suite.reset()
-    w = Wizard(suite)
+    w = Wizard(suite, before_sheet)
     walk_to_port(w)
     assert items(w) == PORTS[:count], items(w)
     shown = "1" if telephony_controls else "0"
@@ -124,6 +124,14 @@ def only_direct_ports(suite, count, telephony_controls):
     assert w.page().startswith("other:"), w.page()
     w.do("close")
     assert w.finish() == 0
+    return w
+
+
+def no_tapi32(suite):
+    """TAPI32.DLL cannot be loaded: one message, then the nine ports."""
+    suite.s.env["WINEDLLOVERRIDES"] += ";tapi32=d"
+    w = only_direct_ports(suite, 9, False, ["msgbox Error"])
+    assert w.answers == ["TAPI32.DLL"], w.answers
 
 
 CHECKS = [  # name, Windows version, the suite's provider, check
@@ -132,6 +140,7 @@ CHECKS = [  # name, Windows version, the suite's provider, check
     # Wine's own TAPI32 registers but reports no lines: four ports only.
     ("wine_tapi", "win95", False, lambda suite: only_direct_ports(suite, 4, True)),
     ("nt", "nt40", True, lambda suite: only_direct_ports(suite, 9, False)),
+    ("no_tapi32", "win95", True, no_tapi32),
 ]
 
 

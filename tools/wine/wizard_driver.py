@@ -76,12 +76,15 @@ class Suite:
 class Wizard:
     """A launcher running the setup wizard, and the driver watching it."""
 
-    def __init__(self, suite):
+    def __init__(self, suite, before_sheet=()):
+        """before_sheet: driver lines for what shows before the sheet, such
+        as a message box while the pages are created."""
         self.suite = suite
         self.kestrix = suite.s.start("KESTRIX.EXE", ["--setup"], stdout=subprocess.PIPE,
                                      text=True)
         self.drive = suite.s.start("WIZDRIVE.EXE", [], stdin=subprocess.PIPE,
                                    stdout=subprocess.PIPE, text=True)
+        self.answers = [self.do(line) for line in before_sheet]
         self.do("sheet " + SHEET)
 
     def ask(self, line):
