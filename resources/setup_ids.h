@@ -41,11 +41,19 @@
 #define IDC_MAILBOX_QUESTION    1047
 #define IDC_STARTUP_NOTE        1048
 
+/* Modem-or-port page */
+#define IDC_PORT_LIST           1021
+#define IDC_PORT_ICON           1045
+#define IDC_PORT_PROMPT         1047
+#define IDC_ADD_MODEM           1080
+
 /* Strings */
 #define IDS_NEED_CITY           516
 #define IDS_NEED_AREA_CODE      517
+#define IDS_CHOOSE_PORT         567
 #define IDS_MENU_PROGRAM        568
 #define IDS_RUN_AT_STARTUP      570
+#define IDS_DIRECT_TO_COM       571
 #define IDS_STARTUP_GROUP       579
 #define IDS_PRODUCT_NAME2       801
 #define IDS_CONGRATULATIONS     803
@@ -54,7 +62,6 @@
 
 /* Modem model page (template 105) and the "Modem Auto-Detect" dialog */
 #define IDD_AUTO_DETECT         107
-#define IDI_AUTO_DETECT         200
 #define IDC_DETECT_ICON         1045
 #define IDC_MODEM_LIST          1062
 #define IDC_MODEM_CANDIDATES    1063
@@ -72,5 +79,9 @@
 #define IDB_SETUP_COMPORT       303
 #define IDB_SETUP_MODEM         304
 #define IDB_SETUP_STARTUP       305
+
+/* Icons: auto-detection (modem model page), a modem on a port (modem-or-port page) */
+#define IDI_AUTO_DETECT         200
+#define IDI_MODEM_PORT          577
 
 #endif

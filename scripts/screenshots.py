@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """Pictures of every setup wizard page, as Windows 95 and as NT 4, taken
-from the launcher running under Wine, into docs/screenshots/.
+from the launcher running under Wine, into docs/screenshots/. On Windows 95
+two modems are installed, so the modem-or-port page lists them as lines,
+and the Modems control panel its "&Add..." opens is pictured too.
 
     scripts/screenshots.py [BUILD_BIN]      (default build/x64/bin)
 """
@@ -56,8 +58,34 @@ def shoot(session, window, name, crop_to=None):
     print(path)
 
 
+MODEMS = [("0000", "Zoom V.34 External", "COM2"), ("0001", "Hayes Accura 336", "COM1")]
+
+
+def install_modems(s):
+    reg = s.c_drive("C:\\windows\\system32\\reg.exe")
+    for key, name, port in MODEMS:
+        path = r"HKLM\System\CurrentControlSet\Services\Class\Modem\%s" % key
+        for value, data in (("FriendlyName", name), ("DriverDesc", name), ("AttachedTo", port)):
+            s.run(reg, ["add", path, "/v", value, "/d", data, "/f"], stdout=subprocess.DEVNULL)
+
+
+def modems_applet(s, d, window):
+    """The applet "&Add..." opens, then back to the page with a direct port
+    chosen, so the modem model page follows."""
+    d.do("press 1080")
+    d.do("sheet Modems Properties")
+    time.sleep(0.5)
+    shoot(s, "root", "modems-applet-win95", crop_to=s.wait_for_window("^Modems Properties$"))
+    d.do("close")
+    d.do("sheet " + SHEET)
+    time.sleep(1)
+    d.do("select 1021 Direct to COM2")
+
+
 def pictures(bin_dir, version):
     with WineSession(version=version, suite=bin_dir, env={"QVHELP_VIEWER": "none"}) as s:
+        if version == "win95":
+            install_modems(s)
         kestrix = s.start("KESTRIX.EXE", ["--setup"], stdout=subprocess.DEVNULL)
         d = Driver(s)
         d.do("sheet " + SHEET)
@@ -79,6 +107,8 @@ def pictures(bin_dir, version):
                 shoot(s, "root", "setup-%s-area-code-message" % version, crop_to=window)
                 d.do("msgbox Setup Wizard")
                 d.do("set 1076 212")
+            if page == "modem-port" and version == "win95":
+                modems_applet(s, d, window)
             if index + 1 < len(PAGES):
                 d.do("press 57620")
         d.do("close")

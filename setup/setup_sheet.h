@@ -10,7 +10,7 @@
 #include "user_pages.h"
 #include "startup_page.h"
 #include "modem_model_page.h"
-#include "modem_pages.h"
+#include "modem_port_page.h"
 
 class SetupWizardSheet : public WizardSheet {
 public:

@@ -419,6 +419,20 @@ def modem_port_icon():
     return c
 
 
+def telephone_line_icon():
+    """A modem with a telephone handset resting on it: a telephony line."""
+    c = icon_canvas()
+    modem_icon_body(c, 16)
+    c.round_rect(3, 6, 27, 11, 2, BLACK)                                 # handset
+    c.round_rect(4, 7, 26, 10, 1, RED)
+    c.round_rect(1, 9, 9, 15, 2, BLACK)
+    c.round_rect(2, 10, 8, 14, 1, RED)
+    c.round_rect(21, 9, 29, 15, 2, BLACK)
+    c.round_rect(22, 10, 28, 14, 1, RED)
+    c.rect(6, 7, 24, 8, Mix(RED, WHITE, 0.25))
+    return c
+
+
 PICTURES = {
     "WELCOME.BMP": welcome,          # bitmap 300
     "USER.BMP": person,              # bitmap 301
@@ -431,6 +445,7 @@ PICTURES = {
 ICONS = {
     "DETECT.ICO": auto_detect_icon,  # icon 200
     "MODEMPRT.ICO": modem_port_icon,    # icon 577
+    "TAPILINE.ICO": telephone_line_icon,  # the line provider's and the Modems applet's icon
 }
 
 

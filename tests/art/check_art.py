@@ -11,7 +11,7 @@ import unittest
 
 ART = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "resources", "art")
 FILES = ["WELCOME.BMP", "USER.BMP", "ADDRESS.BMP", "COMPORT.BMP", "MODEM.BMP", "STARTUP.BMP",
-         "REGCARD.BMP", "DETECT.ICO", "MODEMPRT.ICO"]
+         "REGCARD.BMP", "DETECT.ICO", "MODEMPRT.ICO", "TAPILINE.ICO"]
 
 
 class Art(unittest.TestCase):

@@ -20,6 +20,8 @@ Command line:
                                                 its modem to COMn
         --env NAME=VALUE                        extra environment (repeatable)
         --screenshot FILE --screenshot-after S  picture of the screen after S seconds
+        --no-telephony                          leave Wine's own TAPI32 in place of the
+                                                suite's line provider
         --keep DIR                              keep the prefix in DIR afterwards
         --timeout S                             end the program after S seconds
 The exit status is the program's.
@@ -119,8 +121,13 @@ class WineSession:
     """A private prefix, X display and wineserver for one test or demo."""
 
     def __init__(self, version=None, com=None, copies=None, env=None, keep=None,
-                 display=None, screen="1024x768x24", suite=None, line=None, line_dir=None):
+                 display=None, screen="1024x768x24", suite=None, line=None, line_dir=None,
+                 telephony=True):
         self.version = version
+        # The suite's own TAPI32.DLL (its modems as telephony lines) is used
+        # instead of Wine's, which has no lines; MODEM.CPL is found on the
+        # path, as the Control Panel looks for applets there.
+        self.telephony = telephony
         self.suite = suite
         # The line: a COM port name for the simulated modem, and the folder
         # for the host's database and both transcripts (a temporary one by
@@ -174,9 +181,15 @@ class WineSession:
                 shutil.copytree(src, target, dirs_exist_ok=True)
             else:
                 shutil.copy2(src, target)
+        provider = self.suite and os.path.exists(os.path.join(self.suite, "TAPI32.DLL"))
+        if provider and self.telephony:
+            _append_reg(self.prefix, "user.reg", r"Software\Wine\DllOverrides",
+                        {"tapi32": "native,builtin"})
         if self.own_display:
             self._start_xvfb()
         self.env = _base_env(self.prefix, self.display)
+        if provider:
+            self.env["WINEPATH"] = SUITE_DIR
         self.env.update(self.extra_env)
         subprocess.run(["wineserver", "-p"], env=self.env, check=True)
 
@@ -295,6 +308,7 @@ def main(argv):
     r.add_argument("--screenshot")
     r.add_argument("--screenshot-after", type=float, default=2.0)
     r.add_argument("--keep")
+    r.add_argument("--no-telephony", action="store_true")
     r.add_argument("--timeout", type=float, default=600)
     r.add_argument("program", nargs=argparse.REMAINDER)
     a = ap.parse_args(argv)
@@ -306,7 +320,7 @@ def main(argv):
         ap.error("run needs a program after --")
     session = WineSession(version=a.version, com=dict(_pairs(a.com)),
                           copies=_pairs(a.copy), env=dict(_pairs(a.env)), keep=a.keep,
-                          suite=a.suite, line=a.line)
+                          suite=a.suite, line=a.line, telephony=not a.no_telephony)
     with session:
         p = session.start(program[0], program[1:])
         if a.screenshot:

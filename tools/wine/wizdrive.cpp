@@ -2,7 +2,10 @@
 // look at it and press its buttons. It reads one command a line on stdin
 // and answers one line, "ok ..." or "error ...":
 //   sheet TITLE          wait for the top-level dialog TITLE, make it current
-//   page                 welcome | identity | address | model | startup | other:TEXT
+//   page                 welcome | identity | address | port | model | startup | other:TEXT
+//   items ID             a combo box's or list box's entries, joined by "|"
+//   select ID TEXT       choose the combo box entry TEXT, as a click in its list does
+//   icon ID              the icon handle an icon control shows (0 for none)
 //   set ID TEXT / get ID           text of a control of the visible page
 //   check ID 0|1 / checked ID / visible ID / enabled ID
 //   press ID             click a button of the visible page
@@ -10,7 +13,7 @@
 //   limit ID             the most characters an edit control takes
 //   msgbox TITLE         wait for a message box, answer its text, press OK
 //   detect TITLE         wait for TITLE's OK to be enabled, answer text 1078, press OK
-//   selected ID / items ID         a list box's selected entry / entries joined by "|"
+//   selected ID          a list box's selected entry
 //   pick ID INDEX        select a list box entry as a click does (LBN_SELCHANGE)
 //   nomsgbox TITLE       ok when no such box shows within half a second
 //   pause MS             give the wizard time to take real key presses in
@@ -67,11 +70,19 @@ static std::string Text(HWND w)
     return buffer;
 }
 
+static bool IsComboBox(HWND control)
+{
+    char name[32] = "";
+    GetClassNameA(control, name, sizeof name);
+    return !lstrcmpiA(name, "ComboBox");
+}
+
 static std::string PageName(HWND page)
 {
     if (GetDlgItem(page, 1049)) return "welcome";
     if (GetDlgItem(page, 1065)) return "identity";
     if (GetDlgItem(page, 1074)) return "address";
+    if (GetDlgItem(page, 1080)) return "port";
     if (GetDlgItem(page, 1001)) return "startup";
     if (GetDlgItem(page, 1064)) return "model";
     HWND first = GetWindow(page, GW_CHILD);
@@ -190,6 +201,29 @@ static std::string Run(char* line)
         SendMessageA(control, BM_SETCHECK, atoi(value.c_str()) ? BST_CHECKED : BST_UNCHECKED, 0);
         return "ok";
     }
+    if (!strcmp(command, "items") && IsComboBox(control)) {
+        // Each entry is read through the combo box's own text: CB_GETLBTEXT
+        // does not carry the text back from another process under Wine.
+        std::string all;
+        LRESULT n = SendMessageA(control, CB_GETCOUNT, 0, 0);
+        LRESULT chosen = SendMessageA(control, CB_GETCURSEL, 0, 0);
+        for (LRESULT i = 0; i < n; i++) {
+            SendMessageA(control, CB_SETCURSEL, i, 0);
+            all += (i ? "|" : "") + Text(control);
+        }
+        SendMessageA(control, CB_SETCURSEL, chosen, 0);
+        return "ok " + all;
+    }
+    if (!strcmp(command, "select")) {
+        LRESULT at = SendMessageA(control, CB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>(value.c_str()));
+        if (at == CB_ERR) return "error no entry " + value;
+        SendMessageA(control, CB_SETCURSEL, at, 0);
+        SendMessageA(page, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(control));
+        return "ok";
+    }
+    if (!strcmp(command, "icon"))
+        return "ok " + std::to_string(reinterpret_cast<uintptr_t>(
+                           reinterpret_cast<HICON>(SendMessageA(control, STM_GETICON, 0, 0))));
     if (!strcmp(command, "checked"))
         return "ok " + std::to_string(SendMessageA(control, BM_GETCHECK, 0, 0));
     if (!strcmp(command, "visible")) return "ok " + std::to_string(IsWindowVisible(control) ? 1 : 0);

@@ -1,0 +1,2 @@
+/* Resources of the line provider. */
+#define IDI_LINE 100
