@@ -8,15 +8,15 @@ using namespace caption;
 // click on the box then only closes it.
 static const char kMenuOpenedProperty[] = "ibFlag";
 
-namespace {
-
-Metrics ReadMetrics()
+Metrics ReadCaptionMetrics()
 {
     return {GetSystemMetrics(SM_CXFRAME),    GetSystemMetrics(SM_CYFRAME),
             GetSystemMetrics(SM_CXDLGFRAME), GetSystemMetrics(SM_CYDLGFRAME),
             GetSystemMetrics(SM_CXBORDER),   GetSystemMetrics(SM_CYBORDER),
             GetSystemMetrics(SM_CXSIZE),     GetSystemMetrics(SM_CYCAPTION)};
 }
+
+namespace {
 
 unsigned long StyleOf(HWND window)
 {
@@ -31,7 +31,7 @@ Layout LayoutOf(HWND window, bool inWindow)
     Rect rect = {r.left, r.top, r.right, r.bottom};
     if (inWindow)
         rect = {0, 0, r.right - r.left, r.bottom - r.top};
-    return LayOut(rect, StyleOf(window), ReadMetrics());
+    return LayOut(rect, StyleOf(window), ReadCaptionMetrics());
 }
 
 RECT ToRECT(const Rect& r)
@@ -153,7 +153,7 @@ void PaintFrame(HWND window, HDC dc)
     RECT r;
     GetWindowRect(window, &r);
     const FrameLines frame =
-        FrameOf(r.right - r.left, r.bottom - r.top, StyleOf(window), ReadMetrics());
+        FrameOf(r.right - r.left, r.bottom - r.top, StyleOf(window), ReadCaptionMetrics());
     SetBkMode(dc, OPAQUE);
     HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
     HGDIOBJ oldPen = GetCurrentObject(dc, OBJ_PEN);

@@ -7,6 +7,10 @@
 #define QVWIZ_CAPTION_BAR_H
 
 #include <windows.h>
+#include "caption_geometry.h"
+
+// The system metrics the caption's layout reads, as they are now.
+caption::Metrics ReadCaptionMetrics();
 
 // Any of the WS_CAPTION bits.
 BOOL HasCaptionBit(HWND window);

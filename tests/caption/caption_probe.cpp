@@ -2,23 +2,13 @@
 // system menu, minimize and maximize box (bit 1, 2, 4 of the number), or,
 // with --find TITLE, an existing window. Prints the screen points where a
 // part of the caption must show a colour, then what the dialogs receive.
-#include "caption_geometry.h"
+#include "caption_bar.h"
 #include "wizard_dialog.h"
 #include <algorithm>
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
 using namespace caption;
-
-static void Say(const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    std::vprintf(format, args);
-    va_end(args);
-    std::fflush(stdout);
-}
 
 static unsigned long Rgb(COLORREF c)
 {
@@ -31,10 +21,7 @@ static void PrintChecks(int id, HWND w)
     GetWindowRect(w, &r);
     const int width = r.right - r.left, height = r.bottom - r.top;
     const unsigned long style = GetWindowLongA(w, GWL_STYLE);
-    const Metrics m = {GetSystemMetrics(SM_CXFRAME), GetSystemMetrics(SM_CYFRAME),
-                       GetSystemMetrics(SM_CXDLGFRAME), GetSystemMetrics(SM_CYDLGFRAME),
-                       GetSystemMetrics(SM_CXBORDER), GetSystemMetrics(SM_CYBORDER),
-                       GetSystemMetrics(SM_CXSIZE), GetSystemMetrics(SM_CYCAPTION)};
+    const Metrics m = ReadCaptionMetrics();
     const Layout l = LayOut({r.left, r.top, r.right, r.bottom}, style, m);
     const unsigned long colour[] = {Rgb(GetSysColor(COLOR_WINDOWFRAME)), 0xC0C0C0, 0x808080,
                                     0xFFFFFF, 0};
@@ -45,7 +32,7 @@ static void PrintChecks(int id, HWND w)
     MapWindowPoints(w, nullptr, reinterpret_cast<POINT*>(&client), 2);
     auto check = [&](const char* what, int x, int y, Colour c) {
         if (!PtInRect(&client, {x, y}))
-            Say("check %d %s %d %d %06lx\n", id, what, x, y, colour[c]);
+            std::printf("check %d %s %d %d %06lx\n", id, what, x, y, colour[c]);
     };
     const FrameLines f = FrameOf(width, height, style, m);
     check("outline", r.left + f.line[0].width / 4, r.top + height / 2, LightGrey);
@@ -55,10 +42,10 @@ static void PrintChecks(int id, HWND w)
               r.top + std::min((n.y0 + n.y1) / 2, height - 1), n.colour);
     }
     check("frame-row", (l.frameRow.left + l.frameRow.right) / 2, l.frameRow.top, WindowFrame);
-    Say("fill %d %d %d\n", id, l.title.right - 12, l.title.top + 3);
+    std::printf("fill %d %d %d\n", id, l.title.right - 12, l.title.top + 3);
     if (l.hasSysMenu) {
         check("sysmenu-box", l.sysBox.left + 2, l.sysBox.top + 2, LightGrey);
-        Say("sysmenu %d %d %d\n", id, l.sysBox.left + 6, l.sysBox.top + 6);
+        std::printf("sysmenu %d %d %d\n", id, l.sysBox.left + 6, l.sysBox.top + 6);
     }
     const char* names[] = {"minimize", "maximize"};
     const Rect buttons[] = {l.minButton, l.maxButton};
@@ -73,13 +60,13 @@ static void PrintChecks(int id, HWND w)
         const Rows rows = GlyphRows(b ? GlyphMaximize : GlyphMinimize,
                                     ButtonFaceOf(box, false, m.cyCaption).glyph);
         check("glyph", (rows.row[0].left + rows.row[0].right - 1) / 2, rows.row[0].y, Black);
-        Say("%s %d %d %d\n", names[b], id, box.left + 4, mid);
+        std::printf("%s %d %d %d\n", names[b], id, box.left + 4, mid);
     }
 }
 
 static void PrintColours()
 {
-    Say("colours %06lx %06lx\n", Rgb(GetSysColor(COLOR_ACTIVECAPTION)),
+    std::printf("colours %06lx %06lx\n", Rgb(GetSysColor(COLOR_ACTIVECAPTION)),
         Rgb(GetSysColor(COLOR_INACTIVECAPTION)));
 }
 
@@ -105,18 +92,16 @@ protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
     {
         if (message == WM_SYSCOMMAND)
-            Say("syscommand %d %x\n", m_id, static_cast<unsigned>(wParam & 0xFFF0));
-        if (message == WM_CLOSE)
-            Say("close %d\n", m_id);
-        if (message == WM_EXITMENULOOP)
-            Say("menuend %d\n", m_id);
+            std::printf("syscommand %d %x\n", m_id, static_cast<unsigned>(wParam & 0xFFF0));
+        if (message == WM_CLOSE || message == WM_EXITMENULOOP)
+            std::printf("%s %d\n", message == WM_CLOSE ? "close" : "menuend", m_id);
         if (message == WM_INITMENUPOPUP) {
             // Which of move, size, minimize, maximize, restore are greyed.
             char greyed[6] = {};
             const UINT items[] = {SC_MOVE, SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE, SC_RESTORE};
             for (int i = 0; i < 5; i++)
                 greyed[i] = GetMenuState((HMENU)wParam, items[i], MF_BYCOMMAND) & MF_GRAYED ? '1' : '0';
-            Say("menu %d %s\n", m_id, greyed);
+            std::printf("menu %d %s\n", m_id, greyed);
         }
         return WizardDialog::WindowProc(message, wParam, lParam);
     }
@@ -127,6 +112,7 @@ private:
 
 int main(int argc, char** argv)
 {
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
     if (argc == 3 && std::strcmp(argv[1], "--find") == 0) {
         HWND w = FindWindowA(nullptr, argv[2]);
         if (w)
@@ -140,7 +126,7 @@ int main(int argc, char** argv)
     for (int i = 0; i < 8; i++)
         PrintChecks(i, dialogs[i]->m_hWnd);
     PrintColours();
-    Say("ready\n");
+    std::printf("ready\n");
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
