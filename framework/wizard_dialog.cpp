@@ -1,5 +1,6 @@
 #include "wizard_dialog.h"
 #include "platform.h"
+#include "caption_bar.h"
 #include "resource.h"
 #if QV_HAVE_QVCMMN32
 #include <qvcmmn32.h>
@@ -165,10 +166,42 @@ void WizardDialog::SetCaption(const char* text)
     PostMessage(WM_NCPAINT, 0, 0);
 }
 
+// Outside Windows 95 the library draws caption and frame itself and runs
+// the caption's buttons; on Windows 95 every message goes the usual way.
 LRESULT WizardDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    // The library's own caption drawing for systems other than Windows 95
-    // will hook in here.
+    if (m_bWindows95)
+        return CDialog::WindowProc(message, wParam, lParam);
+    switch (message) {
+    case WM_NCPAINT:
+        if (PaintCaptionBar(m_hWnd, ::GetActiveWindow() == m_hWnd))
+            return 1;
+        break;
+    case WM_NCACTIVATE:
+        if (PaintCaptionBar(m_hWnd, static_cast<BOOL>(wParam)))
+            return 1;
+        break;
+    case WM_NCHITTEST:
+        return CaptionHitTest(m_hWnd, CDialog::WindowProc(message, wParam, lParam), lParam);
+    case WM_NCLBUTTONDOWN:
+        if (HasCaptionBit(m_hWnd) && !::IsIconic(m_hWnd) &&
+            PressCaptionButton(m_hWnd, wParam, lParam))
+            return 0;
+        break;
+    case WM_NCLBUTTONDBLCLK:
+        // Only a double-click on the system-menu box does something.
+        if (HasCaptionBit(m_hWnd) && !::IsIconic(m_hWnd) && wParam == HTSYSMENU)
+            SendMessage(WM_CLOSE);
+        return 0;
+    case WM_COMMAND:
+        // Commands of the system menu the caption popped up.
+        if (wParam >= SC_SIZE)
+            PostMessage(WM_SYSCOMMAND, wParam, lParam);
+        break;
+    case WM_NCDESTROY:
+        ForgetCaptionState(m_hWnd);
+        break;
+    }
     return CDialog::WindowProc(message, wParam, lParam);
 }
 

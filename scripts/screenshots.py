@@ -4,7 +4,11 @@ from the launcher running under Wine, into docs/screenshots/. On Windows 95
 two modems are installed, so the modem-or-port page lists them as lines,
 and the Modems control panel its "&Add..." opens is pictured too.
 
-    scripts/screenshots.py [BUILD_BIN]      (default build/x64/bin)
+    scripts/screenshots.py [BUILD_BIN] [--version win95|nt40]
+        (default build/x64/bin, both versions)
+    scripts/screenshots.py [BUILD_BIN] --captions
+        the caption test's eight dialogs (every mix of system menu, minimize
+        and maximize box) under both systems: docs/screenshots/captions-*.png
 """
 import os
 import subprocess
@@ -118,13 +122,40 @@ def pictures(bin_dir, version):
         kestrix.wait(30)
 
 
+def caption_pictures(bin_dir, version):
+    with WineSession(version=version, suite=bin_dir) as s:
+        probe = s.start("CAPPROBE.EXE", [], stdout=subprocess.PIPE, text=True)
+        while probe.stdout.readline().strip() != "ready":
+            pass
+        window = s.wait_for_window("^Probe$")
+        s.xdotool("mousemove", "--window", window, "100", "8", "click", "1")
+        s.xdotool("mousemove", "0", "0")
+        time.sleep(0.5)
+        path = os.path.join(OUT, "captions-%s.png" % version)
+        subprocess.run(["import", "-display", s.display, "-window", "root",
+                        "-crop", "950x650+0+0", path], check=True)
+        print(path)
+        probe.kill()
+
+
 def main():
-    bin_dir = sys.argv[1] if len(sys.argv) > 1 else os.path.join(TOP, "build", "x64", "bin")
+    args = sys.argv[1:]
+    versions = ("win95", "nt40")
+    if "--version" in args:
+        at = args.index("--version")
+        versions = (args[at + 1],)
+        del args[at:at + 2]
+    bin_dir = [a for a in args if not a.startswith("--")]
+    bin_dir = bin_dir[0] if bin_dir else os.path.join(TOP, "build", "x64", "bin")
     if not os.path.exists(os.path.join(bin_dir, "WIZDRIVE.EXE")):
         print("build the x64 tree first (scripts/build.sh x64)")
         return 1
     os.makedirs(OUT, exist_ok=True)
-    for version in ("win95", "nt40"):
+    if "--captions" in args:
+        for version in ("win95", "nt40"):
+            caption_pictures(bin_dir, version)
+        return 0
+    for version in versions:
         pictures(bin_dir, version)
     return 0
 

@@ -1,0 +1,149 @@
+#!/usr/bin/env python3
+"""The caption bar on the screen: the setup sheet and CAPPROBE.EXE's eight
+dialogs under Wine, pixels read back from the X display, mouse input from
+xdotool.
+
+    caption_test.py --suite build/x64/bin --version nt40|win95
+"""
+import argparse
+import os
+import subprocess
+import sys
+import threading
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "tools", "wine"))
+from wine import WineSession  # noqa: E402
+
+SHEET = "Kestrix Setup Wizard"
+LIGHT, DARK = "ffffff", "808080"
+
+
+class Probe:
+    """CAPPROBE.EXE and the lines it printed, each split into words."""
+
+    def __init__(self, session, *args):
+        self.p = session.start("CAPPROBE.EXE", list(args), stdout=subprocess.PIPE, text=True)
+        self.lines = []
+        threading.Thread(target=lambda: self.lines.extend(l.split() for l in self.p.stdout),
+                         daemon=True).start()
+
+    def get(self, kind, ident=None):
+        return [l for l in self.lines if l[0] == kind and (ident is None or int(l[1]) == ident)]
+
+    def wait(self, kind, ident=None, timeout=20):
+        deadline = time.monotonic() + timeout
+        while not self.get(kind, ident):
+            assert time.monotonic() < deadline, "no %s %s; got %s" % (kind, ident, self.lines)
+            time.sleep(0.1)
+        return self.get(kind, ident)[0]
+
+    def at(self, kind, ident):
+        line = self.wait(kind, ident)
+        return int(line[2]), int(line[3])
+
+
+def pixel_reader(s):
+    raw = subprocess.run(["import", "-display", s.display, "-window", "root", "-depth", "8",
+                          "rgb:-"], stdout=subprocess.PIPE, check=True).stdout
+    return lambda x, y: raw[(y * 1024 + x) * 3:(y * 1024 + x) * 3 + 3].hex()
+
+
+def wrong_pixels(s, probe, active):
+    """Checks whose pixel differs; the caption fill is compared with the
+    active colour for the dialog numbered active, the inactive one else."""
+    time.sleep(0.5)
+    pixel = pixel_reader(s)
+    checks = [(l[1] + " " + l[2], int(l[3]), int(l[4]), l[5]) for l in probe.get("check")]
+    if probe.get("colours"):
+        colours = probe.get("colours")[0]
+        checks += [("%s fill" % l[1], int(l[2]), int(l[3]), colours[1 if int(l[1]) == active else 2])
+                   for l in probe.get("fill")]
+    return ["%s at %d,%d is %s, want %s" % (what, x, y, pixel(x, y), want)
+            for what, x, y, want in checks if pixel(x, y) != want]
+
+
+def mouse(s, point, *actions):
+    s.xdotool("mousemove", str(point[0]), str(point[1]), *actions)
+    time.sleep(0.4)
+
+
+def wrong_sheet_pixels(s):
+    kestrix = s.start("KESTRIX.EXE", ["--setup"], stdout=subprocess.DEVNULL)
+    window = s.wait_for_window("^" + SHEET + "$")
+    s.xdotool("mousemove", "--window", window, "150", "8", "click", "1")
+    probe = Probe(s, "--find", SHEET)
+    assert probe.p.wait(20) == 0
+    bad = wrong_pixels(s, probe, 0)
+    kestrix.kill()
+    kestrix.wait(20)
+    return bad
+
+
+def nt(s):
+    bad = wrong_sheet_pixels(s)
+    assert not bad, "setup sheet:\n" + "\n".join(bad)
+    probe = Probe(s)
+    probe.wait("ready")
+    mouse(s, probe.at("fill", 7), "click", "1")
+    bad = wrong_pixels(s, probe, 7)
+    assert not bad, "\n".join(bad)
+
+    # A double-click on the caption does nothing.
+    mouse(s, probe.at("fill", 7), "click", "--repeat", "2", "--delay", "80", "1")
+    assert not [l for l in probe.get("syscommand", 7) if l[2] != "f010"], probe.lines
+    assert not probe.get("close", 7)
+
+    # The box opens the menu with size, maximize and restore greyed; a
+    # second click closes it without opening it again.
+    mouse(s, probe.at("sysmenu", 3), "click", "1")
+    assert probe.wait("menu", 3)[2] == "01011", probe.get("menu")
+    mouse(s, probe.at("sysmenu", 3), "click", "1")
+    probe.wait("menuend", 3)
+    time.sleep(0.5)
+    assert len(probe.get("menu", 3)) == 1, probe.get("menu")
+
+    # Pressed while the cursor is on the button, released off it: nothing.
+    edge = [(int(l[3]), int(l[4])) for l in probe.get("check", 3) if l[2] == "button-light"][0]
+    button = probe.at("minimize", 3)
+    off = (button[0], button[1] + 60)
+    faces = []
+    for point, action in [(button, "mousedown"), (off, None), (button, None), (off, "mouseup")]:
+        mouse(s, point, *([action, "1"] if action else []))
+        faces.append(pixel_reader(s)(*edge))
+    assert faces == [DARK, LIGHT, DARK, LIGHT], faces
+    assert not probe.get("syscommand", 3), probe.get("syscommand")
+
+    mouse(s, probe.at("sysmenu", 1), "click", "--repeat", "2", "--delay", "80", "1")
+    probe.wait("close", 1)
+    mouse(s, button, "click", "1")
+    assert probe.wait("syscommand", 3)[2] == "f020"
+    mouse(s, probe.at("maximize", 7), "click", "1")
+    assert probe.get("syscommand", 7)[-1][2] == "f030", probe.get("syscommand")
+
+
+def win95(s):
+    assert wrong_sheet_pixels(s), "the system did not draw the sheet's frame"
+    probe = Probe(s)
+    probe.wait("ready")
+    # The system's own double-click on a caption maximizes (its caption
+    # buttons take the right end).
+    x, y = probe.at("fill", 7)
+    mouse(s, (x - 100, y), "click", "--repeat", "2", "--delay", "80", "1")
+    assert "f030" in [l[2] for l in probe.get("syscommand", 7)], probe.lines
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--suite", required=True)
+    ap.add_argument("--version", required=True)
+    a = ap.parse_args()
+    with WineSession(version=a.version, suite=a.suite, env={"QVHELP_VIEWER": "none"}) as s:
+        (win95 if a.version == "win95" else nt)(s)
+    print("caption_%s: passed" % a.version)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
