@@ -40,3 +40,10 @@ void* operator new(std::size_t size)
         return p;
     std::abort();
 }
+
+// The runtime's own copy of this one catches bad_alloc, which would bring the
+// unwinder back.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    return std::malloc(size ? size : 1);
+}

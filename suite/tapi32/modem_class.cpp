@@ -1,6 +1,8 @@
 #include "modem_class.h"
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <new>
 
 namespace {
 
@@ -74,6 +76,11 @@ int ReadInstalledModems(InstalledModem* out, int max)
         HKEY key;
         if (!IsModemKeyName(sub) || RegOpenKeyExA(cls, sub, 0, KEY_READ, &key) != ERROR_SUCCESS)
             continue;
+        if (!out) {
+            count++;
+            RegCloseKey(key);
+            continue;
+        }
         InstalledModem& m = out[count++];
         lstrcpynA(m.key, sub, sizeof m.key);
         ReadString(key, "FriendlyName", m.name, sizeof m.name);
@@ -86,7 +93,7 @@ int ReadInstalledModems(InstalledModem* out, int max)
     RegCloseKey(cls);
     // The registry lists keys in no promised order; device numbers follow
     // the key numbers so they stay put while nothing is installed.
-    for (int i = 1; i < count; i++)
+    for (int i = 1; out && i < count; i++)
         for (int j = i; j > 0 && std::strcmp(out[j - 1].key, out[j].key) > 0; j--) {
             InstalledModem t = out[j];
             out[j] = out[j - 1];
@@ -97,8 +104,10 @@ int ReadInstalledModems(InstalledModem* out, int max)
 
 BOOL AddInstalledModem(const char* model, const char* port, char* keyOut)
 {
-    static InstalledModem modems[kMaxModems];
-    int count = ReadInstalledModems(modems, kMaxModems);
+    std::unique_ptr<InstalledModem[]> modems(new (std::nothrow) InstalledModem[kMaxModems]);
+    if (!modems)
+        return FALSE;
+    int count = ReadInstalledModems(modems.get(), kMaxModems);
     if (count >= kMaxModems)
         return FALSE;
 
@@ -113,7 +122,7 @@ BOOL AddInstalledModem(const char* model, const char* port, char* keyOut)
     }
     char name[kModemNameMax + 1];
     lstrcpynA(name, model, sizeof name);
-    for (int n = 2; NameTaken(modems, count, name); n++)
+    for (int n = 2; NameTaken(modems.get(), count, name); n++)
         std::snprintf(name, sizeof name, "%.2000s #%d", model, n);
 
     char path[128];

@@ -21,7 +21,8 @@ struct InstalledModem {
 };
 
 // Reads at most max modems in key order. Keys that are not four digits are
-// passed over; missing values read as empty. Returns the number read.
+// passed over; missing values read as empty. Returns the number read; with
+// no out, only counts them.
 int ReadInstalledModems(InstalledModem* out, int max);
 
 // Installs a modem of the model on the port under the lowest free number;

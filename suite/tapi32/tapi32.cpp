@@ -189,9 +189,8 @@ __declspec(dllexport) LONG WINAPI lineGetIcon(DWORD device, LPCSTR deviceClass, 
         return LINEERR_INVALPOINTER;
     if (!KnownDeviceClass(deviceClass))
         return LINEERR_INVALDEVICECLASS;
-    static InstalledModem modems[kMaxModems];
     Lock lock;
-    if (device >= static_cast<DWORD>(ReadInstalledModems(modems, kMaxModems)))
+    if (device >= static_cast<DWORD>(ReadInstalledModems(nullptr, kMaxModems)))
         return LINEERR_BADDEVICEID;
     // Loaded from this module's resources, the icon is shared: callers do
     // not destroy it.

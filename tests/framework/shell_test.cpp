@@ -12,7 +12,7 @@ namespace {
 // with a posted message, as a user's click would arrive.
 class Driver {
 public:
-    Driver(const char* title, HWND watched) : m_thread([=] { Run(title, watched); }) {}
+    Driver(const char* title, HWND watched) : m_thread([this, title, watched] { Run(title, watched); }) {}
     ~Driver() { Join(); }
     void Join() { m_thread.join(); }
 

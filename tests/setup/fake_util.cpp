@@ -6,7 +6,7 @@
 #include "call_log.h"
 #include <cstdlib>
 
-static int ItemResult(const char* description)
+[[maybe_unused]] static int ItemResult(const char* description)
 {
     char failing[64];
     return !(GetEnvironmentVariableA("FAKE_FAIL", failing, sizeof failing) && description &&

@@ -1,6 +1,6 @@
 // TapiLineApp over the suite's line provider, and where telephony fails.
 #include "modems.h"
-#include "../common/wizard_watch.h"
+#include "../../tools/wine/wizard_watch.h"
 #include <gtest/gtest.h>
 #include <tapi_line_app.h>
 #include <string>
