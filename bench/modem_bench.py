@@ -26,7 +26,7 @@ sys.path.insert(0, os.path.join(TOP, "tools", "wine"))
 from modem_driver import Line, auto_select  # noqa: E402
 from procstat import cpu_seconds, pids_in_prefix  # noqa: E402
 from wine import WineSession  # noqa: E402
-from wizard_driver import Suite, Wizard  # noqa: E402
+from wizard_driver import Suite, Wizard, walk_to_model  # noqa: E402
 
 GAP = 0.150  # the probe's delay before each command
 
@@ -76,9 +76,7 @@ def main():
             suite = Suite(session, "win95")
             suite.reset("L55=COM2\n")
             w = Wizard(suite)
-            for values in ({}, {1076: "212"}, {1070: "Springfield"}, {}):
-                w.fill(values)
-                w.press("next")
+            walk_to_model(w, "COM2")
             ratios, latencies = [], []
             for _ in range(a.runs):
                 line.start("--persona", "usr-sportster-33600")

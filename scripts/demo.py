@@ -43,8 +43,7 @@ def scripted_walk(session, version, out_dir):
     """A user who fills in every page, asks for both start-up items and for
     registration, with a picture of each page."""
     suite = wizard_driver.Suite(session, version)
-    # The port the modem-or-port page would choose: the simulated modem's.
-    suite.reset("L55=COM2\n", real_libraries=True, env={"QVHELP_VIEWER": "none"})
+    suite.reset(real_libraries=True, env={"QVHELP_VIEWER": "none"})
     w = wizard_driver.Wizard(suite)
     shots = []
 
@@ -62,6 +61,7 @@ def scripted_walk(session, version, out_dir):
     w.fill(ADDRESS)
     shoot("address")
     w.press("next")
+    w.do("select 1021 Direct to COM2")   # the simulated modem's port
     shoot("modem-port")
     w.press("next")
     w.do("press 1064")  # Auto Select...

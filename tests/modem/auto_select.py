@@ -16,7 +16,7 @@ TOP = os.path.join(HERE, "..", "..")
 sys.path.insert(0, os.path.join(TOP, "tools", "wine"))
 from wine import WineSession  # noqa: E402
 from modem_driver import Line, auto_select  # noqa: E402
-from wizard_driver import Suite, Wizard, choose  # noqa: E402
+from wizard_driver import Suite, Wizard, choose, walk_to_model  # noqa: E402
 
 # Persona -> its model's file in data/modems (personas of models the
 # database does not hold are left out).
@@ -131,10 +131,7 @@ def main():
                     f.write("[Ports]\r\nCOM3=127.0.0.1:%d\r\n" % rfc_port)
             suite.reset("L55=%s\n" % port)
             w = Wizard(suite)
-            for values in ({}, {1076: "212"}, {1070: "Springfield"}, {}):
-                w.fill(values)
-                w.press("next")
-            assert w.page() == "model", w.page()
+            walk_to_model(w, port)
             print("Auto Select on %s:" % port)
             failures = sweep(w, line) + broken_ports(w, line, port)
             failures += finish_keeps_the_model(w, line, suite)

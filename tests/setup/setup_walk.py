@@ -293,7 +293,7 @@ def keyboard_walk(suite):
     keys("alt+n")
     assert w.page() == "address", "Alt+N goes on"
     keys("Return", "Return", "Return")
-    assert w.page() == "startup"
+    assert w.page() == "startup", w.page()
     keys("alt+e")
     assert w.do("checked 1002") == "0", "Alt+E clears the registration box"
     keys("Escape")

@@ -130,6 +130,14 @@ def walk_to_port(w, identity=None, address=None):
     assert w.page() == "port", w.page()
 
 
+def walk_to_model(w, port, identity=None, address=None):
+    """Through the modem-or-port page with "Direct to PORT" chosen."""
+    walk_to_port(w, identity, address)
+    w.do("select 1021 Direct to " + port)
+    w.press("next")
+    assert w.page() == "model", w.page()
+
+
 def walk_to_startup(w, identity=None, address=None):
     walk_to_port(w, identity, address)
     w.press("next")
