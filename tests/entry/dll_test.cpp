@@ -42,7 +42,7 @@ TEST(QvWiz32Dll, ExportsRunTheWizardsWithTheLibrarysResources)
     closer.join();
     // Finishing the six-page setup wizard is walked through the launcher in
     // tests/setup.
-    WatchThread registrationCloser = CloseWhenShown("Registration Wizard");
+    WatchThread registrationCloser = CloseWhenShown("Kestrix Registration Wizard");
     EXPECT_EQ(0, registration(nullptr, "a text longer than the fifty-nine characters the record keeps"));
     registrationCloser.join();
     EXPECT_EQ(2, setup(reinterpret_cast<HWND>(static_cast<INT_PTR>(0x5e70))));

@@ -68,7 +68,7 @@ TEST_F(ShellTest, WizardsUseTheLibrarysResourcesAndDisableOnlyTheirOwner)
     const struct { bool setup; HWND owner; } runs[] = {{true, nullptr}, {true, window},
                                                        {false, nullptr}};
     for (const auto& run : runs) {
-        Driver driver(run.setup ? "Kestrix Setup Wizard" : "Registration Wizard", window);
+        Driver driver(run.setup ? "Kestrix Setup Wizard" : "Kestrix Registration Wizard", window);
         const int result = run.setup ? RunSetupWizard(run.owner) : RunRegisterWizard(run.owner, nullptr);
         driver.Join();
         const int row = static_cast<int>(&run - runs);
