@@ -163,6 +163,13 @@ int ModemList::GetSelectedRecord(ModemInfoStruct* record)
     return result;
 }
 
+LRESULT ModemList::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_DESTROY)
+        FreeItems();
+    return CListBox::WindowProc(message, wParam, lParam);
+}
+
 void ModemList::FreeItems()
 {
     for (int i = 0; i < GetCount(); ++i) {

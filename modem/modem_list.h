@@ -39,6 +39,10 @@ public:
     /* Frees the entries' item data; the list is then no longer loaded. */
     void FreeItems();
 
+protected:
+    /* A wizard cancelled never commits the page: the items go with the window. */
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
 private:
     int Identify(ModemLink& link, CStringArray& names);
     bool CollectAnswers(ModemLink& link, CStringArray& answers);

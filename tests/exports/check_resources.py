@@ -11,8 +11,8 @@ import re
 import subprocess
 import sys
 
-CODE = ("framework", "setup", "registration", "entry")
-HEADERS = ("resources/resource.h", "resources/setup_ids.h")
+CODE = ("framework", "setup", "registration", "modem", "entry")
+HEADERS = ("resources/resource.h", "resources/setup_ids.h", "resources/registration_ids.h")
 KINDS = {"IDD": "DIALOG", "IDB": "BITMAP", "IDI": "ICON", "IDS": "STRING"}
 SHIPPED = {("DIALOG", 104), ("BITMAP", 303)}
 
