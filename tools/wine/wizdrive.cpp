@@ -257,7 +257,15 @@ static std::string Run(char* line)
         // Posted, as a click is: a handler that opens a message box must
         // not hold this driver up.
         PostMessageA(page, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control));
-        Sleep(150);
+        Sleep(50);
+        // A sent message is taken when the wizard next looks at its queue:
+        // the first answer comes once it is done with what it was busy with
+        // (creating its later pages, say), the second once the click has
+        // been handled or a message box it opened waits for input.
+        for (int i = 0; i < 2; i++) {
+            SendMessageTimeoutA(page, WM_NULL, 0, 0, SMTO_NORMAL, 5000, nullptr);
+            Sleep(20);
+        }
         return "ok";
     }
     return "error unknown command";
