@@ -176,7 +176,7 @@ TEST_F(CodeBase, RefusesWhatItCannotDo)
     EXPECT_EQ(e4tagName, d4seek(d, "x")) << "no tag to seek in";
     EXPECT_EQ(nullptr, d4index(d, "people"));
     EXPECT_EQ(nullptr, d4tag_default(d));
-    EXPECT_EQ(e4notSupported, d4read_old(d, 1));
+    EXPECT_EQ(e4notSupported, d4memo_compress(d));
     EXPECT_EQ(e4notSupported, g_last_error);
     EXPECT_EQ(e4notSupported, QvcoError(&cb_));
     EXPECT_EQ(nullptr, d4field(d, "MISSING"));
