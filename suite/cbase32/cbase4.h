@@ -42,6 +42,9 @@ int cb4_index_check_unique(DATA4* d, long rec);
  * r4unique when a unique tag left the key out. */
 int cb4_index_update(DATA4* d, long rec);
 int cb4_index_add(DATA4* d, long rec);
+/* Record rec as stored in the file, read into d->oldRecord; NULL when it
+ * cannot be read. */
+unsigned char* cb4_stored_record(DATA4* d, long rec);
 /* After pack and zap: every tag rebuilt. */
 int cb4_index_rebuild(DATA4* d);
 /* Tag cursors no longer know where they are (after a change of keys). */
@@ -51,6 +54,8 @@ void cb4_tags_moved(DATA4* d);
 int cb4_tag_top(DATA4* d);
 int cb4_tag_bottom(DATA4* d);
 int cb4_tag_skip(DATA4* d, long n);
+double cb4_tag_position(DATA4* d);
+int cb4_tag_position_set(DATA4* d, double pos);
 
 /* Around a change of index pages by a table that shares its files (holds
  * locks): takes the index lock and re-reads the pages; the end writes them

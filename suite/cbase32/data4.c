@@ -345,7 +345,8 @@ int d4flush(DATA4* d)
     int rc = cb4_flush_record(d);
     if (rc < 0)
         return rc;
-    return cb4_status(d, dbf_flush(d->table), "d4flush");
+    int flushed = cb4_status(d, dbf_flush(d->table), "d4flush");
+    return flushed != r4success ? flushed : rc;     /* r4unique: a key was left out */
 }
 
 int d4flush_data(DATA4* d) { return d4flush(d); }

@@ -18,6 +18,10 @@
 
 #define FLAG_DESCENDING 0x08
 #define FLAG_UNIQUE 0x40
+/* A reserved byte of the tag header, where this engine keeps a unique
+ * tag's rule less DBF_MDX_UNIQUE_SILENT: 0, as dBASE leaves it, is the
+ * silent rule dBASE follows. */
+#define UNIQUE_RULE 20
 
 typedef struct tag {
     dbf_mdx_tag_info info;
@@ -49,6 +53,7 @@ struct dbf_mdx_cursor {
     dbf_mdx* m;
     int tag;
     int depth;                      /* level of the leaf in path */
+    int level;                      /* the level looked at: depth, or above it */
     int valid;
     step path[MAX_LEVELS];
 };
@@ -239,6 +244,8 @@ static dbf_status write_tag_header(dbf_mdx* m, tag* t)
     dbf_put_le16(b + 14, t->max_keys);
     dbf_put_le16(b + 16, t->info.key_type == 'D' ? 1 : 0);
     dbf_put_le16(b + 18, t->item);
+    if (t->info.unique)
+        b[UNIQUE_RULE] = (unsigned char)(t->info.unique - DBF_MDX_UNIQUE_SILENT);
     b[23] = t->info.unique ? FLAG_UNIQUE : 0;
     memcpy(b + 24, t->info.expression, strlen(t->info.expression));
     memcpy(b + 256, t->info.filter, strlen(t->info.filter));
@@ -288,7 +295,9 @@ static dbf_status read_tag(dbf_mdx* m, int i)
         return st;
     t->root = dbf_le32(b);
     t->info.descending = (b[8] & FLAG_DESCENDING) != 0;
-    t->info.unique = (b[8] & FLAG_UNIQUE) || b[23];
+    if ((b[8] & FLAG_UNIQUE) || b[23])
+        t->info.unique = b[UNIQUE_RULE] <= DBF_MDX_UNIQUE_REPORT - DBF_MDX_UNIQUE_SILENT
+                             ? DBF_MDX_UNIQUE_SILENT + b[UNIQUE_RULE] : DBF_MDX_UNIQUE_SILENT;
     t->info.key_type = (char)b[9];
     t->info.key_len = dbf_le16(b + 12);
     t->item = dbf_le16(b + 18);
@@ -578,6 +587,7 @@ static dbf_status settle(dbf_mdx_cursor* c, int forward)
         int idx = c->path[c->depth].idx;
         if (idx >= 0 && (uint32_t)idx < count_of(b)) {
             c->valid = 1;
+            c->level = c->depth;
             return DBF_OK;
         }
         int d = c->depth;
@@ -624,10 +634,27 @@ dbf_status dbf_mdx_last(dbf_mdx_cursor* c)
     return st != DBF_OK ? st : settle(c, 0);
 }
 
+/* Along the entries of the inner node the cursor looks at, to the first
+ * key under the next or previous child. */
+static dbf_status step_in_node(dbf_mdx_cursor* c, int by)
+{
+    unsigned char* b;
+    dbf_status st = node_at(c->m, tag_of(c), c->path[c->level].page, &b);
+    if (st != DBF_OK)
+        return st;
+    int idx = c->path[c->level].idx + by;
+    if (idx < 0 || (uint32_t)idx > count_of(b))
+        return DBF_E_RANGE;
+    c->path[c->level].idx = idx;
+    return descend_edge(c, c->level, 0);
+}
+
 dbf_status dbf_mdx_next(dbf_mdx_cursor* c)
 {
     if (!c->valid)
         return DBF_E_RANGE;
+    if (c->level < c->depth)
+        return step_in_node(c, 1);
     c->path[c->depth].idx++;
     return settle(c, 1);
 }
@@ -636,6 +663,8 @@ dbf_status dbf_mdx_prev(dbf_mdx_cursor* c)
 {
     if (!c->valid)
         return DBF_E_RANGE;
+    if (c->level < c->depth)
+        return step_in_node(c, -1);
     c->path[c->depth].idx--;
     return settle(c, 0);
 }
@@ -649,37 +678,136 @@ static unsigned char* current_leaf(const dbf_mdx_cursor* c)
     return block_at(c->m, c->path[c->depth].page, &b) == DBF_OK ? b : NULL;
 }
 
+/* The leaf entry the cursor shows: its own, or above the leaves the last
+ * one under the child it looks at. NULL when there is none. */
+static unsigned char* shown_entry(const dbf_mdx_cursor* c, uint32_t* idx)
+{
+    if (!c->valid)
+        return NULL;
+    dbf_mdx_cursor below;
+    if (c->level < c->depth) {
+        below = *c;
+        if (descend_edge(&below, c->level, 1) != DBF_OK)
+            return NULL;
+        c = &below;
+    }
+    unsigned char* b = current_leaf(c);
+    *idx = (uint32_t)c->path[c->depth].idx;
+    return b && *idx < count_of(b) ? b : NULL;
+}
+
 const unsigned char* dbf_mdx_key(const dbf_mdx_cursor* c)
 {
-    unsigned char* b = c->valid ? current_leaf(c) : NULL;
-    return b ? key_at(&c->m->tags[c->tag], b, (uint32_t)c->path[c->depth].idx) : NULL;
+    uint32_t idx;
+    unsigned char* b = shown_entry(c, &idx);
+    return b ? key_at(&c->m->tags[c->tag], b, idx) : NULL;
 }
 
 uint32_t dbf_mdx_recno(const dbf_mdx_cursor* c)
 {
-    unsigned char* b = c->valid ? current_leaf(c) : NULL;
-    return b ? number_at(&c->m->tags[c->tag], b, (uint32_t)c->path[c->depth].idx) : 0;
+    uint32_t idx;
+    unsigned char* b = shown_entry(c, &idx);
+    return b ? number_at(&c->m->tags[c->tag], b, idx) : 0;
 }
 
-int dbf_mdx_level(const dbf_mdx_cursor* c) { return c->depth; }
+int dbf_mdx_level(const dbf_mdx_cursor* c) { return c->level; }
 
-double dbf_mdx_position(const dbf_mdx_cursor* c)
+dbf_status dbf_mdx_down(dbf_mdx_cursor* c)
 {
-    if (!c->valid)
-        return 1.0;
-    double pos = 0, scale = 1;
+    if (!c->valid || c->level >= c->depth)
+        return DBF_E_RANGE;
+    c->path[++c->level].idx = 0;
+    return descend_edge(c, c->level, 0);
+}
+
+dbf_status dbf_mdx_up(dbf_mdx_cursor* c)
+{
+    if (!c->valid || c->level == 0)
+        return DBF_E_RANGE;
+    c->level--;
+    return DBF_OK;
+}
+
+dbf_status dbf_mdx_up_to_root(dbf_mdx_cursor* c)
+{
+    dbf_status st = c->valid ? DBF_OK : dbf_mdx_first(c);
+    if (st == DBF_OK)
+        c->level = 0;
+    return st;
+}
+
+/* ---- positions ---- */
+
+/* Each key owns a slice of [0, 1): a node splits its slice evenly among
+ * its entries, and a key stands in the middle of its own. Slices follow
+ * key order, and descending by a key's value leads back to that key. */
+static double slice_of(const dbf_mdx_cursor* c)
+{
+    const tag* t = &c->m->tags[c->tag];
+    double at = 0, width = 1;
     for (int d = 0; d <= c->depth; d++) {
         unsigned char* b;
-        if (block_at(c->m, c->path[d].page, &b) != DBF_OK)
+        if (node_at(c->m, t, c->path[d].page, &b) != DBF_OK)
             break;
         uint32_t slots = count_of(b) + (d < c->depth ? 1 : 0);
         if (slots == 0)
             break;
-        double share = d < c->depth ? 1.0 / slots : 1.0 / (slots > 1 ? slots - 1 : 1);
-        pos += scale * share * c->path[d].idx;
-        scale *= share;
+        width /= slots;
+        at += width * (c->path[d].idx + (d < c->depth ? 0.0 : 0.5));
     }
-    return pos > 1.0 ? 1.0 : pos;
+    return at;
+}
+
+/* The slices of the first and the last key: positions 0.0 and 1.0. */
+static dbf_status end_slices(const dbf_mdx_cursor* c, double* first, double* last)
+{
+    dbf_mdx_cursor e = *c;
+    dbf_status st = dbf_mdx_first(&e);
+    if (st == DBF_OK)
+        *first = slice_of(&e);
+    if (st == DBF_OK && (st = dbf_mdx_last(&e)) == DBF_OK)
+        *last = slice_of(&e);
+    return st;
+}
+
+double dbf_mdx_position(const dbf_mdx_cursor* c)
+{
+    double first, last;
+    if (!c->valid || end_slices(c, &first, &last) != DBF_OK)
+        return 1.0;
+    double pos = last > first ? (slice_of(c) - first) / (last - first) : 0.0;
+    return pos < 0.0 ? 0.0 : pos > 1.0 ? 1.0 : pos;
+}
+
+dbf_status dbf_mdx_position_set(dbf_mdx_cursor* c, double pos)
+{
+    double first, last;
+    c->valid = 0;
+    dbf_status st = end_slices(c, &first, &last);
+    if (st != DBF_OK)
+        return st;
+    double at = first + pos * (last - first);
+    tag* t = tag_of(c);
+    uint32_t page = t->root;
+    for (int d = 0;; d++) {
+        unsigned char* b;
+        if (d >= MAX_LEVELS)
+            return DBF_E_INDEX;
+        if ((st = node_at(c->m, t, page, &b)) != DBF_OK)
+            return st;
+        int leaf = is_leaf(t, b);
+        uint32_t slots = count_of(b) + (leaf ? 0 : 1);
+        double scaled = at * slots;
+        uint32_t idx = scaled <= 0 || slots == 0 ? 0 : scaled >= slots ? slots - 1 : (uint32_t)scaled;
+        at = scaled - idx;
+        c->path[d].page = page;
+        c->path[d].idx = (int)idx;
+        if (leaf) {
+            c->depth = d;
+            return settle(c, 1);
+        }
+        page = number_at(t, b, idx);
+    }
 }
 
 /* Compares the entry at the cursor with (key, rec); rec 0 matches any. */
@@ -814,7 +942,7 @@ dbf_status dbf_mdx_insert(dbf_mdx* m, int tag_index, const unsigned char* key, u
 {
     if (tag_index < 0 || tag_index >= m->tag_count || rec == 0)
         return DBF_E_ARG;
-    dbf_mdx_cursor c = {m, tag_index, 0, 0, {{0, 0}}};
+    dbf_mdx_cursor c = {.m = m, .tag = tag_index};
     tag* t = &m->tags[tag_index];
     dbf_status st;
     if (t->info.unique) {
@@ -867,7 +995,7 @@ dbf_status dbf_mdx_delete(dbf_mdx* m, int tag_index, const unsigned char* key, u
 {
     if (tag_index < 0 || tag_index >= m->tag_count)
         return DBF_E_ARG;
-    dbf_mdx_cursor c = {m, tag_index, 0, 0, {{0, 0}}};
+    dbf_mdx_cursor c = {.m = m, .tag = tag_index};
     tag* t = &m->tags[tag_index];
     dbf_status st = dbf_mdx_seek(&c, key, t->info.key_len, rec, NULL);
     if (st != DBF_OK)

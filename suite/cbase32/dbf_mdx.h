@@ -40,10 +40,19 @@ typedef struct dbf_mdx_tag_info {
     char key_type;              /* 'C' 'N' 'D' */
     unsigned key_len;           /* C: 1..100; N 12; D 8 */
     int descending;
-    int unique;
+    int unique;                 /* 0, or one of the rules below */
     char expression[DBF_MDX_MAX_EXPR + 1];
     char filter[DBF_MDX_MAX_EXPR + 1];      /* empty for none */
 } dbf_mdx_tag_info;
+
+/* What a unique tag's owner does with a duplicate key. This layer leaves
+ * every duplicate out alike; the rule is kept in the file for the owner.
+ * dBASE's own files say only "unique", which reads as the silent rule. */
+enum {
+    DBF_MDX_UNIQUE_SILENT = 1,  /* leave it out */
+    DBF_MDX_UNIQUE_REFUSE,      /* refuse the write */
+    DBF_MDX_UNIQUE_REPORT       /* leave it out and say so */
+};
 
 /* A new file with no tags, for the table named table_name (no extension).
  * Takes ownership of io in every case, as dbf_open does. */
@@ -96,11 +105,27 @@ dbf_status dbf_mdx_seek(dbf_mdx_cursor* c, const unsigned char* key, size_t len,
 int dbf_mdx_valid(const dbf_mdx_cursor* c);
 const unsigned char* dbf_mdx_key(const dbf_mdx_cursor* c);
 uint32_t dbf_mdx_recno(const dbf_mdx_cursor* c);
-/* Where the cursor is, 0.0 at the first key to 1.0 at the last (estimated
- * from its path through the tree). */
+/* Where the cursor is, 0.0 at the first key to 1.0 at the last, from its
+ * path through the tree: each node shares its part evenly among its
+ * entries, so steps are even where pages are evenly filled. 1.0 when the
+ * cursor is not on a key. dbf_mdx_position_set goes to the key at such a
+ * position (DBF_E_RANGE for an empty tag), and back to the same key for a
+ * position this cursor gave. */
 double dbf_mdx_position(const dbf_mdx_cursor* c);
-/* The cursor's depth in the tree (0 at the root) and moves between levels. */
+dbf_status dbf_mdx_position_set(dbf_mdx_cursor* c, double pos);
+
+/* The page-level walk. A cursor on a key may look at the inner node above
+ * its leaf, and higher: there an entry stands for its child, and
+ * dbf_mdx_key/recno give the last key under that child; next and prev move
+ * along the node's entries (DBF_E_RANGE at its ends, staying put). Every
+ * other move returns to the leaves. level is 0 at the root. */
 int dbf_mdx_level(const dbf_mdx_cursor* c);
+/* Down to the first entry of the child (DBF_E_RANGE at a leaf); up to the
+ * parent's entry for this node (DBF_E_RANGE at the root). */
+dbf_status dbf_mdx_down(dbf_mdx_cursor* c);
+dbf_status dbf_mdx_up(dbf_mdx_cursor* c);
+/* To the root; a cursor not on a key first goes to the first key. */
+dbf_status dbf_mdx_up_to_root(dbf_mdx_cursor* c);
 
 /* Key forms. */
 void dbf_mdx_number_key(double value, unsigned char key[12]);

@@ -55,8 +55,32 @@ static int index_error(DATA4* d, dbf_status st, const char* what)
     return cb4_status(d, st, what);
 }
 
+/* TAG4INFO.unique and the rule the file keeps for it, so that a tag
+ * opened again treats duplicates as it did when it was created. */
+static const struct { int uniqueError, rule; } unique_rules[] = {
+    {e4unique, DBF_MDX_UNIQUE_REFUSE},
+    {r4unique, DBF_MDX_UNIQUE_REPORT},
+    {r4unique_continue, DBF_MDX_UNIQUE_SILENT},
+};
+
+static int unique_rule(int uniqueError)
+{
+    for (size_t k = 0; k < sizeof unique_rules / sizeof unique_rules[0]; k++)
+        if (unique_rules[k].uniqueError == uniqueError)
+            return unique_rules[k].rule;
+    return uniqueError ? DBF_MDX_UNIQUE_SILENT : 0;
+}
+
+static int unique_error(int rule)
+{
+    for (size_t k = 0; k < sizeof unique_rules / sizeof unique_rules[0]; k++)
+        if (unique_rules[k].rule == rule)
+            return unique_rules[k].uniqueError;
+    return 0;
+}
+
 /* A TAG4 for tag k of the file, with its expressions compiled. */
-static TAG4* make_tag(INDEX4* i, int k, int uniqueError)
+static TAG4* make_tag(INDEX4* i, int k)
 {
     const dbf_mdx_tag_info* info = dbf_mdx_tag(i->file, k);
     TAG4* t = (TAG4*)calloc(1, sizeof *t);
@@ -66,7 +90,7 @@ static TAG4* make_tag(INDEX4* i, int k, int uniqueError)
     }
     t->index = i;
     t->number = k;
-    t->uniqueError = info->unique ? uniqueError : 0;
+    t->uniqueError = unique_error(info->unique);
     memcpy(t->alias, info->name, sizeof t->alias);
     t->expr = expr4parse(i->data, info->expression);
     if (info->filter[0] && t->expr)
@@ -88,11 +112,11 @@ static TAG4** tail_of(INDEX4* i)
     return p;
 }
 
-static int attach_tags(INDEX4* i, int from, int uniqueError)
+static int attach_tags(INDEX4* i)
 {
     TAG4** tail = tail_of(i);
-    for (int k = from; k < dbf_mdx_tag_count(i->file); k++) {
-        TAG4* t = make_tag(i, k, uniqueError);
+    for (int k = 0; k < dbf_mdx_tag_count(i->file); k++) {
+        TAG4* t = make_tag(i, k);
         if (!t)
             return e4index;
         *tail = t;
@@ -146,7 +170,7 @@ INDEX4* i4open(DATA4* d, const char* name)
     if (!i)
         return NULL;
     i->isProduction = name == NULL;
-    if (attach_tags(i, 0, r4unique_continue) != r4success) {
+    if (attach_tags(i) != r4success) {
         free_index(i);
         return NULL;
     }
@@ -283,7 +307,7 @@ static int describe_tag(DATA4* d, const TAG4INFO* info, dbf_mdx_tag_info* out)
     for (size_t k = 0; k < 10 && info->name[k]; k++)
         out->name[k] = (char)toupper((unsigned char)info->name[k]);
     out->descending = info->descending != 0;
-    out->unique = info->unique != 0;
+    out->unique = unique_rule(info->unique);
     strcpy(out->expression, info->expression);
     if (info->filter)
         strcpy(out->filter, info->filter);
@@ -305,7 +329,7 @@ static int add_tags(INDEX4* i, const TAG4INFO* tags)
             rc = e4describe(d->codeBase, e4tagName, "tag exists or too many tags", t->name, NULL);
         else if (st != DBF_OK)
             rc = index_error(d, st, "i4add_tag");
-        TAG4* made = rc == r4success ? make_tag(i, from++, t->unique) : NULL;
+        TAG4* made = rc == r4success ? make_tag(i, from++) : NULL;
         if (rc == r4success && !made)
             rc = e4index;
         if (made) {
@@ -549,7 +573,7 @@ void cb4_tags_moved(DATA4* d)
 
 /* ---- keeping keys current ---- */
 
-static unsigned char* stored_record(DATA4* d, long rec)
+unsigned char* cb4_stored_record(DATA4* d, long rec)
 {
     if (!d->oldRecord && !(d->oldRecord = (unsigned char*)malloc(dbf_record_length(d->table))))
         return NULL;
@@ -633,7 +657,7 @@ int cb4_index_update(DATA4* d, long rec)
 {
     if (!d->indexes)
         return r4success;
-    const unsigned char* old = stored_record(d, rec);
+    const unsigned char* old = cb4_stored_record(d, rec);
     if (!old)
         return cb4_fail(d, e4read, "index update");
     if (memcmp(old, dbf_record(d->table), dbf_record_length(d->table)) == 0)

@@ -140,17 +140,21 @@ long d4reccount(DATA4* d) { return d ? (long)dbf_record_count(d->table) : e4parm
 
 double d4position(DATA4* d)
 {
+    if (!d || d->eof)
+        return d ? 1.0 : 0.0;
+    if (d->tagSelected)
+        return cb4_tag_position(d);
     long count = d4reccount(d);
-    if (!d || count <= 1 || d->eof)
-        return d && d->eof ? 1.0 : 0.0;
-    return (double)(d->recNo - 1) / (double)(count - 1);
+    return count <= 1 ? 0.0 : (double)(d->recNo - 1) / (double)(count - 1);
 }
 
 int d4position_set(DATA4* d, double pos)
 {
-    long count = d4reccount(d);
     if (!d || !(pos >= 0.0 && pos <= 1.0))
         return cb4_fail(d, e4parm, "d4position_set");
+    if (d->tagSelected)
+        return cb4_tag_position_set(d, pos);
+    long count = d4reccount(d);
     if (count == 0)
         return d4top(d);
     return d4go(d, 1 + (long)(pos * (double)(count - 1) + 0.5));
@@ -186,6 +190,17 @@ int d4read(DATA4* d, long rec, char* buffer)
         return r4entry;
     int rc = cb4_flush_record(d);
     return rc < 0 ? rc : cb4_status(d, dbf_read_record(d->table, (uint32_t)rec, buffer), "d4read");
+}
+
+/* Leaves the current record, changed or not, as it is: the old bytes are
+ * what a write compares the new ones against. */
+int d4read_old(DATA4* d, long rec)
+{
+    if (!d)
+        return e4parm;
+    if (rec < 1 || rec > d4reccount(d))
+        return r4entry;
+    return cb4_stored_record(d, rec) ? r4success : cb4_fail(d, e4read, "d4read_old");
 }
 
 int d4optimize(DATA4* d, int flag) { return d ? r4success : e4parm; }

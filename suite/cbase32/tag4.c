@@ -69,6 +69,7 @@ static dbf_status place(DATA4* d, TAG4* t, int* on_record)
         return DBF_E_EXPR;
     dbf_status st = dbf_mdx_seek(t->cursor, key, (size_t)len, (uint32_t)d->recNo, NULL);
     *on_record = st == DBF_OK && dbf_mdx_recno(t->cursor) == (uint32_t)d->recNo;
+    t->recNo = *on_record ? d->recNo : 0;
     return st;
 }
 
@@ -104,6 +105,23 @@ int cb4_tag_skip(DATA4* d, long n)
         return rc < 0 ? rc : r4bof;
     }
     return follow(d, t, st, r4eof);
+}
+
+double cb4_tag_position(DATA4* d)
+{
+    TAG4* t = d->tagSelected;
+    int on_record;
+    return place(d, t, &on_record) == DBF_OK ? dbf_mdx_position(t->cursor) : 1.0;
+}
+
+int cb4_tag_position_set(DATA4* d, double pos)
+{
+    TAG4* t = d->tagSelected;
+    int rc = cb4_flush_record(d);
+    if (rc < 0)
+        return rc;
+    dbf_status st = dbf_mdx_position_set(t->cursor, pos);
+    return st == DBF_E_RANGE ? cb4_tag_top(d) : follow(d, t, st, r4eof);
 }
 
 /* ---- seeking ---- */
@@ -234,13 +252,7 @@ int t4position_set(TAG4* t, double pos)
 {
     if (!t || !(pos >= 0.0 && pos <= 1.0))
         return e4parm;
-    long count = 0;
-    for (dbf_status st = dbf_mdx_first(t->cursor); st == DBF_OK; st = dbf_mdx_next(t->cursor))
-        count++;
-    int rc = t4top(t);
-    if (rc == r4success && count > 1)
-        t4skip(t, (long)(pos * (double)(count - 1) + 0.5));
-    return rc;
+    return cursor_result(t, dbf_mdx_position_set(t->cursor, pos));
 }
 
 /* The key of record rec as stored, or 0 when the filter leaves it out. */
@@ -300,8 +312,19 @@ int t4free_all(TAG4* t)
     return st == DBF_OK ? r4success : tag_error(t, st, "t4free_all");
 }
 
-/* The page-by-page walk of the B-tree is not offered: the cursor calls
- * above cover what it was for. */
-int t4down(TAG4* t) { return cb4_fail(t ? t->index->data : NULL, e4notSupported, "t4down"); }
-int t4up(TAG4* t) { return cb4_fail(t ? t->index->data : NULL, e4notSupported, "t4up"); }
-void t4up_to_root(TAG4* t) { cb4_fail(t ? t->index->data : NULL, e4notSupported, "t4up_to_root"); }
+/* The page-level walk. The cursor leaves the key the table's record had,
+ * so the table finds its place again before its next move in tag order. */
+static int level_result(TAG4* t, dbf_status st)
+{
+    t->recNo = 0;
+    return st == DBF_OK ? r4success : st == DBF_E_RANGE ? 1 : tag_error(t, st, "tag");
+}
+
+int t4down(TAG4* t) { return t ? level_result(t, dbf_mdx_down(t->cursor)) : e4parm; }
+int t4up(TAG4* t) { return t ? level_result(t, dbf_mdx_up(t->cursor)) : e4parm; }
+
+void t4up_to_root(TAG4* t)
+{
+    if (t)
+        level_result(t, dbf_mdx_up_to_root(t->cursor));
+}

@@ -2,5 +2,4 @@
  * caller never mistakes a missing feature for success. */
 #include "cbase4.h"
 
-int d4read_old(DATA4* d, long rec) { return cb4_fail(d, e4notSupported, "d4read_old"); }
 int d4memo_compress(DATA4* d) { return cb4_fail(d, e4notSupported, "d4memo_compress"); }

@@ -275,7 +275,9 @@ CBASE32_API int d4seek_n(DATA4* d, const char* key, int len);
 CBASE32_API int d4seek_double(DATA4* d, double key);
 CBASE32_API int d4reindex(DATA4* d);                        /* rebuilds every tag */
 CBASE32_API int d4write_keys(DATA4* d);                     /* writes the index's pages */
-CBASE32_API int d4read_old(DATA4* d, long rec);             /* e4notSupported */
+/* Record rec as stored in the file into DATA4.oldRecord (until the next
+ * write), leaving the current record alone. */
+CBASE32_API int d4read_old(DATA4* d, long rec);
 
 /* Locks. A record lock keeps other programs from locking (and so, by
  * convention, writing) that record; the append lock guards the record
@@ -318,6 +320,9 @@ CBASE32_API long t4recno(TAG4* t);              /* record of the current key, 0 
 CBASE32_API char* t4key(TAG4* t);
 CBASE32_API int t4seek(TAG4* t, const void* key, int len); /* r4success, r4after, r4eof */
 CBASE32_API int t4go(TAG4* t, const char* key, long rec);  /* to that key and record */
+/* 0.0 at the first key, 1.0 at the last, by the key's place in the tree
+ * (even steps where pages are evenly filled); setting a position a tag
+ * gave returns to that key. */
 CBASE32_API double t4position(TAG4* t);
 CBASE32_API int t4position_set(TAG4* t, double pos);
 CBASE32_API int t4add(TAG4* t, const unsigned char* key, long rec);
@@ -327,7 +332,12 @@ CBASE32_API int t4remove_calc(TAG4* t, long rec);
 CBASE32_API int t4unique(TAG4* t);
 CBASE32_API int t4is_descending(TAG4* t);
 CBASE32_API int t4free_all(TAG4* t);            /* removes every key */
-/* The B-tree walk of dBASE's API: the cursor's page level. */
+/* The page-level walk of the tag's B-tree. Above the leaves the cursor is
+ * on an inner node's entry for one child: t4key and t4recno give the last
+ * key under it and t4skip moves along the node's entries. t4down goes to
+ * the first entry of the child, t4up to the parent's entry for this node;
+ * both return 1 when there is no level that way. t4up_to_root starts an
+ * unpositioned cursor at the first key. Any other move returns to keys. */
 CBASE32_API int t4down(TAG4* t);
 CBASE32_API int t4up(TAG4* t);
 CBASE32_API void t4up_to_root(TAG4* t);

@@ -93,6 +93,10 @@ TEST_F(CodeBase, CursorStopsAtBothEnds)
     ASSERT_EQ(r4success, d4read(d, 2, raw));
     EXPECT_EQ(0, std::strncmp(raw, " two       ", 11));
     EXPECT_EQ("three", Name(d)) << "d4read does not move";
+    f4assign(d4field(d, "NAME"), "changed");
+    ASSERT_EQ(r4success, d4read_old(d, 3));
+    EXPECT_EQ(0, std::strncmp((char*)d->oldRecord, " three     ", 11)) << "the stored bytes";
+    EXPECT_EQ("changed", Name(d)) << "d4read_old leaves the change";
     EXPECT_EQ(r4success, d4bottom(d));
     EXPECT_EQ(3, d4recno(d));
     EXPECT_DOUBLE_EQ(1.0, d4position(d));
@@ -176,7 +180,7 @@ TEST_F(CodeBase, RefusesWhatItCannotDo)
     EXPECT_EQ(e4tagName, d4seek(d, "x")) << "no tag to seek in";
     EXPECT_EQ(nullptr, d4index(d, "people"));
     EXPECT_EQ(nullptr, d4tag_default(d));
-    EXPECT_EQ(e4notSupported, d4read_old(d, 1));
+    EXPECT_EQ(e4notSupported, d4memo_compress(d));
     EXPECT_EQ(e4notSupported, g_last_error);
     EXPECT_EQ(e4notSupported, QvcoError(&cb_));
     EXPECT_EQ(nullptr, d4field(d, "MISSING"));

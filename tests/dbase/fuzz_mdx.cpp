@@ -1,5 +1,6 @@
 // libFuzzer target for the .MDX reader: the input is an index file, opened
-// on memory; every tag is walked both ways, sought and changed.
+// on memory; every tag is walked both ways and page by page, sought,
+// positioned and changed.
 #include "dbf_mdx.h"
 
 #include <cstddef>
@@ -29,6 +30,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             int exact;
             if (dbf_mdx_seek(c, key, dbf_mdx_tag(m, t)->key_len, 0, &exact) == DBF_OK)
                 (void)dbf_mdx_position(c);
+            dbf_mdx_position_set(c, (double)(size % 101) / 100.0);
+            for (int k = 0; dbf_mdx_up_to_root(c) == DBF_OK && k < 64 && dbf_mdx_next(c) == DBF_OK; k++)
+                while (dbf_mdx_down(c) == DBF_OK)
+                    (void)dbf_mdx_key(c);
             dbf_mdx_cursor_free(c);
             if (dbf_mdx_insert(m, t, key, 7) == DBF_OK)
                 dbf_mdx_delete(m, t, key, 7);

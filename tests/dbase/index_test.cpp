@@ -183,6 +183,50 @@ TEST_F(Index, TagsKeepKeyOrderThroughWrites)
         ASSERT_TRUE(f4true(d4field(d, "OK"))) << "the filter keeps out record " << r;
     }
 
+    // Positions in tag order: 0.0 at the first key, rising along the walk,
+    // each record found again from its own position, 1.0 the last key.
+    struct Order { const char* tag; const std::vector<long>& recs; } orders[] = {{"NAME", expect}, {"BORN", born}};
+    for (const Order& o : orders) {
+        d4tag_select(d, d4tag(d, o.tag));
+        double last = -1;
+        for (size_t k = 0; k < o.recs.size(); k += 7) {
+            d4go(d, o.recs[k]);
+            double pos = d4position(d);
+            EXPECT_TRUE(k ? last < pos : pos == 0.0) << o.tag << " key " << k << " at " << pos;
+            d4position_set(d, last = pos);
+            EXPECT_EQ(o.recs[k], d4recno(d)) << o.tag << " from " << pos;
+        }
+        d4position_set(d, 1.0);
+        EXPECT_EQ(o.recs.back(), d4recno(d)) << o.tag;
+    }
+
+    // The page-level walk along the first node of each level above the
+    // leaves, up to the root: an entry shows the last key under its child,
+    // and the first key under the next child follows it.
+    TAG4* name = d4tag(d, "NAME");
+    auto rank = [&](long rec) { return std::find(expect.begin(), expect.end(), rec) - expect.begin(); };
+    int up = 0;
+    for (long covered = 0; covered < n;) {      // until a node covers every key
+        t4top(name);
+        for (int k = 0; k <= up; k++)
+            ASSERT_EQ(r4success, t4up(name)) << "level " << up + 1;
+        up++;
+        long before = -1;
+        do {
+            long last = rank(t4recno(name));
+            for (int k = 0; k < up; k++)
+                t4down(name);
+            EXPECT_EQ(before + 1, rank(t4recno(name))) << "level " << up;
+            for (int k = 0; k < up; k++)
+                t4up(name);
+            before = last;
+        } while (t4skip(name, 1) == 1);
+        covered = before + 1;
+    }
+    t4bottom(name);
+    t4up_to_root(name);
+    EXPECT_EQ(1, t4up(name)) << "t4up_to_root is at the root, above " << up << " levels";
+
     struct Seek { const char* tag; const char* key; double number; int rc; const char* name; } seeks[] = {
         {"NAME", "N00501", 0, r4success, "n00501"},
         {"NAME", "N0050", 0, r4success, "n00501"},  // n00500 was renamed
@@ -235,20 +279,31 @@ TEST_F(Index, ReindexRepairsADamagedIndex)
     EXPECT_EQ(r4success, d4seek(d, "499"));
 }
 
-TEST_F(Index, UniqueTagRefusesDuplicate)
+TEST_F(Index, UniqueTagsKeepTheirRuleWhenReopened)
 {
-    TAG4INFO tags[] = {{(char*)"NAME", (char*)"NAME", nullptr, e4unique, 0}, {nullptr, nullptr, nullptr, 0, 0}};
-    DATA4* d = Create(tags);
-    ASSERT_NE(nullptr, d);
-    Add(d, "a", 1, "20000101", true);
-    Add(d, "b", 1, "20000101", true);
-    d4append_start(d, 0);
-    f4assign(d4field(d, "NAME"), "a");
-    EXPECT_EQ(e4unique, d4append(d));
-    EXPECT_EQ(2, d4reccount(d));
-    d4go(d, 2);
-    f4assign(d4field(d, "NAME"), "a");
-    EXPECT_EQ(e4unique, d4flush(d));
+    struct Rule { int unique, duplicate; } rules[] = {
+        {e4unique, e4unique}, {r4unique, r4unique}, {r4unique_continue, r4success}};
+    cb_.safety = 0;
+    for (const Rule& r : rules) {
+        TAG4INFO tags[] = {{(char*)"NAME", (char*)"NAME", nullptr, r.unique, 0}, {nullptr, nullptr, nullptr, 0, 0}};
+        DATA4* d = Create(tags);
+        ASSERT_NE(nullptr, d);
+        Add(d, "a", 1, "20000101", true);
+        Add(d, "b", 1, "20000101", true);
+        d4close(d);
+        d = d4open(&cb_, Path("people").c_str());
+        ASSERT_NE(nullptr, d);
+        EXPECT_EQ(r.unique, t4unique(d4tag(d, "NAME")));
+        d4append_start(d, 0);
+        f4assign(d4field(d, "NAME"), "a");
+        EXPECT_EQ(r.duplicate, d4append(d)) << "unique " << r.unique;
+        d4tag_select(d, d4tag(d, "NAME"));
+        EXPECT_EQ((std::vector<long>{1, 2}), Walk(d)) << "unique " << r.unique;
+        d4go(d, 2);
+        f4assign(d4field(d, "NAME"), "a");
+        EXPECT_EQ(r.duplicate, d4flush(d)) << "rewritten, unique " << r.unique;
+        d4close(d);
+    }
 }
 
 }  // namespace

@@ -103,7 +103,8 @@ int Dump(const char* file)
     return d4init_undo(&cb) == r4success && cb.errorCode == 0 ? 0 : 1;
 }
 
-// Keys spread over several index pages: names, signed amounts, dates.
+// Keys spread over several index pages: names, signed amounts, dates, and
+// a unique tag that keeps the first record of each name's first letters.
 int WriteIndexed(const char* name, int rows)
 {
     CODE4 cb;
@@ -115,6 +116,7 @@ int WriteIndexed(const char* name, int rows)
                        {(char*)"AMOUNT", (char*)"AMOUNT", nullptr, 0, 0},
                        {(char*)"BORN", (char*)"BORN", nullptr, 0, 0},
                        {(char*)"NAMEDOWN", (char*)"NAME", nullptr, 0, r4descending},
+                       {(char*)"INITIAL", (char*)"LEFT(NAME, 4)", nullptr, r4unique, 0},
                        {nullptr, nullptr, nullptr, 0, 0}};
     DATA4* d = d4create(&cb, name, fields, tags);
     if (!d)
