@@ -20,6 +20,10 @@ const DWORD kSizeLineWait = 2000;
 const DWORD kChunkWait = 2000;
 const DWORD kWholeFileWait = 45000;
 const DWORD kCancelAckWait = 40000;
+// Between two polls of a prompt wait that found nothing: the port ends the
+// sleep when a byte is there (or, on a port that cannot tell, looks again
+// within milliseconds), so this only bounds it.
+const DWORD kPromptPollBlock = 50;
 
 class LFileSink : public FileSink {
 public:
@@ -54,6 +58,9 @@ int RegistrationRecord::RunTransfer()
                                              nullptr);
         switch (prompt) {
         case ModemResult::Pending:
+            // Sleep until the host's next byte instead of polling the port
+            // at full speed for up to half a minute.
+            m_pPort->WaitForInput(kPromptPollBlock, FALSE);
             continue;
         case PromptInfo:
             m_pProgress->SetStatus(IDS_REG_SENDING);
