@@ -3,6 +3,7 @@
 modem to the registration host (a measurement, not a test).
 
     python3 bench/register_bench.py [--suite build/x64/bin] [--runs 3] [--speed 28800]
+        [--line-dir DIR]
 
 Each run registers once (the record is made unregistered first) and prints,
 from the simulator's transcript:
@@ -32,7 +33,8 @@ from wine import WineSession  # noqa: E402
 from wizard_driver import RegisterWizard, Suite  # noqa: E402
 
 PROFILE = "L55=COM2\nL58=AT&F\nS125=DT\nS130=X4\nS133=L2\nS142=M1\n"
-NAME = {1024: "Grace", 1025: "Hopper", 1031: "Arlington"}
+NAME = {1024: "Grace", 1025: "Hopper", 1029: "1 Navy Yard", 1031: "Arlington",
+        1032: "VA", 1034: "22201"}
 HANG_UP_DELAYS = 1.5
 SUB3 = "\x1a\x1a\x1a"
 
@@ -54,22 +56,32 @@ def first(rows, test, after=0.0):
     return next((r for r in rows if r[0] >= after and test(r)), None)
 
 
+def arrival(rows, text, after):
+    """The dte-out row in which the terminal's received stream, from time
+    after on, first holds text, and how many bytes it held by then."""
+    stream = ""
+    for r in rows:
+        if r[1] == "dte-out" and r[0] >= after:
+            stream += r[2]
+            if text in stream:
+                return r, len(stream) - stream.index(text) - len(text)
+    raise RuntimeError("%r never reached the terminal" % text)
+
+
 def call_figures(rows, line_speed):
     opened = first(rows, lambda r: r[2] == "terminal opened the port")
     dialled = first(rows, lambda r: r[2].startswith("dial "))
     connected = first(rows, lambda r: r[2] == "call result connect")
     hung = first(rows, lambda r: r[2] == "hang up")
     answered = first(rows, lambda r: r[1] == "dte-out", hung[0])
-    ok = first(rows, lambda r: r[1] == "dte-out" and "\r\nOK\r\n" in r[2], connected[0])
-    received, last = "", None
-    for r in rows:
-        if r[1] == "dte-out" and r[0] >= ok[0] and SUB3 not in received:
-            received += r[2]
-            last = r
-    reacted = first(rows, lambda r: r[1] != "dte-out" and r[1] != "net-in", last[0])
-    body = sum(len(r[2]) for r in rows if r[1] == "dte-out" and ok[0] <= r[0] <= last[0])
-    body -= ok[2].index("\r\nOK\r\n") + 6
-    rate = body / (reacted[0] - ok[0])
+    ok, _ = arrival(rows, "\r\nOK\r\n", connected[0])
+    received = "".join(r[2] for r in rows if r[1] == "dte-out" and r[0] >= connected[0])
+    body = received[received.index("\r\nOK\r\n") + 6:]
+    body = body[:body.index(SUB3) + 3]
+    last, _ = arrival(rows, body[-40:], ok[0])
+    # The program's first act after the file: closing the port to hang up.
+    reacted = first(rows, lambda r: r[1] not in ("dte-out", "net-in", "net-out"), last[0])
+    rate = len(body) / (reacted[0] - ok[0])
 
     speed = [int(m) for r in rows for m in re.findall(r"terminal speed (\d+)", r[2])][-1:] or [57600]
     command_bytes = sum(len(r[2]) for r in rows if r[1] in ("dte-in", "dte-out")
@@ -94,15 +106,21 @@ def one_call(session, suite, line_speed):
     for _ in range(3):
         w.press("next")
     watched = pids_in_prefix(session.prefix, "KESTRIX.EXE") + pids_in_prefix(session.prefix, "wineserver")
-    cpu0, t0 = sum(cpu_seconds(p) for p in watched), time.monotonic()
     w.press("next")  # "&Register"
-    deadline = time.monotonic() + 120
-    while time.monotonic() < deadline:
+    # The CPU is read when the transcript shows the port opened and when it
+    # shows the answer to the hang-up (the viewer starts after that).
+    cpu0 = t0 = None
+    pressed = time.monotonic()
+    while time.monotonic() < pressed + 120:
         rows = transcript(log, start)
+        if cpu0 is None and rows and any(r[2] == "terminal opened the port" for r in rows):
+            cpu0, t0 = sum(cpu_seconds(p) for p in watched), time.monotonic()
+        if cpu0 is None and time.monotonic() - pressed > 20:
+            raise RuntimeError("the program did not open the port")
         hung = first(rows, lambda r: r[2] == "hang up")
         if hung and first(rows, lambda r: r[1] == "dte-out", hung[0]):
             break
-        time.sleep(0.1)
+        time.sleep(0.02)
     cpu, spent = sum(cpu_seconds(p) for p in watched) - cpu0, time.monotonic() - t0
     status = w.do("registering 60")
     w.finish(timeout=60)
@@ -116,8 +134,9 @@ def main():
     ap.add_argument("--suite", default=os.path.join(TOP, "build", "x64", "bin"))
     ap.add_argument("--runs", type=int, default=3)
     ap.add_argument("--speed", type=int, default=28800, help="the connection's bit/s")
+    ap.add_argument("--line-dir", help="keep the transcripts and database here")
     a = ap.parse_args()
-    with WineSession(version="win95", suite=a.suite, line="COM2") as session:
+    with WineSession(version="win95", suite=a.suite, line="COM2", line_dir=a.line_dir) as session:
         session.restart_line(modem=["--speed", str(a.speed)])
         suite = Suite(session, "win95")
         rates, walls, cpus = [], [], []

@@ -237,6 +237,13 @@ int ModemLink::CollectReply(unsigned long flags, unsigned long timeout, char* bu
     return ModemEngine(io, state_).CollectReply(flags, timeout, buffer, size, items, count);
 }
 
+int ModemLink::CollectUntil(unsigned long flags, unsigned long timeout, char* buffer, int size,
+                            const char* end)
+{
+    LinkIo io(*this);
+    return ModemEngine(io, state_).CollectUntil(flags, timeout, buffer, size, &end, 1);
+}
+
 int ModemLink::ReadLine(unsigned long flags, unsigned long timeout, char* out, int outSize)
 {
     LinkIo io(*this);

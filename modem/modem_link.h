@@ -54,6 +54,9 @@ public:
      * characters; the count stored (the buffer is NUL-terminated). */
     int CollectReply(unsigned long flags, unsigned long timeout, char* buffer, int size,
                      int item, ...);
+    /* The same until the literal text end (at most 29 characters). */
+    int CollectUntil(unsigned long flags, unsigned long timeout, char* buffer, int size,
+                     const char* end);
     int ReadLine(unsigned long flags, unsigned long timeout, char* out, int outSize);
     /* Dials with the dial result time limit of N150. */
     int Dial(unsigned long flags, char* number, long reserved);

@@ -161,8 +161,12 @@ int RegistrationRecord::ReceiveInfoFile()
     InfoFileReceiver receiver;
     bool cancelled = false;
     while (!receiver.Complete() && LONG(::GetTickCount() - deadline) < 0) {
+        // A chunk also ends with the file: its last short chunk is not
+        // waited out to the chunk's time limit. What follows the end in a
+        // chunk would be dropped anyway, so only the time differs.
         char chunk[32];
-        int count = m_pLink->CollectReply(ModemFlags::Pump, kChunkWait, chunk, sizeof chunk, kModemItemsEnd);
+        const char* rest = kFileEnd + receiver.EndBytesSeen();
+        int count = m_pLink->CollectUntil(ModemFlags::Pump, kChunkWait, chunk, sizeof chunk, rest);
         m_transferDone += receiver.Feed(chunk, count, sink);
         ShowPercent(m_transferDone);
         if (m_pProgress->StopRequested()) {

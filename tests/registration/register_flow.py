@@ -88,7 +88,7 @@ FAILURES = [
     (MODEM, None, (None, ["--refuse", "ERROR"], []), None, "status", "has indicated an error."),
     (MODEM, None, (None, ["--refuse", "UNKNOWN"], []), None, "status", "does not accept registrations"),
     # The carrier drops a few hundred bytes into the product file.
-    (MODEM, None, (None, [], ["--drop-after", "600"]), None, "status", SILENT),
+    (MODEM, None, (None, [], ["--drop-after", "400"]), None, "status", SILENT),
     (MODEM, "555-0177", LINE, "event \"dial", "gone", CANCEL),
     # The host falls silent inside the size line, the caller reads it while
     # taking window messages, then cancels; the host acknowledges.

@@ -13,12 +13,14 @@
 namespace modemsim {
 
 namespace {
-// Host data is read from the host only as the line carries it on, and the
-// socket's own buffer is kept to the least the kernel allows (about 1 KB of
-// data), so that what the host's TCP sees acknowledged has nearly all
-// reached the terminal, as it would through a modem's small buffer. The
-// host counts a call registered once its file is acknowledged.
-constexpr size_t kTerminalBacklog = 256;
+// Host data is read from the host only as the line carries it on (512 bytes
+// ahead: less lets the line run dry while the host's TCP waits to hear the
+// window open again), and the socket's own buffer is kept to the least the
+// kernel allows (about 1.1 KB of data), so that what the host's TCP sees
+// acknowledged has nearly all reached the terminal, as through a modem's
+// small buffer. The host counts a call registered once its file is
+// acknowledged.
+constexpr size_t kTerminalBacklog = 512;
 
 const char* outcomeName(CallOutcome o) {
     switch (o) {
