@@ -108,19 +108,27 @@ def one_call(session, suite, line_speed):
     watched = pids_in_prefix(session.prefix, "KESTRIX.EXE") + pids_in_prefix(session.prefix, "wineserver")
     w.press("next")  # "&Register"
     # The CPU is read when the transcript shows the port opened and when it
-    # shows the answer to the hang-up (the viewer starts after that).
+    # shows the answer to the hang-up: the transcript is followed every few
+    # milliseconds, as the viewer of the product file starts right after.
     cpu0 = t0 = None
     pressed = time.monotonic()
-    while time.monotonic() < pressed + 120:
-        rows = transcript(log, start)
-        if cpu0 is None and rows and any(r[2] == "terminal opened the port" for r in rows):
-            cpu0, t0 = sum(cpu_seconds(p) for p in watched), time.monotonic()
-        if cpu0 is None and time.monotonic() - pressed > 20:
-            raise RuntimeError("the program did not open the port")
-        hung = first(rows, lambda r: r[2] == "hang up")
-        if hung and first(rows, lambda r: r[1] == "dte-out", hung[0]):
-            break
-        time.sleep(0.02)
+    with open(log, encoding="latin-1") as f:
+        f.seek(start)
+        hung = False
+        while time.monotonic() < pressed + 120:
+            at = f.tell()
+            line = f.readline()
+            if not line.endswith("\n"):
+                f.seek(at)  # a line still being written: read it whole later
+                if cpu0 is None and time.monotonic() - pressed > 20:
+                    raise RuntimeError("the program did not open the port")
+                time.sleep(0.003)
+                continue
+            if cpu0 is None and '"terminal opened the port"' in line:
+                cpu0, t0 = sum(cpu_seconds(p) for p in watched), time.monotonic()
+            hung = hung or '"hang up"' in line
+            if hung and " dte-out " in line:
+                break
     cpu, spent = sum(cpu_seconds(p) for p in watched) - cpu0, time.monotonic() - t0
     status = w.do("registering 60")
     w.finish(timeout=60)

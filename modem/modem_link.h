@@ -30,7 +30,8 @@ public:
      * EchoSent. Does nothing here. */
     virtual void EchoChar(char c);
     /* Called on every pass of every wait and for every character matched:
-     * with Pump, dispatches one window message; then the port's idle work. */
+     * with Pump, dispatches one window message (while characters stream in,
+     * at most one each few milliseconds); then the port's idle work. */
     virtual void Idle(unsigned long flags);
     /* A line read with Watch contained the watched reply (S159). */
     virtual void OnWatchedReply();
@@ -83,6 +84,7 @@ private:
     long reserved_;
     ModemLinkState state_;      /* prefix, maximum line, abort field, replies, connect line */
     CQSetupProfile profile_;
+    unsigned long lastPump_;    /* tick of the last look at the message queue */
 };
 
 #endif
