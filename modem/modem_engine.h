@@ -76,6 +76,8 @@ public:
     int WaitForCallResult(unsigned long flags, unsigned long timeout, int hangUpOnFailure);
     int CollectReply(unsigned long flags, unsigned long timeout, char* buffer, int size,
                      const int* items, int count);
+    int CollectUntil(unsigned long flags, unsigned long timeout, char* buffer, int size,
+                     const char* const* texts, int count);
     int ReadLine(unsigned long flags, unsigned long timeout, char* out, int outSize);
     int MatchReplies(unsigned long flags, const char* text, int length);
     int ReadAvailable(unsigned long flags, char* buffer);
@@ -85,6 +87,7 @@ public:
 private:
     int WaitForReplies(unsigned long flags, ModemWaitArm& arm);
     int EndWait(ModemWaitArm& arm);
+    int CollectLoaded(unsigned long flags, unsigned long timeout, char* buffer, int size);
     bool BeforeDeadline(unsigned long deadline);
     void BlockUntil(unsigned long deadline, unsigned long flags);
     void LoadItemReplies(const int* items, int count);

@@ -7,6 +7,11 @@ namespace {
 
 const int kListMax = 32;
 const unsigned long kDefaultTimeoutMs = 3000;
+/* Looking at the message queue is a round trip to the server under Wine;
+ * done for every character of a file it was most of the call's processor
+ * time. While characters are waiting it is done this often at most, which
+ * no one at the keyboard can tell; before the wait blocks it is always done. */
+const unsigned long kPumpSpacingMs = 5;
 
 eSetupShortStrItems ShortItemOf(int n) { return static_cast<eSetupShortStrItems>(n); }
 eSetupLongStrItems LongItemOf(int n) { return static_cast<eSetupLongStrItems>(n); }
@@ -116,7 +121,7 @@ private:
 };
 
 ModemLink::ModemLink(GFSerial* port, long reserved)
-    : port_(port), reserved_(reserved), profile_(0)
+    : port_(port), reserved_(reserved), profile_(0), lastPump_(0)
 {
     memset(&state_, 0, sizeof state_);
     profile_.GetProfile(eSS_CommandPrefix, state_.prefix, sizeof state_.prefix, eDefaultsNone);
@@ -133,7 +138,10 @@ void ModemLink::OnWatchedReply() {}
 
 void ModemLink::Idle(unsigned long flags)
 {
-    if (flags & ModemFlags::Pump) {
+    unsigned long now = GetTickCount();
+    bool streaming = port_ && now - lastPump_ < kPumpSpacingMs && port_->RXCount() > 0;
+    if ((flags & ModemFlags::Pump) && !streaming) {
+        lastPump_ = now;
         MSG msg;
         if (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
             HWND top = GetTopWindow(NULL);
@@ -235,6 +243,13 @@ int ModemLink::CollectReply(unsigned long flags, unsigned long timeout, char* bu
     va_end(rest);
     LinkIo io(*this);
     return ModemEngine(io, state_).CollectReply(flags, timeout, buffer, size, items, count);
+}
+
+int ModemLink::CollectUntil(unsigned long flags, unsigned long timeout, char* buffer, int size,
+                            const char* end)
+{
+    LinkIo io(*this);
+    return ModemEngine(io, state_).CollectUntil(flags, timeout, buffer, size, &end, 1);
 }
 
 int ModemLink::ReadLine(unsigned long flags, unsigned long timeout, char* out, int outSize)

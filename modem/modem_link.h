@@ -30,7 +30,8 @@ public:
      * EchoSent. Does nothing here. */
     virtual void EchoChar(char c);
     /* Called on every pass of every wait and for every character matched:
-     * with Pump, dispatches one window message; then the port's idle work. */
+     * with Pump, dispatches one window message (while characters stream in,
+     * at most one each few milliseconds); then the port's idle work. */
     virtual void Idle(unsigned long flags);
     /* A line read with Watch contained the watched reply (S159). */
     virtual void OnWatchedReply();
@@ -54,6 +55,9 @@ public:
      * characters; the count stored (the buffer is NUL-terminated). */
     int CollectReply(unsigned long flags, unsigned long timeout, char* buffer, int size,
                      int item, ...);
+    /* The same until the literal text end (at most 29 characters). */
+    int CollectUntil(unsigned long flags, unsigned long timeout, char* buffer, int size,
+                     const char* end);
     int ReadLine(unsigned long flags, unsigned long timeout, char* out, int outSize);
     /* Dials with the dial result time limit of N150. */
     int Dial(unsigned long flags, char* number, long reserved);
@@ -80,6 +84,7 @@ private:
     long reserved_;
     ModemLinkState state_;      /* prefix, maximum line, abort field, replies, connect line */
     CQSetupProfile profile_;
+    unsigned long lastPump_;    /* tick of the last look at the message queue */
 };
 
 #endif

@@ -148,11 +148,26 @@ int ModemEngine::CollectReply(unsigned long flags, unsigned long timeout, char* 
 {
     if (size <= 0)
         return 0;
+    LoadItemReplies(items, count);
+    return CollectLoaded(flags, timeout, buffer, size);
+}
+
+int ModemEngine::CollectUntil(unsigned long flags, unsigned long timeout, char* buffer,
+                              int size, const char* const* texts, int count)
+{
+    if (size <= 0)
+        return 0;
+    LoadReplyTable(s_.replies, texts, count);
+    return CollectLoaded(flags, timeout, buffer, size);
+}
+
+/* The loop of CollectReply and CollectUntil, on the table in place. */
+int ModemEngine::CollectLoaded(unsigned long flags, unsigned long timeout, char* buffer, int size)
+{
     io_.Notify(2);
     s_.abortRequest = 0;
     unsigned long deadline = io_.Now() + timeout;
     flags &= ~static_cast<unsigned long>(ModemFlags::BulkRead);
-    LoadItemReplies(items, count);
     int stored = 0;
     char c[2];
     while (BeforeDeadline(deadline) && stored < size - 1 && !s_.abortRequest) {

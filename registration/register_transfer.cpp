@@ -20,6 +20,10 @@ const DWORD kSizeLineWait = 2000;
 const DWORD kChunkWait = 2000;
 const DWORD kWholeFileWait = 45000;
 const DWORD kCancelAckWait = 40000;
+// Between two polls of a prompt wait that found nothing: the port ends the
+// sleep when a byte is there (or, on a port that cannot tell, looks again
+// within milliseconds), so this only bounds it.
+const DWORD kPromptPollBlock = 50;
 
 class LFileSink : public FileSink {
 public:
@@ -54,6 +58,9 @@ int RegistrationRecord::RunTransfer()
                                              nullptr);
         switch (prompt) {
         case ModemResult::Pending:
+            // Sleep until the host's next byte instead of polling the port
+            // at full speed for up to half a minute.
+            m_pPort->WaitForInput(kPromptPollBlock, FALSE);
             continue;
         case PromptInfo:
             m_pProgress->SetStatus(IDS_REG_SENDING);
@@ -154,8 +161,12 @@ int RegistrationRecord::ReceiveInfoFile()
     InfoFileReceiver receiver;
     bool cancelled = false;
     while (!receiver.Complete() && LONG(::GetTickCount() - deadline) < 0) {
+        // A chunk also ends with the file: its last short chunk is not
+        // waited out to the chunk's time limit. What follows the end in a
+        // chunk would be dropped anyway, so only the time differs.
         char chunk[32];
-        int count = m_pLink->CollectReply(ModemFlags::Pump, kChunkWait, chunk, sizeof chunk, kModemItemsEnd);
+        const char* rest = kFileEnd + receiver.EndBytesSeen();
+        int count = m_pLink->CollectUntil(ModemFlags::Pump, kChunkWait, chunk, sizeof chunk, rest);
         m_transferDone += receiver.Feed(chunk, count, sink);
         ShowPercent(m_transferDone);
         if (m_pProgress->StopRequested()) {

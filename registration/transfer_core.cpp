@@ -7,6 +7,7 @@ const char* const kHostPrompts[6] = {
 };
 const char kCancelSequence[7] = "\x18\x18\x18\x18\x18\x18";
 const char kCancelAcknowledged[4] = "\x1A\x1A\x1A";
+const char kFileEnd[4] = "\x1A\x1A\x1A";
 
 std::string ProductLine(const char* productTag)
 {

@@ -18,6 +18,7 @@ const char kFileEndByte = 0x1A;
 const char kCancelByte = 0x18;
 extern const char kCancelSequence[7];       // six 0x18
 extern const char kCancelAcknowledged[4];   // three 0x1A
+extern const char kFileEnd[4];              // three 0x1A
 
 // "\r\n<tag>\t32\tSF\r\n": the answer to "\r\nInfo:".
 std::string ProductLine(const char* productTag);
@@ -44,6 +45,8 @@ public:
     // Returns the number of bytes written from this chunk.
     int Feed(const char* chunk, size_t length, FileSink& sink);
     bool Complete() const { return m_complete; }
+    // The 0x1A bytes just seen in a row, still short of the end.
+    int EndBytesSeen() const { return m_endBytes; }
 
 private:
     int m_endBytes = 0;

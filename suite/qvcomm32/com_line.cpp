@@ -13,12 +13,15 @@ namespace {
 const DWORD kWriteTimeoutMs = 5000;
 
 /* How long a wait goes without looking at the port: briefly while a reply
- * is likely (just after something was sent or received), longer once the
- * line has been quiet for a while, so that waiting on a silent modem costs
- * next to nothing. */
+ * is awaited (something was sent and nothing has come since), less often
+ * while bytes stream in without anyone waiting on each (a file from the far
+ * end: larger pieces, for a fifth of the wake-ups), and longer once the line
+ * has been quiet for a while, so that waiting on a silent modem costs next
+ * to nothing. */
 const DWORD kBusyPollMs = 2;
 const DWORD kQuietPollMs = 30;
 const DWORD kBusySpellMs = 200;
+const DWORD kStreamPollMs = 10;
 
 int OpenErrorCode(DWORD systemError)
 {
@@ -74,7 +77,9 @@ private:
     bool modemLines_;   /* GetCommModemStatus works on this port */
     std::string readAhead_;
     bool carrierAssumed_;
-    DWORD lastActivity_ = 0;    /* tick of the last byte sent or received */
+    DWORD lastSent_ = 0;        /* tick of the last byte sent */
+    DWORD lastReceived_ = 0;    /* tick of the last byte received */
+    bool awaitingReply_ = false;  /* sent, and nothing received since */
 };
 
 int ComLine::OpenHandle()
@@ -141,7 +146,8 @@ unsigned ComLine::Write(const void* data, unsigned n)
     DWORD written = 0;
     if (!WriteFile(handle_, data, n, &written, NULL))
         Fail(eCommIoError);
-    lastActivity_ = GetTickCount();
+    lastSent_ = GetTickCount();
+    awaitingReply_ = true;
     return written;
 }
 
@@ -157,8 +163,10 @@ unsigned ComLine::Read(void* dst, unsigned max)
         if (!ReadFile(handle_, buffer, sizeof buffer, &got, NULL))
             Fail(eCommIoError);
         readAhead_.append(reinterpret_cast<char*>(buffer), got);
-        if (got)
-            lastActivity_ = GetTickCount();
+        if (got) {
+            lastReceived_ = GetTickCount();
+            awaitingReply_ = false;
+        }
     }
     return TakeArrived(readAhead_, dst, max);
 }
@@ -259,7 +267,10 @@ unsigned ComLine::ModemStatus()
  * at again after a short while (see kBusyPollMs). */
 void ComLine::WaitForInput(DWORD ms)
 {
-    DWORD poll = GetTickCount() - lastActivity_ < kBusySpellMs ? kBusyPollMs : kQuietPollMs;
+    DWORD now = GetTickCount();
+    DWORD poll = awaitingReply_ && now - lastSent_ < kBusySpellMs ? kBusyPollMs
+                 : now - lastReceived_ < kBusySpellMs             ? kStreamPollMs
+                                                                  : kQuietPollMs;
     MsgWaitForMultipleObjects(0, NULL, FALSE, ms < poll ? ms : poll, QS_ALLINPUT);
 }
 

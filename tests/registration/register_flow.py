@@ -10,6 +10,7 @@ import argparse
 import os
 import sqlite3
 import sys
+import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 TOP = os.path.join(HERE, "..", "..")
@@ -61,45 +62,78 @@ def save_for_later_keeps_answers(suite):
     assert w.finish() == 0
 
 
-# A failed call: its message, the wizard left on the dial page, nothing stored.
+# A call that does not complete: its message, its end (a message box, the
+# status line waiting for "&OK", or the dialog closing by itself after a
+# Cancel), the wizard left on the dial page, no REGISTER.RTF, nothing stored
+# by the host, and the cancel bytes (six CAN) the modem saw.
+#   profile, number, line (persona, reghost options, modemsim options),
+#   disturbance (hold the port, or click Cancel once the modem's transcript
+#   shows a text), end, message
+LINE = (None, [], [])
+CANCEL = "Cancel pressed...\\r\\rPlease wait."
+SILENT = "The registration host has failed to respond."
 FAILURES = [
-    # profile, number, port held by another program, message box or status line
-    ("L55=com0\n", None, False, "box", "There is no port or modem specified"),
-    (MODEM, None, True, "box", "Please close any other applications"),
-    (MODEM, "555-0101", False, "status", "The registration host is busy."),
+    ("L55=com0\n", None, LINE, None, "box", "There is no port or modem specified"),
+    (MODEM, None, LINE, "hold", "box", "Please close any other applications"),
+    (MODEM, None, ("deaf", [], []), None, "status", "The modem is not responding."),
+    # The profile's init string is refused, the fixed one taken: the call
+    # goes on to dial, and finds the number busy.
+    (MODEM.replace("AT&F", "AT&F&K3"), "555-0101", (None, [], ["--error-on", "&K"]), None,
+     "status", "The registration host is busy."),
+    (MODEM, "555-0102", (None, [], ["--dial", "555-0102=nodialtone"]), None, "status", "No dial tone."),
+    (MODEM, "555-0101", LINE, None, "status", "The registration host is busy."),
+    (MODEM, "555-0103", (None, [], ["--dial", "555-0103=noanswer,delay=1000"]), None,
+     "status", "The registration host failed to answer."),
+    (MODEM, None, (None, ["--stall-after", "0", "--reply-timeout", "60000"], []), None, "status", SILENT),
+    (MODEM, None, (None, ["--refuse", "ERROR"], []), None, "status", "has indicated an error."),
+    (MODEM, None, (None, ["--refuse", "UNKNOWN"], []), None, "status", "does not accept registrations"),
+    # The carrier drops a few hundred bytes into the product file.
+    (MODEM, None, (None, [], ["--drop-after", "400"]), None, "status", SILENT),
+    (MODEM, "555-0177", LINE, "event \"dial", "gone", CANCEL),
+    # The host falls silent inside the size line, the caller reads it while
+    # taking window messages, then cancels; the host acknowledges.
+    (MODEM, None, (None, ["--stall-after", "19"], []), "KXWIN", "gone", CANCEL),
+    (MODEM, None, (None, ["--stall-after", "600"], []), "rtf1", "gone", CANCEL),
 ]
 
 
-def failures_end_with_their_message(suite, session):
-    for profile, number, hold, where, want in FAILURES:
+def modem_log(session):
+    with open(os.path.join(session.line_dir, "modem.log"), encoding="latin-1") as f:
+        return f.read()
+
+
+def click_cancel_after(session, w, trigger):
+    x, y = w.do("where 2 Registering").split()
+    for _ in range(600):
+        if trigger in modem_log(session):
+            break
+        time.sleep(0.05)
+    session.xdotool("mousemove", x, y, "click", "1")
+
+
+def failures_end_as_they_should(suite, session):
+    for profile, number, (persona, host, modem), disturb, end, want in FAILURES:
+        session.restart_line(persona, host, modem)
         suite.reset(profile, real_libraries=True, env={"QVHELP_VIEWER": "none"})
-        w = walk_and_register(suite, None, number, hold)
-        got = w.do("msgbox Registration Error" if where == "box" else "registering 150")
-        assert want in got, "%s %s: %r" % (profile.strip(), number, got)
-        assert w.do("get 57620") == "&Register", "left the dial page"
-        if hold:
+        w = walk_and_register(suite, None, number, disturb == "hold")
+        if disturb not in (None, "hold"):
+            click_cancel_after(session, w, disturb)
+        got = w.do({"box": "msgbox Registration Error", "status": "registering 150",
+                    "gone": "vanishes 60"}[end])
+        row = "%s %s %s: " % (number, host, modem)
+        assert want in got, row + repr(got)
+        assert w.do("get 57620") == "&Register", row + "left the dial page"
+        if disturb == "hold":
             w.do("release")
         w.do("close")
         assert w.finish() == 0
-        assert len(host_rows(session)[1]) == 0
-
-
-def cancel_while_dialling_closes_at_once(suite, session):
-    """A number nobody answers; Cancel clicked while the
-    modem waits: the dialog goes by itself and the wizard stays."""
-    suite.reset(MODEM, real_libraries=True, env={"QVHELP_VIEWER": "none"})
-    w = walk_and_register(suite, None, "555-0177")
-    x, y = w.do("where 2 Registering").split()
-    w.do("pause 1500")
-    session.xdotool("mousemove", x, y, "click", "1")
-    # The button reads "&OK" while the line is hung up; the driver may read
-    # the status then, or find the dialog gone between two reads.
-    got = w.do("registering 20")
-    assert got in ("closed", "", "Cancel pressed...\\r\\rPlease wait."), repr(got)
-    assert w.do("get 57620") == "&Register", "left the dial page"
-    w.do("close")
-    assert w.finish() == 0
-    assert len(host_rows(session)[1]) == 0
+        assert not os.path.exists(os.path.join(suite.dir, "REGISTER.RTF")), row + "REGISTER.RTF kept"
+        assert len(host_rows(session)[1]) == 0, row + "host stored the call"
+        log = modem_log(session)
+        cans = sum(line.count("\\x18") for line in log.splitlines() if " dte-in " in line)
+        want_cans = 6 if disturb == "KXWIN" else 0
+        assert cans == want_cans and (not want_cans or "\\x1a\\x1a\\x1a" in log), row + "CAN %d" % cans
+    session.restart_line()
 
 
 def main():
@@ -112,8 +146,7 @@ def main():
         suite = Suite(session, a.version)
         suite.reset(MODEM, real_libraries=True, env={"QVHELP_VIEWER": "none"})
         save_for_later_keeps_answers(suite)
-        failures_end_with_their_message(suite, session)
-        cancel_while_dialling_closes_at_once(suite, session)
+        failures_end_as_they_should(suite, session)
         suite.reset(MODEM, real_libraries=True, env={"QVHELP_VIEWER": "none"})
         w = walk_and_register(suite, "from-test")
         status = w.do("registering 150")

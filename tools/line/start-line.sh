@@ -5,20 +5,24 @@
 # signal. Prints the pty path on one line once both answer, then runs until
 # SIGTERM or SIGINT, and stops both on the way out.
 #
-# Usage: start-line.sh [--dir DIR] [--link PATH] [--persona NAME] [-- MODEMSIM-OPTIONS...]
+# Usage: start-line.sh [--dir DIR] [--link PATH] [--persona NAME] [--host OPTION]...
+#                      [-- MODEMSIM-OPTIONS...]
 #   --dir DIR       where regs.sqlite and the transcripts go (default: a new /tmp/kestrix-line-*)
 #   --link PATH     also make PATH a symlink to the pty (for a Wine COM port)
 #   --persona NAME  the modem model (default usr-sportster-288)
+#   --host OPTION   one more word for reghost's command line (repeatable:
+#                   --host --refuse --host ERROR)
 # QV_BIN names the folder with reghost and modemsim (default build/native/bin).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
 bin=${QV_BIN:-$top/build/native/bin}
-dir="" link="" persona=usr-sportster-288
+dir="" link="" persona=usr-sportster-288 host_options=()
 while [ $# -gt 0 ]; do
   case "$1" in
     --dir) dir=$2; shift 2 ;;
     --link) link=$2; shift 2 ;;
     --persona) persona=$2; shift 2 ;;
+    --host) host_options+=("$2"); shift 2 ;;
     --) shift; break ;;
     *) echo "start-line.sh: unknown option $1" >&2; exit 2 ;;
   esac
@@ -47,7 +51,7 @@ first_line() {
 }
 
 "$bin/reghost" --port 0 --db "$dir/regs.sqlite" --product-file "$top/data/reghost/product.rtf" \
-  --transcript "$dir/reghost.log" >"$dir/reghost.out" 2>"$dir/reghost.err" &
+  --transcript "$dir/reghost.log" "${host_options[@]}" >"$dir/reghost.out" 2>"$dir/reghost.err" &
 host_pid=$!
 port=$(first_line "$dir/reghost.out" | sed -n 's/.* port \([0-9]*\)$/\1/p')
 [ -n "$port" ] || { echo "start-line.sh: reghost did not start, see $dir/reghost.err" >&2; exit 1; }

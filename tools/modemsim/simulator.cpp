@@ -13,9 +13,14 @@
 namespace modemsim {
 
 namespace {
-// Host data waiting for a terminal that does not read is not read from the
-// host either, so TCP's own flow control holds the host back.
-constexpr size_t kTerminalBacklog = 4096;
+// Host data is read from the host only as the line carries it on (512 bytes
+// ahead: less lets the line run dry while the host's TCP waits to hear the
+// window open again), and the socket's own buffer is kept to the least the
+// kernel allows (about 1.1 KB of data), so that what the host's TCP sees
+// acknowledged has nearly all reached the terminal, as through a modem's
+// small buffer. The host counts a call registered once its file is
+// acknowledged.
+constexpr size_t kTerminalBacklog = 512;
 
 const char* outcomeName(CallOutcome o) {
     switch (o) {
@@ -196,6 +201,8 @@ void Simulator::connectHost(const std::string& host, const std::string& port) {
     if (getaddrinfo(host.c_str(), port.c_str(), &hints, &found) != 0) return;
     int fd = socket(found->ai_family, SOCK_STREAM | SOCK_NONBLOCK, 0);
     if (fd >= 0) {
+        int least = 1;  // set before connecting: the window is agreed then
+        setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &least, sizeof least);
         int rc = connect(fd, found->ai_addr, found->ai_addrlen);
         if (rc == 0 || errno == EINPROGRESS) {
             int one = 1;
@@ -312,8 +319,9 @@ void Simulator::serviceHost(const std::vector<pollfd>& fds, Micros now) {
     }
     if (re & POLLOUT) flushHost();
     if (re & (POLLIN | POLLHUP | POLLERR)) {
-        char buf[4096];
-        ssize_t n = recv(host_, buf, sizeof buf, 0);
+        char buf[kTerminalBacklog];
+        size_t room = kTerminalBacklog - std::min(kTerminalBacklog, toTerminal_.size());
+        ssize_t n = recv(host_, buf, std::max<size_t>(room, 1), 0);
         if (n > 0) {
             transcript_.bytes("net-in", std::string_view(buf, n));
             toTerminal_.push(std::string_view(buf, n), now);

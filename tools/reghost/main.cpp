@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/wire.h"
 #include "product_file.h"
 #include "server.h"
 
@@ -37,7 +38,11 @@ void usage(std::FILE* to) {
       "  --linger MS            after the last byte, for the caller to hang up (10000)\n"
       "  --relaxed              commits do not wait for the disk: a power cut may lose\n"
       "                         the last registrations (default: every commit waits)\n"
-      "  --quiet                no line per call on standard error\n",
+      "  --quiet                no line per call on standard error\n"
+      "For testing callers:\n"
+      "  --refuse ERROR|UNKNOWN answer every product line with this reply\n"
+      "  --stall-after BYTES    fall silent after BYTES bytes of each call (0: never speak);\n"
+      "                         a cancel is still acknowledged, nothing is stored\n",
       to);
 }
 
@@ -68,6 +73,7 @@ int main(int argc, char** argv) {
   std::string transcriptPath;
   long port = 7010;
   long maxCalls = 256;
+  long stallAfter = -1;
   bool durable = true;
   bool quiet = false;
   bool customTags = false;
@@ -117,6 +123,12 @@ int main(int argc, char** argv) {
     } else if (option == "--delivery-timeout") {
       ok = parseNumber(value, 1, 3600000, number) &&
            (config.limits.deliveryTimeout = number, true);
+    } else if (option == "--refuse") {
+      std::string reply = value;
+      ok = reply == "ERROR" || reply == "UNKNOWN";
+      config.refuseWith = reply == "ERROR" ? reghost::kReplyError : reghost::kReplyUnknown;
+    } else if (option == "--stall-after") {
+      ok = parseNumber(value, 0, 100000000, stallAfter);
     } else if (option == "--linger") {
       ok = parseNumber(value, 0, 3600000, number) && (config.limits.linger = number, true);
     } else {
@@ -158,6 +170,7 @@ int main(int argc, char** argv) {
   reghost::Server server(config, store, transcript);
   server.setMaxCalls(static_cast<int>(maxCalls));
   server.setLog(!quiet);
+  server.setStallAfter(stallAfter);
   if (!server.listen(bind, static_cast<int>(port), error)) {
     std::fprintf(stderr, "reghost: %s\n", error.c_str());
     return 1;

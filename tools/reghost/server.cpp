@@ -13,6 +13,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -65,6 +66,8 @@ struct Server::Call {
   std::size_t outSent = 0;
   bool writeWatched = false;
   bool waiting = false;  // for commitWaiting()
+  long spoken = 0;       // bytes handed to the socket, for the stall
+  bool stalled = false;  // some output was held back, and stays so
   Millis startedAt = 0;
 };
 
@@ -305,9 +308,23 @@ void Server::watch(Call& call) {
   call.writeWatched = want;
 }
 
+// A stalled call says nothing more, except the acknowledgement of a cancel,
+// and never counts its file as delivered.
+std::string Server::holdBack(Call& call, std::string more) {
+  if (stallAfter_ < 0 || call.session.outcome() == Outcome::Cancelled) return more;
+  long room = std::max(0L, stallAfter_ - call.spoken);
+  if (static_cast<long>(more.size()) > room) {
+    more.resize(static_cast<std::size_t>(room));
+    if (!call.stalled) transcript_.write(call.id, Direction::Event, "stalled as told");
+    call.stalled = true;
+  }
+  call.spoken += static_cast<long>(more.size());
+  return more;
+}
+
 void Server::advance(Call& call) {
   for (;;) {
-    std::string more = call.session.takeOutput();
+    std::string more = holdBack(call, call.session.takeOutput());
     if (!more.empty()) {
       transcript_.write(call.id, Direction::ToCaller, more);
       call.out += more;
@@ -319,7 +336,7 @@ void Server::advance(Call& call) {
     Millis now = monotonicMillis();
     switch (call.session.phase()) {
       case Phase::Delivering:
-        if (call.out.empty() && unacknowledgedBytes(call.fd) == 0) {
+        if (call.out.empty() && !call.stalled && unacknowledgedBytes(call.fd) == 0) {
           call.session.delivered(now);
           continue;
         }

@@ -34,6 +34,10 @@ class Server {
   int port() const { return port_; }
   void setMaxCalls(int maxCalls) { maxCalls_ = maxCalls; }
   void setLog(bool enabled) { log_ = enabled; }
+  // For callers' tests: each call falls silent after this many bytes of its
+  // own (0: it never speaks); it still listens and acknowledges a cancel.
+  // Negative: never.
+  void setStallAfter(long bytes) { stallAfter_ = bytes; }
 
   // Serves until `stop()`. Calls still running then are dropped, unstored.
   void run();
@@ -53,6 +57,7 @@ class Server {
   int waitTimeout(Millis now) const;
   void watch(Call& call);
   void commitWaiting();
+  std::string holdBack(Call& call, std::string more);
 
   const SessionConfig& config_;
   RegistrationStore& store_;
@@ -64,6 +69,7 @@ class Server {
   int maxCalls_ = 256;
   Millis acceptPausedUntil_ = 0;  // while out of descriptors
   bool log_ = true;
+  long stallAfter_ = -1;
   unsigned long nextCallId_ = 1;
   std::unordered_map<int, std::unique_ptr<Call>> calls_;
   // Calls whose file the caller has acknowledged, waiting to be stored

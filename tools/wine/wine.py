@@ -193,23 +193,38 @@ class WineSession:
         self.env.update(self.extra_env)
         subprocess.run(["wineserver", "-p"], env=self.env, check=True)
 
-    def _start_line(self):
+    def _start_line(self, persona=None, host=(), modem=()):
         if not self.line_dir:
             self.line_dir = tempfile.mkdtemp(prefix="kx-line-")
             self._own_line_dir = True
         os.makedirs(self.line_dir, exist_ok=True)
         link = os.path.join(self.line_dir, "modem")
-        self.line = subprocess.Popen([START_LINE, "--dir", self.line_dir, "--link", link],
-                                     stdout=subprocess.PIPE, text=True)
+        command = [START_LINE, "--dir", self.line_dir, "--link", link]
+        command += ["--persona", persona] if persona else []
+        for word in host:
+            command += ["--host", word]
+        self.line = subprocess.Popen(command + ["--", *modem], stdout=subprocess.PIPE, text=True)
         if not self.line.stdout.readline().strip():
             raise RuntimeError("the line did not start; see %s" % self.line_dir)
         self.com = dict(self.com, **{self.line_port: link})
 
-    def close(self):
+    def _stop_line(self):
         if self.line:
             self.line.terminate()
             self.line.wait(10)
             self.line = None
+
+    def restart_line(self, persona=None, host=(), modem=()):
+        """The line again, on the same COM port and folder (the host's
+        database stays), with another modem persona, more reghost options
+        (host) or modemsim options (modem: --dial entries, --drop-after...).
+        No program may have the port open meanwhile."""
+        self._stop_line()
+        self._start_line(persona, host, modem)
+
+    def close(self):
+        if self.line:
+            self._stop_line()
             if self._own_line_dir:
                 shutil.rmtree(self.line_dir, ignore_errors=True)
         if self.prefix:

@@ -18,6 +18,9 @@
 //   nomsgbox TITLE       ok when no such box shows within half a second
 //   pause MS             give the wizard time to take real key presses in
 //   hold PORT / release  keep a COM port open, as another program would
+//   registering SECONDS  wait for the "Registering" dialog's "&OK", answer its status, press it
+//   vanishes SECONDS     ok when "Registering" goes by itself (pressing nothing) within
+//                        SECONDS, with the last status it showed
 //   title / close / gone / quit
 #undef _WIN32_WINNT
 #define _WIN32_WINNT 0x0500
@@ -68,6 +71,15 @@ static std::string Text(HWND w)
     SendMessageTimeoutA(w, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer),
                         SMTO_ABORTIFHUNG, 3000, nullptr);
     return buffer;
+}
+
+// The registration call's status line, its line ends written as \r and \n.
+static std::string StatusLine(HWND box)
+{
+    std::string text;
+    for (char c : Text(GetDlgItem(box, 1078)))
+        text += c == '\n' ? std::string("\\n") : c == '\r' ? std::string("\\r") : std::string(1, c);
+    return text;
 }
 
 static bool IsComboBox(HWND control)
@@ -170,12 +182,22 @@ static std::string Run(char* line)
         for (int i = 0; i < seconds * 50 && IsWindow(box) && Text(GetDlgItem(box, IDCANCEL)) != "&OK"; i++)
             Sleep(20);
         if (!IsWindow(box)) return "ok closed";
-        std::string text;
-        for (char c : Text(GetDlgItem(box, 1078)))
-            text += c == '\n' ? std::string("\\n") : c == '\r' ? std::string("\\r") : std::string(1, c);
+        std::string text = StatusLine(box);
         PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
         for (int i = 0; i < 200 && IsWindow(box); i++) Sleep(20);
         return "ok " + text;
+    }
+    if (!strcmp(command, "vanishes")) {
+        HWND box = WaitForDialog("Registering", 20000);
+        if (!box) return "error no Registering";
+        std::string seen;  // every status shown, oldest first
+        for (DWORD start = GetTickCount(); GetTickCount() - start < DWORD(atoi(arg.c_str())) * 1000; Sleep(20)) {
+            std::string now = StatusLine(box);
+            if (!IsWindow(box)) return "ok " + seen;
+            if (!now.empty() && (seen.size() < now.size() || seen.compare(seen.size() - now.size(), now.size(), now)))
+                seen += (seen.empty() ? "" : " > ") + now;
+        }
+        return "error stays: " + seen;
     }
     HWND page = VisiblePage();
     if (!page) return "error no page";

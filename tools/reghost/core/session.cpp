@@ -65,6 +65,12 @@ void Session::handleLine(std::string_view line, Millis now) {
 }
 
 void Session::handleProductLine(std::string_view line, Millis now) {
+  if (!config_.refuseWith.empty()) {
+    detail_ = "refused as told";
+    bool unknown = config_.refuseWith == kReplyUnknown;
+    finish(unknown ? Outcome::Unknown : Outcome::Rejected, config_.refuseWith.c_str(), now);
+    return;
+  }
   ProductLine product;
   switch (parseProductLine(line, product)) {
     case ProductVerdict::Malformed:

@@ -32,6 +32,9 @@ struct SessionConfig {
   SessionLimits limits;
   std::vector<std::string> acceptedTags{"KXWIN"};
   std::string productFile;  // body of the file sent after OK, without its end
+  // For callers' tests: answer every product line with this reply
+  // (kReplyError or kReplyUnknown) instead of judging it; empty: judge it.
+  std::string refuseWith;
 };
 
 enum class Phase {
