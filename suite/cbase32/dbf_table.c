@@ -205,14 +205,17 @@ dbf_status dbf_open(dbf_table** out, dbf_io* io, dbf_io* memo)
 
 /* Writes the header; with keep_count the stored record count stays, since
  * after a record update another program may have appended since. */
+/* The header's version, date of last update and record count. A flush
+ * after rewriting records (keep_count) writes only the version and date:
+ * another program holding the append lock may be writing a greater count
+ * at the same moment, and a read-modify-write of it here could put an
+ * older one back, so that the next append overwrites a record. */
 static dbf_status write_header_as(dbf_table* t, int keep_count)
 {
     unsigned char head[DBF_HEADER_SIZE];
-    uint32_t count = t->count;
-    if (dbf_read_exact(&t->io, 0, head, sizeof head) != DBF_OK)
+    /* Bytes 12-31 (the production index flag among them) stay as stored. */
+    if (keep_count || dbf_read_exact(&t->io, 0, head, sizeof head) != DBF_OK)
         memset(head, 0, sizeof head);
-    else if (keep_count && dbf_le32(head + 4) > count)
-        count = dbf_le32(head + 4);
     time_t now = time(NULL);
     struct tm* tm = localtime(&now);
     head[0] = t->version;
@@ -221,10 +224,10 @@ static dbf_status write_header_as(dbf_table* t, int keep_count)
         head[2] = (unsigned char)(tm->tm_mon + 1);
         head[3] = (unsigned char)tm->tm_mday;
     }
-    dbf_put_le32(head + 4, count);
+    dbf_put_le32(head + 4, t->count);
     dbf_put_le16(head + 8, t->header_len);
     dbf_put_le16(head + 10, t->record_len);
-    dbf_status st = dbf_write_exact(&t->io, 0, head, sizeof head);
+    dbf_status st = dbf_write_exact(&t->io, 0, head, keep_count ? 4 : sizeof head);
     if (st == DBF_OK)
         t->header_dirty = 0;
     return st;
