@@ -88,6 +88,30 @@ function(qv_wine_test name)
   set_tests_properties(${name} PROPERTIES LABELS wine)
 endfunction()
 
+# A Python script that drives the suite's x86_64 files under Wine
+# (--suite bin); with VERSIONS, one test NAME_VERSION per Windows version.
+function(qv_wine_script name script)
+  cmake_parse_arguments(QWS "" "TIMEOUT" "VERSIONS" ${ARGN})
+  if(NOT QV_WINDOWS OR NOT CMAKE_SIZEOF_VOID_P EQUAL 8)
+    return()
+  endif()
+  if(NOT QWS_TIMEOUT)
+    set(QWS_TIMEOUT 600)
+  endif()
+  set(command python3 ${CMAKE_CURRENT_SOURCE_DIR}/${script} --suite ${CMAKE_BINARY_DIR}/bin)
+  set(tests ${name})
+  if(QWS_VERSIONS)
+    set(tests "")
+    foreach(version ${QWS_VERSIONS})
+      add_test(NAME ${name}_${version} COMMAND ${command} --version ${version})
+      list(APPEND tests ${name}_${version})
+    endforeach()
+  else()
+    add_test(NAME ${name} COMMAND ${command})
+  endif()
+  set_tests_properties(${tests} PROPERTIES LABELS wine TIMEOUT ${QWS_TIMEOUT})
+endfunction()
+
 # A libFuzzer target (native clang builds only). A short run is registered
 # as a test so every CI run fuzzes each target briefly.
 function(qv_fuzz_target name)
