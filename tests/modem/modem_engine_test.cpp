@@ -196,6 +196,68 @@ TEST_F(Engine, AnUnansweredDialIsAbandonedWithCr)
     EXPECT_LT(modem.now - start, 6100ul) << "NO CARRIER ends the abandon wait";
 }
 
+TEST_F(Engine, EachDialReplyHasItsCallResult)
+{
+    struct Case { const char* reply; int result; } cases[] = {
+        {"OK", ModemResult::Ok}, {"CONNECT", ModemResult::Connect},
+        {"NO CARRIER", ModemResult::NoCarrier}, {"ERROR", ModemResult::Error},
+        {"NO DIALTONE", ModemResult::NoDialTone}, {"BUSY", ModemResult::Busy},
+        {"NO ANSWER", ModemResult::NoAnswer}, {"VOICE", ModemResult::OtherFailure},
+        {"DELAYED", ModemResult::OtherFailure},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        modem.Arrive(50, std::string("\r\n") + c.reply + "\r\n");
+        EXPECT_EQ(c.result, engine.WaitForCallResult(0, 60000, 1)) << c.reply;
+        EXPECT_EQ("", modem.sent) << c.reply << ": an answered dial is not abandoned";
+    }
+}
+
+TEST_F(Engine, HangUpDropsDtrThenEscapesOnlyWhileTheCarrierHolds)
+{
+    const unsigned long flags = ModemFlags::WaitResult | ModemFlags::Prefix |
+                                ModemFlags::Terminate | ModemFlags::FlushReceive |
+                                ModemFlags::BulkRead | ModemFlags::LineCrLf | ModemFlags::Poll;
+    // (carrier, DTR drops it, answers +++, hang-up reply, sent, ms taken, result)
+    struct Case {
+        bool carrier, dtrDrops, escapeOk;
+        const char* hangUpReply;
+        const char* sent;
+        unsigned long ms;
+        bool ok;
+    } cases[] = {
+        {false, false, true, "OK", "ATH0\r", 5, true},
+        {true, true, true, "OK", "<dtr off><dtr on>ATH0\r", 1505, true},
+        {true, false, true, "OK", "<dtr off><dtr on>+++ATH0\r", 3510, true},
+        {true, false, false, "OK", "<dtr off><dtr on>+++ATH0\r", 6505, true},
+        {false, false, true, "ERROR", "ATH0\r", 5, false},
+        {false, false, true, "", "ATH0\r", 3000, false},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        modem.carrier = c.carrier;
+        modem.dtrDropsCarrier = c.dtrDrops;
+        std::vector<unsigned long> plus;
+        modem.answer = [&](const std::string& line) {
+            if (line == "+")
+                plus.push_back(modem.now);
+            if (line == "+" && plus.size() == 3)
+                return std::string(c.escapeOk ? "\r\nOK\r\n" : "");
+            if (line == "ATH0\r" && *c.hangUpReply)
+                return "\r\n" + std::string(c.hangUpReply) + "\r\n";
+            return std::string();
+        };
+        const unsigned long start = modem.now;
+        SCOPED_TRACE(c.sent);
+        EXPECT_EQ(c.ok, engine.HangUp(flags, 3000));
+        EXPECT_EQ(c.sent, modem.sent);
+        EXPECT_EQ(c.ms, modem.now - start);
+        if (plus.size() == 3)
+            EXPECT_EQ((std::vector<unsigned long>{start + 1500, start + 2500, start + 3500}), plus)
+                << "a second of guard time around each +";
+    }
+}
+
 TEST_F(Engine, CollectReplyKeepsWithinItsBuffer)
 {
     modem.Arrive(1, "\r\nSportster 28800\r\nOK\r\nMORE");

@@ -26,6 +26,7 @@ struct ScriptedModem : ModemIo {
     int idles = 0, blocks = 0, watched = 0;
     int sendLimit = -1;                          // characters the port accepts, -1 all
     bool carrier = false;
+    bool dtrDropsCarrier = false;                // a modem set to hang up on DTR (&D2)
     std::function<void(ScriptedModem&)> onIdle;  // e.g. a button that sets the abort field
     std::function<std::string(const std::string&)> answer;  // reply to a line sent
 
@@ -67,7 +68,12 @@ struct ScriptedModem : ModemIo {
     void FlushTransmit() override {}
     void Notify(int) override {}
     bool CarrierOn() override { return carrier; }
-    void SetDtr(int on) override { sent += on ? "<dtr on>" : "<dtr off>"; }
+    void SetDtr(int on) override
+    {
+        sent += on ? "<dtr on>" : "<dtr off>";
+        if (!on && dtrDropsCarrier)
+            carrier = false;
+    }
     void Delay(unsigned long ms) override { now += ms; }
     unsigned long Now() override { return now; }
     void Idle(unsigned long) override
