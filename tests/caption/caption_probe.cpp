@@ -1,10 +1,15 @@
 // The window side of caption_test.py: eight dialogs, one for each mix of
 // system menu, minimize and maximize box (bit 1, 2, 4 of the number), or,
-// with --find TITLE, an existing window. Prints the screen points where a
-// part of the caption must show a colour, then what the dialogs receive.
+// with --find TITLE, an existing window. Prints the screen points where the
+// caption and frame must show a colour, worked out from the metrics and the
+// style (checks of a maximized dialog carry its number plus 10), where to
+// click, then what the dialogs receive. A dialog that is minimized opens
+// its system menu the way the library does and closes it again.
 #include "caption_bar.h"
 #include "wizard_dialog.h"
 #include <algorithm>
+#include <utility>
+#include <vector>
 #include <cstdio>
 #include <cstring>
 
@@ -15,53 +20,188 @@ static unsigned long Rgb(COLORREF c)
     return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
 }
 
+// What the caption and frame must look like, in window coordinates: the
+// parts in painting order, each a rectangle of one colour, worked out here
+// from the system metrics and the style alone. A point shows the colour of
+// the last part that covers it.
+const unsigned long kFill = 0x1000000, kSkip = 0x2000000;
+struct Part { const char* name; RECT r; unsigned long colour; };
+
+struct Picture {
+    std::vector<Part> parts;
+    std::vector<std::pair<const char*, POINT>> clicks;   // where to press each part
+    void Add(const char* name, int l, int t, int r, int b, unsigned long colour)
+    {
+        if (l < r && t < b)
+            parts.push_back({name, {l, t, r, b}, colour});
+    }
+    const Part* At(int x, int y) const
+    {
+        for (size_t i = parts.size(); i-- > 0;)
+            if (PtInRect(&parts[i].r, {x, y}))
+                return &parts[i];
+        return nullptr;
+    }
+};
+
+static void AddGlyphRows(Picture& p, const char* name, int cx, int y, int from, int to, int step)
+{
+    for (int i = from; i != to + step; i += step)
+        p.Add(name, cx - i, y + step * i, cx + i - 1, y + step * i + 1, 0);   // odd widths
+}
+
+static void AddButton(Picture& p, HWND w, int left, int right, int top, int bottom, bool minimize,
+                      int cy)
+{
+    const unsigned long frame = Rgb(GetSysColor(COLOR_WINDOWFRAME));
+    const int bevel = cy < 20 ? 1 : 2;
+    p.Add("button-edge", left - 1, top, left, bottom, frame);
+    bottom -= 1;
+    p.Add("button-face", left, top, right, bottom, 0xC0C0C0);
+    p.Add("button-light", left, top, left + 1, bottom, 0xFFFFFF);
+    p.Add("button-light", left, top, right, top + 1, 0xFFFFFF);
+    p.Add("button-shadow", right - 1, top, right, bottom, 0x808080);
+    p.Add("button-shadow", left, bottom - 1, right, bottom, 0x808080);
+    if (cy > 20) {
+        p.Add("button-shadow", right - 2, top + 1, right, bottom, 0x808080);
+        p.Add("button-shadow", left + 1, bottom - 2, right, bottom, 0x808080);
+    }
+    RECT g = {left + 1, top + 1, right - bevel, bottom - bevel};
+    const int d = cy / 2 - (g.right - g.left);
+    if (d < 1)
+        InflateRect(&g, d / 2 - 1, d / 2 - 1);
+    const int half = (g.bottom - g.top) >> 1, cx = g.left + ((g.right - g.left + 1) >> 1);
+    if (minimize) {
+        AddGlyphRows(p, "glyph-down", cx, g.bottom - ((g.bottom - g.top - 1) >> 2), half, 1, -1);
+    } else if (!IsZoomed(w)) {
+        AddGlyphRows(p, "glyph-up", cx, g.top + ((g.bottom - g.top - 1) >> 2), 1, half, 1);
+    } else {
+        const int y0 = g.top + ((g.bottom - g.top - 1) >> 3) - 2;
+        AddGlyphRows(p, "glyph-restore", cx, y0, 1, half, 1);
+        AddGlyphRows(p, "glyph-restore", cx, y0 + 2 * half + 2, half, 1, -1);
+    }
+}
+
+static Picture Expected(HWND w)
+{
+    RECT wr;
+    GetWindowRect(w, &wr);
+    const int W = wr.right - wr.left, H = wr.bottom - wr.top;
+    const unsigned long style = GetWindowLongA(w, GWL_STYLE);
+    const int cxFrame = GetSystemMetrics(SM_CXFRAME), cyFrame = GetSystemMetrics(SM_CYFRAME);
+    const int cxDlg = GetSystemMetrics(SM_CXDLGFRAME), cyDlg = GetSystemMetrics(SM_CYDLGFRAME);
+    const int cxBorder = GetSystemMetrics(SM_CXBORDER), cyBorder = GetSystemMetrics(SM_CYBORDER);
+    const int cxSize = GetSystemMetrics(SM_CXSIZE), cy = GetSystemMetrics(SM_CYCAPTION);
+    const unsigned long frame = Rgb(GetSysColor(COLOR_WINDOWFRAME));
+    const bool sys = style & WS_SYSMENU, hasMin = style & WS_MINIMIZEBOX,
+               hasMax = style & WS_MAXIMIZEBOX;
+
+    int ix = 0, iy = 0;
+    if (style & WS_THICKFRAME)
+        ix = cxFrame, iy = cyFrame;
+    else if (style & DS_MODALFRAME)
+        ix = cxDlg + cxBorder, iy = cyDlg + cyBorder;
+    else if (style & WS_BORDER)
+        ix = cxBorder, iy = cyBorder;
+    const int L = ix, T = iy, R = W - ix, B = T + cy;
+    const int titleRight = R - cy * ((hasMin ? 1 : 0) + (hasMax ? 1 : 0));
+
+    Picture p;
+    p.Add("frame-row", L, B - 2, R, B - 1, frame);
+    p.Add("fill", L, T, titleRight, B - 2, kFill);
+    // The title's letters: wherever the text may fall is not checked.
+    HDC dc = GetWindowDC(w);
+    char title[128];
+    const int length = GetWindowTextA(w, title, sizeof title);
+    SIZE text;
+    GetTextExtentPoint32A(dc, title, length, &text);
+    ReleaseDC(w, dc);
+    const int tx = L + std::max(0, (titleRight - L - static_cast<int>(text.cx)) / 2);
+    p.Add("title", tx - 1, T, std::min(tx + static_cast<int>(text.cx) + 1, titleRight), B - 2, kSkip);
+    if (sys) {
+        p.Add("sysmenu-box", L, T, L + cy, B - 1, 0xC0C0C0);
+        const int left = L + 4, top = T + (cy - 1) / 2, right = L + cy - 2;
+        p.Add("sysmenu-bar", left, top, right, top + 3, 0x808080);
+        p.Add("sysmenu-bar", left - 1, top - 1, right - 1, top + 2, 0);
+        p.Add("sysmenu-bar", left, top, right - 2, top + 1, 0xFFFFFF);
+        p.clicks.push_back({"sysmenu", {L + 6, T + 6}});
+    }
+    if (hasMin) {
+        const int right = R - (hasMax ? cy : 0);
+        AddButton(p, w, right - cy + 1, right, T, B, true, cy);
+        p.clicks.push_back({"minimize", {right - cy + 5, (T + B) / 2}});
+    }
+    if (hasMax) {
+        AddButton(p, w, R - cy + 1, R, T, B, false, cy);
+        p.clicks.push_back({"maximize", {R - cy + 5, (T + B) / 2}});
+    }
+
+    // The frame over it: a light-grey outline, its wide pen centred on the
+    // rectangle's edges (the right and bottom ones a pixel inside the
+    // window), white top and left edges, black right and bottom edges, then
+    // the thin dark-grey and white lines of the caption's groove.
+    const int band = cxDlg + cxBorder;
+    p.Add("outline", 0, 0, W, band, 0xC0C0C0);
+    p.Add("outline", 0, H - 1 - band, W, H, 0xC0C0C0);
+    p.Add("outline", 0, 0, band, H, 0xC0C0C0);
+    p.Add("outline", W - 1 - band, 0, W, H, 0xC0C0C0);
+    p.Add("edge-white", 0, 0, 1, H, 0xFFFFFF);
+    p.Add("edge-white", 0, 0, W, 1, 0xFFFFFF);
+    p.Add("edge-black", W - 1, 0, W, H, 0);
+    p.Add("edge-black", 0, H - 1, W, H, 0);
+    const int x1 = cxSize + cxFrame + cxBorder + 2, y1 = cxDlg + cxBorder;
+    const int x2 = W - cxFrame - 3, y2 = cy + 3, a = x1 - cxSize - 2;
+    p.Add("groove-dark", a, y1 + 1, a + 1, y2 + 1, 0x808080);
+    p.Add("groove-dark", a, y1, x2, y1 + 1, 0x808080);
+    if (sys)
+        p.Add("groove-dark", x1, y1, x1 + 1, y2, 0x808080);
+    if (!hasMin && !hasMax)
+        p.Add("groove-white", x2, y1, x2 + 1, y2, 0xFFFFFF);
+    p.Add("groove-white", a, y2, x2 + 1, y2 + 1, 0xFFFFFF);
+    return p;
+}
+
+// Prints the points to read back, with the colour each must have: the
+// middle and the corners of every part, and for glyph rows the pixel
+// either side. Points the client area covers, or off the screen, are left
+// out: the system's caption can be a pixel lower than the library's.
 static void PrintChecks(int id, HWND w)
 {
-    RECT r;
-    GetWindowRect(w, &r);
-    const int width = r.right - r.left, height = r.bottom - r.top;
-    const unsigned long style = GetWindowLongA(w, GWL_STYLE);
-    const Metrics m = ReadCaptionMetrics();
-    const Layout l = LayOut({r.left, r.top, r.right, r.bottom}, style, m);
-    const unsigned long colour[] = {Rgb(GetSysColor(COLOR_WINDOWFRAME)), 0xC0C0C0, 0x808080,
-                                    0xFFFFFF, 0};
-    // What falls in the client area is hidden by it: the system's caption
-    // can be a pixel lower than the library's.
-    RECT client;
+    RECT wr, client;
+    GetWindowRect(w, &wr);
     GetClientRect(w, &client);
     MapWindowPoints(w, nullptr, reinterpret_cast<POINT*>(&client), 2);
-    auto check = [&](const char* what, int x, int y, Colour c) {
-        if (!PtInRect(&client, {x, y}))
-            std::printf("check %d %s %d %d %06lx\n", id, what, x, y, colour[c]);
+    const Picture p = Expected(w);
+    std::vector<POINT> seen;
+    auto check = [&](int x, int y) {
+        const Part* part = p.At(x, y);
+        const POINT at = {wr.left + x, wr.top + y};
+        if (!part || part->colour == kSkip || PtInRect(&client, at) || at.x < 0 || at.y < 0 ||
+            at.x >= GetSystemMetrics(SM_CXSCREEN) || at.y >= GetSystemMetrics(SM_CYSCREEN))
+            return;
+        for (const POINT& s : seen)
+            if (s.x == at.x && s.y == at.y)
+                return;
+        seen.push_back(at);
+        if (part->colour == kFill)
+            std::printf("fill %d %ld %ld\n", id, at.x, at.y);
+        else
+            std::printf("check %d %s %ld %ld %06lx\n", id, part->name, at.x, at.y, part->colour);
     };
-    const FrameLines f = FrameOf(width, height, style, m);
-    check("outline", r.left + f.line[0].width / 4, r.top + height / 2, LightGrey);
-    for (int i = 1; i < f.count; i++) {
-        const Line& n = f.line[i];
-        check("frame-line", r.left + std::min((n.x0 + n.x1) / 2, width - 1),
-              r.top + std::min((n.y0 + n.y1) / 2, height - 1), n.colour);
+    for (const Part& part : p.parts) {
+        const RECT& r = part.r;
+        check((r.left + r.right - 1) / 2, (r.top + r.bottom - 1) / 2);
+        check(r.left, r.top);
+        check(r.right - 1, r.top);
+        check(r.left, r.bottom - 1);
+        check(r.right - 1, r.bottom - 1);
+        if (std::strncmp(part.name, "glyph", 5) == 0) {
+            check(r.left - 1, r.top);
+            check(r.right, r.top);
+        }
     }
-    check("frame-row", (l.frameRow.left + l.frameRow.right) / 2, l.frameRow.top, WindowFrame);
-    std::printf("fill %d %d %d\n", id, l.title.right - 12, l.title.top + 3);
-    if (l.hasSysMenu) {
-        check("sysmenu-box", l.sysBox.left + 2, l.sysBox.top + 2, LightGrey);
-        std::printf("sysmenu %d %d %d\n", id, l.sysBox.left + 6, l.sysBox.top + 6);
-    }
-    const char* names[] = {"minimize", "maximize"};
-    const Rect buttons[] = {l.minButton, l.maxButton};
-    for (int b = 0; b < 2; b++) {
-        if (!(b ? l.hasMax : l.hasMin))
-            continue;
-        const Rect& box = buttons[b];
-        const int mid = (box.top + box.bottom) / 2;
-        check("button-edge", box.left - 1, mid, WindowFrame);
-        check("button-light", box.left, mid, White);
-        check("button-face", box.left + 2, box.top + 2, LightGrey);
-        const Rows rows = GlyphRows(b ? GlyphMaximize : GlyphMinimize,
-                                    ButtonFaceOf(box, false, m.cyCaption).glyph);
-        check("glyph", (rows.row[0].left + rows.row[0].right - 1) / 2, rows.row[0].y, Black);
-        std::printf("%s %d %d %d\n", names[b], id, box.left + 4, mid);
-    }
+    for (const auto& c : p.clicks)
+        std::printf("%s %d %ld %ld\n", c.first, id, wr.left + c.second.x, wr.top + c.second.y);
 }
 
 static void PrintColours()
@@ -103,7 +243,24 @@ protected:
                 greyed[i] = GetMenuState((HMENU)wParam, items[i], MF_BYCOMMAND) & MF_GRAYED ? '1' : '0';
             std::printf("menu %d %s\n", m_id, greyed);
         }
-        return WizardDialog::WindowProc(message, wParam, lParam);
+        if (message == WM_APP) {
+            // The menu an iconic window would get from its box, closed again
+            // shortly after.
+            SetTimer(m_hWnd, 1, 400, nullptr);
+            PressCaptionButton(m_hWnd, HTSYSMENU, 0);
+        }
+        if (message == WM_TIMER && wParam == 1) {
+            KillTimer(m_hWnd, 1);
+            EndMenu();
+        }
+        const LRESULT result = WizardDialog::WindowProc(message, wParam, lParam);
+        if (message == WM_SIZE && wParam == SIZE_MAXIMIZED) {
+            PrintChecks(m_id + 10, m_hWnd);
+            std::printf("maximized %d\n", m_id);
+        }
+        if (message == WM_SIZE && wParam == SIZE_MINIMIZED)
+            PostMessage(WM_APP);
+        return result;
     }
 
 private:

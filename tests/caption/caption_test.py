@@ -50,18 +50,27 @@ def pixel_reader(s):
     return lambda x, y: raw[(y * 1024 + x) * 3:(y * 1024 + x) * 3 + 3].hex()
 
 
-def wrong_pixels(s, probe, active):
-    """Checks whose pixel differs; the caption fill is compared with the
-    active colour for the dialog numbered active, the inactive one else."""
+def wrong_pixels(s, probe, active, ids=range(10)):
+    """Checks of the dialogs numbered ids whose pixel differs; the caption
+    fill is compared with the active colour for the dialog numbered active,
+    the inactive one else."""
     time.sleep(0.5)
     pixel = pixel_reader(s)
-    checks = [(l[1] + " " + l[2], int(l[3]), int(l[4]), l[5]) for l in probe.get("check")]
+    checks = [(l[1] + " " + l[2], int(l[3]), int(l[4]), l[5]) for l in probe.get("check")
+              if int(l[1]) in ids]
     if probe.get("colours"):
         colours = probe.get("colours")[0]
         checks += [("%s fill" % l[1], int(l[2]), int(l[3]), colours[1 if int(l[1]) == active else 2])
-                   for l in probe.get("fill")]
+                   for l in probe.get("fill") if int(l[1]) in ids]
     return ["%s at %d,%d is %s, want %s" % (what, x, y, pixel(x, y), want)
             for what, x, y, want in checks if pixel(x, y) != want]
+
+
+def wait_for(condition, probe, timeout=20):
+    deadline = time.monotonic() + timeout
+    while not condition():
+        assert time.monotonic() < deadline, probe.lines
+        time.sleep(0.1)
 
 
 def mouse(s, point, *actions):
@@ -119,8 +128,21 @@ def nt(s):
     probe.wait("close", 1)
     mouse(s, button, "click", "1")
     assert probe.wait("syscommand", 3)[2] == "f020"
+    # Iconic, its menu (opened by the probe) offers maximize, not restore.
+    wait_for(lambda: len(probe.get("menu", 3)) == 2, probe)
+    assert probe.get("menu", 3)[1][2] == "11001", probe.get("menu")
+
+    # Maximized: the restore glyph, and a menu with move greyed and restore not.
     mouse(s, probe.at("maximize", 7), "click", "1")
     assert probe.get("syscommand", 7)[-1][2] == "f030", probe.get("syscommand")
+    probe.wait("maximized", 7)
+    bad = wrong_pixels(s, probe, 17, ids=[17])
+    assert not bad, "maximized:\n" + "\n".join(bad)
+    assert [l for l in probe.get("check", 17) if l[2] == "glyph-restore"], probe.get("check", 17)
+    mouse(s, probe.at("sysmenu", 17), "click", "1")
+    assert probe.wait("menu", 7)[2] == "11000", probe.get("menu")
+    mouse(s, probe.at("sysmenu", 17), "click", "1")
+    probe.wait("menuend", 7)
 
 
 def win95(s):
