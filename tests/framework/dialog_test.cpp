@@ -139,6 +139,30 @@ TEST_F(DialogTest, PlatformQueryNamesWindows95AndNT)
     // Windows 95 has no service-pack text: the query names the version instead.
     EXPECT_STREQ(nt ? "Service Pack 6a" : "Windows 4.0 (32-bit)", info.szCSDVersion);
     EXPECT_EQ(sizeof info, info.dwOSVersionInfoSize);
+    // Platform 917 counts as Windows 95 too.
+    for (int id : {0, 1, 2, 3, 917, 918})
+        EXPECT_EQ(id == 1 || id == 917, IsWindows95Platform(id)) << "platform " << id;
+}
+
+// A command of the system menu the library pops up reaches the dialog as
+// WM_SYSCOMMAND, with its own wParam and lParam; on Windows 95 the system's
+// menu does that itself and the library leaves WM_COMMAND alone.
+TEST_F(DialogTest, SystemMenuCommandsComeBackAsSysCommandOnNT)
+{
+    const bool nt = std::atoi(std::getenv("QV_EXPECT_PLATFORM")) == 2;
+    PlacedDialog dialog(IDD_TEST_SMALL, nullptr, PlaceOnScreen);
+    for (WPARAM command : {WPARAM(SC_SIZE - 1), WPARAM(SC_SIZE), WPARAM(SC_MOVE), WPARAM(SC_KEYMENU)})
+        SendMessageA(dialog.m_hWnd, WM_COMMAND, command, 0x00280014);
+    // Taken off the queue, not dispatched: a move or size loop would wait
+    // for the mouse.
+    std::vector<std::pair<WPARAM, LPARAM>> posted;
+    MSG msg;
+    while (PeekMessageA(&msg, dialog.m_hWnd, WM_SYSCOMMAND, WM_SYSCOMMAND, PM_REMOVE))
+        if (msg.lParam == 0x00280014)   // not the controls' own notifications
+            posted.push_back({msg.wParam, msg.lParam});
+    const std::vector<std::pair<WPARAM, LPARAM>> forwarded = {
+        {SC_SIZE, 0x00280014}, {SC_MOVE, 0x00280014}, {SC_KEYMENU, 0x00280014}};
+    EXPECT_EQ(nt ? forwarded : decltype(forwarded){}, posted);
 }
 
 // The suite's help function appends each context it opens to QVHELP_LOG.
