@@ -18,7 +18,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "tools", "wine"))
 from startup_links import check_suite_links, startup_links  # noqa: E402
 from wine import WineSession  # noqa: E402
-from wizard_driver import BOX, SHEET, Suite, Wizard, choose, walk_to_startup  # noqa: E402
+from wizard_driver import BOX, SHEET, Suite, Wizard, choose, walk_to_port, walk_to_startup  # noqa: E402
 
 NEED_AREA = ("An area code is required, so it can be determined if a call is local "
              "or long distance.")
@@ -308,7 +308,91 @@ def keyboard_walk(suite):
     assert (p.get("S86"), p.get("S97"), p.get("S92")) == ("Ada", "212", "Paris"), p
 
 
-CHECKS = [keyboard_walk, real_start_up_items, full_walk_stores_every_item, cancel_keeps_only_the_defaults,
+# A model record's columns and the profile items Done copies them into.
+# INIT and HANGUP land in L58 and S114 only while N3 is nonzero.
+RECORD_ITEMS = {
+    "MODELTEXT": "S109", "MODEL": "S110", "MFR_REPLY": "S111", "PREFIX": "S112",
+    "CMD113": "S113", "CMD115": "S115", "R_OK": "S116", "R_CONNECT": "S117", "R_NOCARR": "S118",
+    "R_ERROR": "S119", "R_NODIALT": "S120", "R_BUSY": "S121", "R_NOANSWER": "S122",
+    "R_FAIL1": "S123", "R_FAIL2": "S124", "DIAL_TONE": "S125", "DIAL_PULSE": "S126",
+    "CP_NONE": "S127", "CP_DIALTON": "S128", "CP_BUSY": "S129", "CP_ALL": "S130",
+    "VOL_LOW": "S132", "VOL_MEDIUM": "S133", "VOL_HIGH": "S134", "SPD_SLOW": "S135",
+    "SPD_NORMAL": "S136", "SPD_FAST": "S137", "CMD138": "S138", "CMD139": "S139",
+    "CMD140": "S140", "SPK_OFF": "S141", "SPK_CONN": "S142", "SPK_ON": "S143",
+    "WATCHED": "S159", "CMD146": "S146", "CMD148": "S148", "INIT2": "L56", "CMD144": "S144",
+    "CMD145": "S145", "N148": "N148", "MAXCMDLEN": "N155", "N178": "N178", "N162": "N162",
+    "N160": "N160", "INIT": "L58", "HANGUP": "S114"}
+NUMBERS = {"N148": "148148", "MAXCMDLEN": "155", "N178": "178178", "N162": "162",
+           "N160": "-160160"}
+
+
+def set_items(suite, items):
+    """Replaces (or adds) items of the installed profile."""
+    text = open(suite.ini, encoding="latin-1").read()
+    for key, value in items.items():
+        text, n = re.subn(r"(?m)^%s=[^\r\n]*" % key, lambda m: "%s=%s" % (key, value), text)
+        if not n:
+            text += "%s=%s\n" % (key, value)
+    open(suite.ini, "w", encoding="latin-1").write(text)
+
+
+def model_page_finishes(suite, database, model=None):
+    """Done with model chosen on the model page (if given); the profile."""
+    w = Wizard(suite)
+    walk_to_port(w)
+    w.press("next")
+    assert w.page() == "model", w.page()
+    names = w.do("items 1062").split("|")
+    enabled = w.do("enabled page")
+    if model:
+        w.do("pick 1062 %d" % names.index(model))
+    w.press("next")
+    choose(w, False, False, False)
+    w.press("next")
+    assert w.finish() == 1, database
+    return names, enabled, suite.profile()
+
+
+def model_record_reaches_the_profile(suite):
+    """Every column of the chosen model's record in its own profile item
+    (each column a value of its own, so that two items swapped show), the
+    init string and hang-up command only with N3 set, the handshake as
+    Hard or Soft; without a database the page is disabled and Done writes
+    none of them."""
+    tool = os.path.join(suite.build, "..", "mkmodemdb-host", "mkmodemdb")
+    defaults = os.path.join(HERE, "..", "..", "data", "modems", "defaults.modem")
+    model_file = os.path.join(suite.dir, "TEST.modem")
+    kept = {"L58": "AT&FKEPT", "S114": "ATHKEPT"}
+    for n3, flow, handshake in ((1, "T", "Hard"), (0, "F", "Soft")):
+        values = {key: NUMBERS.get(key, "v" + item[1:]) for key, item in RECORD_ITEMS.items()}
+        values["MODEL"] = "Test Model %d" % n3
+        with open(model_file, "w") as f:
+            f.writelines("%s = %s\n" % kv for kv in list(values.items()) + [("HARDFLOW", flow)])
+        subprocess.run([tool, "-o", os.path.join(suite.dir, "TESTMDM.DBF"), defaults, model_file],
+                       check=True, stdout=subprocess.DEVNULL)
+        suite.reset()
+        set_items(suite, dict(kept, S7="TESTMDM.DBF", N3=n3))
+        names, enabled, p = model_page_finishes(suite, "TESTMDM.DBF", values["MODEL"])
+        assert names == [values["MODEL"]] and enabled == "1", (names, enabled)
+        # The store keeps numbers as 32 bits: the signed N160 reads back unsigned.
+        want = {item: str(int(values[key]) % 2 ** 32) if key in NUMBERS else values[key]
+                for key, item in RECORD_ITEMS.items()}
+        want["S147"] = handshake
+        if not n3:
+            want.update(kept)
+        wrong = {k: (p.get(k), v) for k, v in want.items() if p.get(k) != v}
+        assert not wrong, "N3=%d: item: (got, want) %r" % (n3, wrong)
+
+    suite.reset()
+    set_items(suite, {"S7": "NOSUCH.DBF"})
+    before = suite.profile()
+    names, enabled, p = model_page_finishes(suite, "NOSUCH.DBF")
+    assert names == [""] and enabled == "0", (names, enabled)
+    written = {k for k in list(RECORD_ITEMS.values()) + ["S147"] if p.get(k) != before.get(k)}
+    assert not written, "written without a database: %s" % sorted(written)
+
+
+CHECKS = [model_record_reaches_the_profile, keyboard_walk, real_start_up_items, full_walk_stores_every_item, cancel_keeps_only_the_defaults,
           nothing_chosen_loads_no_utility_library, utility_library_failures_are_silent,
           detection_library_failures_are_silent]
 
@@ -322,6 +406,7 @@ def main():
     passed = failed = 0
     with WineSession(version=args.version, suite=args.suite) as session:
         suite = Suite(session, args.version)
+        suite.build = args.suite
         for check in CHECKS:
             if args.k and args.k not in check.__name__:
                 continue

@@ -7,7 +7,7 @@
 //   select ID TEXT       choose the combo box entry TEXT, as a click in its list does
 //   icon ID              the icon handle an icon control shows (0 for none)
 //   set ID TEXT / get ID           text of a control of the visible page
-//   check ID 0|1 / checked ID / visible ID / enabled ID
+//   check ID 0|1 / checked ID / visible ID / enabled ID|page
 //   press ID             click a button of the visible page
 //   focus                id of the control that has the focus
 //   limit ID             the most characters an edit control takes
@@ -208,6 +208,8 @@ static std::string Run(char* line)
         GetGUIThreadInfo(GetWindowThreadProcessId(g_sheet, nullptr), &info);
         return "ok " + std::to_string(info.hwndFocus ? GetDlgCtrlID(info.hwndFocus) : 0);
     }
+    if (!strcmp(command, "enabled") && arg == "page")
+        return "ok " + std::to_string(IsWindowEnabled(page) ? 1 : 0);
     char* end;
     int id = static_cast<int>(strtol(arg.c_str(), &end, 10));
     std::string value = *end ? end + 1 : "";
