@@ -51,7 +51,8 @@ def model_name(record):
 
 
 def sweep(w, line):
-    failures, identified, ambiguous = [], 0, 0
+    """Failures, and a persona whose probe leaves a choice of models."""
+    failures, identified, ambiguous, chooser = [], 0, 0, None
     for persona, record in sorted(RECORDS.items()):
         line.start("--persona", persona)
         model = model_name(record)
@@ -62,6 +63,7 @@ def sweep(w, line):
             outcome = "message 526 (gives no identification)"
         elif candidates and model in candidates[1:]:
             outcome, ambiguous = "ambiguous among %s" % candidates[1:], ambiguous + 1
+            chooser = chooser or persona
         else:
             outcome = "WRONG: %r, selected %r, candidates %r" % (message, selected, candidates)
             if not failures:
@@ -70,6 +72,32 @@ def sweep(w, line):
         print("  %-28s -> %s" % (persona, outcome))
     print("%d personas: %d identified, %d ambiguous, %d unidentifiable, %d wrong"
           % (len(RECORDS), identified, ambiguous, len(UNIDENTIFIABLE), len(failures)))
+    return failures, chooser
+
+
+def choosing_among_candidates(w, line, persona):
+    """The candidates list: "None" first and the first name chosen in both
+    lists; clicking a name chooses it in the full list behind; "None" brings
+    the full list back with that choice kept."""
+    line.start("--persona", persona)
+    names = auto_select(w)[2]
+    last = len(names) - 1
+    steps = [(None, "1", names[1], names[1]), ("pick 1063 %d" % last, "1", names[last], names[last]),
+             ("pick 1063 0", "0", names[last], None)]
+    failures = []
+    for action, shown, selected, candidate in steps:
+        if action:
+            w.do(action)
+        got = (w.do("visible 1063"), w.do("visible 1062") == "0", w.do("selected 1062"))
+        want = (shown, shown == "1", selected)
+        if candidate:
+            got += (w.do("selected 1063"),)
+            want += (candidate,)
+        ok = names[0] == "None" and got == want
+        print("  %-28s -> %s" % ("candidates, %s" % (action or "at first"),
+                                 "ok" if ok else "WRONG: %r, want %r (%r)" % (got, want, names)))
+        if not ok:
+            failures.append(action or "candidates")
     return failures
 
 
@@ -133,7 +161,9 @@ def main():
             w = Wizard(suite)
             walk_to_model(w, port)
             print("Auto Select on %s:" % port)
-            failures = sweep(w, line) + broken_ports(w, line, port)
+            failures, chooser = sweep(w, line)
+            failures += choosing_among_candidates(w, line, chooser) if chooser else ["no choice"]
+            failures += broken_ports(w, line, port)
             failures += finish_keeps_the_model(w, line, suite)
     finally:
         line.stop()
