@@ -82,22 +82,25 @@ def choosing_among_candidates(w, line, persona):
     line.start("--persona", persona)
     names = auto_select(w)[2]
     last = len(names) - 1
-    steps = [(None, "1", names[1], names[1]), ("pick 1063 %d" % last, "1", names[last], names[last]),
-             ("pick 1063 0", "0", names[last], None)]
+    steps = [(None, "1", names[1], names[1]), (last, "1", names[last], names[last]),
+             (0, "0", names[last], None)]
     failures = []
     for action, shown, selected, candidate in steps:
-        if action:
-            w.do(action)
+        if action is not None:
+            x, y = w.do("point 1063 %d" % action).split()
+            w.suite.s.xdotool("mousemove", x, y, "click", "1")
+            w.do("pause 300")
         got = (w.do("visible 1063"), w.do("visible 1062") == "0", w.do("selected 1062"))
         want = (shown, shown == "1", selected)
         if candidate:
             got += (w.do("selected 1063"),)
             want += (candidate,)
         ok = names[0] == "None" and got == want
-        print("  %-28s -> %s" % ("candidates, %s" % (action or "at first"),
+        print("  %-28s -> %s" % ("candidates, %s" % ("at first" if action is None else
+                                                    "click on %d" % action),
                                  "ok" if ok else "WRONG: %r, want %r (%r)" % (got, want, names)))
         if not ok:
-            failures.append(action or "candidates")
+            failures.append("candidates %s" % action)
     return failures
 
 

@@ -15,6 +15,7 @@
 //   detect TITLE         wait for TITLE's OK to be enabled, answer text 1078, press OK
 //   selected ID          a list box's selected entry
 //   pick ID INDEX        select a list box entry as a click does (LBN_SELCHANGE)
+//   point ID INDEX       screen centre of a list box entry
 //   nomsgbox TITLE       ok when no such box shows within half a second
 //   pause MS             give the wizard time to take real key presses in
 //   hold PORT / release  keep a COM port open, as another program would
@@ -271,6 +272,15 @@ static std::string Run(char* line)
                 out = entry;
         }
         return "ok " + out;
+    }
+    if (!strcmp(command, "point")) {
+        // "point ID INDEX": the screen centre of a list box entry, for a real click.
+        RECT r;
+        if (SendMessageA(control, LB_GETITEMRECT, atoi(value.c_str()), reinterpret_cast<LPARAM>(&r)) == LB_ERR)
+            return "error no entry";
+        POINT centre = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        ClientToScreen(control, &centre);
+        return "ok " + std::to_string(centre.x) + " " + std::to_string(centre.y);
     }
     if (!strcmp(command, "pick")) {
         SendMessageA(control, LB_SETCURSEL, atoi(value.c_str()), 0);
