@@ -13,8 +13,6 @@
 #include <cstdio>
 #include <cstring>
 
-using namespace caption;
-
 static unsigned long Rgb(COLORREF c)
 {
     return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
