@@ -56,3 +56,18 @@ int RecordDataLength(const RecordImage& image)
         total += static_cast<int>(strnlen(field, kRecordFieldSize));
     return total;
 }
+
+const char* OsNameOfPlatform(long platformId)
+{
+    switch (platformId) {
+    case 0: return "Win 3.1";
+    case 1: return "Win 95";
+    case 2: return "Win NT";
+    case 512: return "Win 2.x";
+    case 768: return "Win 3.0";
+    case 784: return "Win 3.1";
+    case 785: return "Win 3.11";
+    case 917: return "Win 95";
+    }
+    return "Unknown OS";
+}

@@ -35,4 +35,7 @@ void SetRecordField(RecordImage* image, int index, const char* text);
 // Sum of the lengths of the 32 field texts.
 int RecordDataLength(const RecordImage& image);
 
+// Field 30's text for a platform identifier (-1 when the query failed).
+const char* OsNameOfPlatform(long platformId);
+
 #endif

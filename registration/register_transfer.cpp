@@ -28,7 +28,7 @@ const DWORD kPromptPollBlock = 50;
 class LFileSink : public FileSink {
 public:
     explicit LFileSink(HFILE file) : m_file(file) {}
-    void WriteByte(char c) override { ::_lwrite(m_file, &c, 1); }
+    bool WriteByte(char c) override { return ::_lwrite(m_file, &c, 1) == 1; }
 
 private:
     HFILE m_file;
@@ -75,7 +75,7 @@ int RegistrationRecord::RunTransfer()
             char line[64];
             if (m_pLink->ReadLine(ModemFlags::LineCrLf | ModemFlags::Pump, kSizeLineWait, line, sizeof line) == ModemResult::Ok) {
                 m_announcedSize = ParseAnnouncedSize(line);
-                m_transferTotal = m_dataLength + m_announcedSize;
+                m_transferTotal = TransferTotal(m_dataLength, m_announcedSize);
             }
             continue;
         }
@@ -174,12 +174,16 @@ int RegistrationRecord::ReceiveInfoFile()
             break;
         }
     }
-    ::_lclose(file);
-    if (receiver.Complete() && !cancelled) {
+    bool stored = ::_lclose(file) != HFILE_ERROR && !receiver.WriteFailed();
+    if (receiver.Complete() && !cancelled && stored) {
         m_pProgress->SetPercent(100);
         return 1;
     }
+    // A file the disk did not take whole is not the product file: the
+    // registration stands, as when the file cannot be created at all.
     std::remove(path);
+    if (receiver.Complete() && !cancelled)
+        return 2;
     return cancelled ? 3 : 0;
 }
 

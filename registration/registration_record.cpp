@@ -1,4 +1,5 @@
 #include "registration_record.h"
+#include "record_disk.h"
 #include "register_sheet.h"
 #include "platform.h"
 #include "registration_ids.h"
@@ -10,23 +11,8 @@
 
 namespace {
 
-const char kRecordFileName[] = "REGISTER.DAT";
-const char kTemporaryName[] = "REGISTER.NEW";
-
 eSetupShortStrItems Short(int n) { return static_cast<eSetupShortStrItems>(n); }
 eSetupLongStrItems Long(int n) { return static_cast<eSetupLongStrItems>(n); }
-
-// Puts the new file in the old one's place in one step where the system
-// can; Windows 95 has no MoveFileExA, there the old file goes first.
-BOOL MoveOver(const char* from, const char* to)
-{
-    if (::MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return TRUE;
-    if (::GetLastError() != ERROR_CALL_NOT_IMPLEMENTED)
-        return FALSE;
-    ::DeleteFileA(to);
-    return ::MoveFileA(from, to);
-}
 
 }  // namespace
 
@@ -47,53 +33,29 @@ void RegistrationRecord::SetField(UINT index, const char* text)
     SetRecordField(&m_stored, static_cast<int>(index), text);
 }
 
-void RegistrationRecord::BuildFilePath(char* path)
+void RegistrationRecord::BuildDirectory(char* directory)
 {
-    char directory[MAX_PATH];
-    JoinPath(eLS_SuiteDir, eLS_RegisterSubPath, directory, sizeof directory);
-    MakePath(path, directory, kRecordFileName);
+    JoinPath(eLS_SuiteDir, eLS_RegisterSubPath, directory, MAX_PATH);
 }
 
 BOOL RegistrationRecord::LoadFile()
 {
-    char path[MAX_PATH];
-    BuildFilePath(path);
-    unsigned char bytes[kRecordFileSize];
-    UINT count = 0;
-    HFILE file = ::_lopen(path, OF_READ);
-    if (file != HFILE_ERROR) {
-        count = ::_lread(file, bytes, sizeof bytes);
-        ::_lclose(file);
-    }
-    if (count != UINT(kRecordFileSize) || !DecodeRecordFile(bytes, count, &m_stored)) {
-        FillFromProfile();
-        FillProductFields();
-        return FALSE;
-    }
-    return TRUE;
+    char directory[MAX_PATH];
+    BuildDirectory(directory);
+    FolderRecordDisk disk(directory);
+    if (m_store.Load(disk, &m_stored) == RecordStore::Loaded)
+        return TRUE;
+    FillFromProfile();
+    FillProductFields();
+    return FALSE;
 }
 
-// Written beside the old file and moved over it, so that a crash or a full
-// disk never leaves a torn REGISTER.DAT.
 BOOL RegistrationRecord::SaveFile()
 {
-    char path[MAX_PATH], directory[MAX_PATH], temporary[MAX_PATH];
-    BuildFilePath(path);
-    JoinPath(eLS_SuiteDir, eLS_RegisterSubPath, directory, sizeof directory);
-    MakePath(temporary, directory, kTemporaryName);
-
-    unsigned char bytes[kRecordFileSize];
-    EncodeRecordFile(m_stored, bytes);
-    HFILE file = ::_lcreat(temporary, 0);
-    if (file == HFILE_ERROR)
-        return FALSE;
-    UINT written = ::_lwrite(file, reinterpret_cast<LPCCH>(bytes), sizeof bytes);
-    ::_lclose(file);
-    if (written != sizeof bytes || !MoveOver(temporary, path)) {
-        ::DeleteFileA(temporary);
-        return FALSE;
-    }
-    return TRUE;
+    char directory[MAX_PATH];
+    BuildDirectory(directory);
+    FolderRecordDisk disk(directory);
+    return m_store.Save(disk, m_stored);
 }
 
 void RegistrationRecord::FillFromProfile()
@@ -161,15 +123,5 @@ int RegistrationRecord::ComputeDataLength()
 const char* RegistrationRecord::GetOsName()
 {
     OSVERSIONINFOA info;
-    switch (QueryPlatform(&info)) {
-    case 0: return "Win 3.1";
-    case 1: return "Win 95";
-    case 2: return "Win NT";
-    case 512: return "Win 2.x";
-    case 768: return "Win 3.0";
-    case 784: return "Win 3.1";
-    case 785: return "Win 3.11";
-    case 917: return "Win 95";
-    }
-    return "Unknown OS";
+    return OsNameOfPlatform(QueryPlatform(&info));
 }

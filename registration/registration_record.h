@@ -6,7 +6,7 @@
 #define QVWIZ_REGISTRATION_RECORD_H
 
 #include <windows.h>
-#include "record_file.h"
+#include "record_store.h"
 
 class RegisterWizardSheet;
 class RegisterProgressDialog;
@@ -54,7 +54,7 @@ public:
 private:
     void FillFromProfile();
     void FillProductFields();
-    void BuildFilePath(char* path);
+    void BuildDirectory(char* directory);
     int OpenPort();
     int DialAndTransfer(const char* dialString);
     void EndCall();
@@ -67,6 +67,7 @@ private:
     int m_transferDone = 0;
     RegisterWizardSheet* m_pOwner;
     RecordImage m_stored;
+    RecordStore m_store;
     GFSerial* m_pPort = nullptr;
     ModemLink* m_pLink = nullptr;
     RegisterProgressDialog* m_pProgress = nullptr;

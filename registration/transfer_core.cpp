@@ -29,6 +29,12 @@ int ParseAnnouncedSize(const char* line)
     return static_cast<int>(value);
 }
 
+int TransferTotal(int dataLength, int announcedSize)
+{
+    long long total = static_cast<long long>(dataLength) + announcedSize;
+    return total > INT_MAX ? INT_MAX : static_cast<int>(total);
+}
+
 int TransferPercent(long done, long total)
 {
     if (total <= 0)
@@ -44,7 +50,8 @@ int InfoFileReceiver::Feed(const char* chunk, size_t length, FileSink& sink)
             m_complete = ++m_endBytes == 3;
             continue;
         }
-        sink.WriteByte(chunk[i]);
+        if (!m_writeFailed && !sink.WriteByte(chunk[i]))
+            m_writeFailed = true;
         written++;
         m_endBytes = 0;
     }

@@ -27,6 +27,10 @@ std::string ProductLine(const char* productTag);
 // the first other character; no digits, 0; too large, the largest int.
 int ParseAnnouncedSize(const char* line);
 
+// The field characters plus the announced size: the largest int when
+// the host announces more than that can hold.
+int TransferTotal(int dataLength, int announcedSize);
+
 // done * 100 / total, 0 while the total is not known.
 int TransferPercent(long done, long total);
 
@@ -34,23 +38,27 @@ int TransferPercent(long done, long total);
 class FileSink {
 public:
     virtual ~FileSink() {}
-    virtual void WriteByte(char c) = 0;
+    // False when the byte could not be stored.
+    virtual bool WriteByte(char c) = 0;
 };
 
 // The product file as the line delivers it: chunks of text, each processed
 // up to its first NUL. Every byte but 0x1A is written; three 0x1A in a row
-// end the file, fewer are dropped.
+// end the file, fewer are dropped. After a byte the sink could not take,
+// nothing more is written, but the file is still read to its end.
 class InfoFileReceiver {
 public:
-    // Returns the number of bytes written from this chunk.
+    // Returns the number of file bytes in this chunk.
     int Feed(const char* chunk, size_t length, FileSink& sink);
     bool Complete() const { return m_complete; }
+    bool WriteFailed() const { return m_writeFailed; }
     // The 0x1A bytes just seen in a row, still short of the end.
     int EndBytesSeen() const { return m_endBytes; }
 
 private:
     int m_endBytes = 0;
     bool m_complete = false;
+    bool m_writeFailed = false;
 };
 
 #endif

@@ -14,6 +14,10 @@ const DWORD kConnectTimeoutMs = 3000;
 const DWORD kReplyTimeoutMs = 2000;
 /* How long sending waits for room in the connection before giving up. */
 const DWORD kSendTimeoutMs = 5000;
+/* Received data held for the caller at most. Beyond it the bytes wait in the
+ * connection, whose window then closes and holds the server back, as a full
+ * receive queue holds a modem back through flow control. */
+const size_t kReadAheadBytes = 16384;
 
 class NetLine : public Line {
 public:
@@ -123,7 +127,10 @@ int NetLine::Open(const char* host, unsigned short port)
     return closed_ ? eCommCannotOpen : 0;
 }
 
-/* Moves what the connection has into the client and queued bytes out. */
+/* Moves what the connection has into the client, up to the read-ahead, and
+ * queued bytes out. The bound also ends the loop: a server that never stops
+ * sending must not hold the caller here. (While the read-ahead is full, a
+ * setting's reply waits behind the data too.) */
 void NetLine::Pump()
 {
     if (closed_)
@@ -131,7 +138,11 @@ void NetLine::Pump()
     ResetEvent(event_);
     uint8_t buffer[2048];
     for (;;) {
-        int got = ws_->recv(socket_, reinterpret_cast<char*>(buffer), sizeof buffer, 0);
+        const size_t held = client_.Incoming().size();
+        if (held >= kReadAheadBytes)
+            break;
+        const size_t room = kReadAheadBytes - held < sizeof buffer ? kReadAheadBytes - held : sizeof buffer;
+        int got = ws_->recv(socket_, reinterpret_cast<char*>(buffer), static_cast<int>(room), 0);
         if (got > 0) {
             client_.Receive(buffer, static_cast<size_t>(got));
             continue;

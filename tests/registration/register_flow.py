@@ -1,14 +1,17 @@
 #!/usr/bin/env python3
 """The registration wizard under Wine, through the simulated modem on COM2 to
-the registration host: a registration stored by the host exactly as the
-record holds it, the product file received and the record marked
-registered; a second run asks before registering again.
+the registration host: the record filled from the profile, page 1's checks,
+the OEM.CFG number modes, a registration stored by the host exactly as the
+record holds it with the dial prefix dialled, the product file received,
+opened by the first viewer that starts, and the record marked registered; a
+second run asks before registering again, and "No" makes no call.
 
     register_flow.py --suite build/x64/bin --version win95|nt40
 """
 import argparse
 import os
 import sqlite3
+import subprocess
 import sys
 import time
 
@@ -31,7 +34,7 @@ def host_rows(session):
     return cols, db.execute("select * from registrations").fetchall()
 
 
-def walk_and_register(suite, text, number=None, hold=False):
+def walk_and_register(suite, text, number=None, hold=False, prefix=None):
     w = RegisterWizard(suite, text)
     w.fill(INFO)
     for _ in range(2):
@@ -40,6 +43,8 @@ def walk_and_register(suite, text, number=None, hold=False):
     w.press("next")
     if number:
         w.do("set 1021 " + number)
+    if prefix:
+        w.do("set 1025 " + prefix)
     if hold:
         w.do("hold COM2")
     w.press("next")          # "&Register"
@@ -60,6 +65,121 @@ def save_for_later_keeps_answers(suite):
     assert w.do("checked 1039") == "1"
     w.do("close")
     assert w.finish() == 0
+
+
+# A known profile, and what the record makes of it: the name split at its
+# first space, a state of at most five letters, the country from WIN.INI
+# when the profile has none, the phones with the area code, the product
+# fields and the system's name.
+PROFILE = ("S86=John Q Public\nS91=Acme Tools\nL45=1 Main St\nL46=Suite 2\nS92=Austin\n"
+           "S93=Texas\nS94=78701\nS90=jqp@example.com\nS97=303\nS87=555-1234\nS89=555-9876\n"
+           "S110=Sportster 28800\nL55=COM2\n")
+PROFILE_FIELDS = {0: "John", 1: "Q Public", 2: "Acme Tools", 3: "1 Main St", 4: "Suite 2",
+                  5: "Austin", 6: "Texas", 7: "78701", 8: "Canada", 9: "jqp@example.com",
+                  11: "(303) 555-1234", 12: "(303) 555-9876", 13: "from-test", 14: "KXWIN",
+                  15: "1.0.0", 16: "Sportster 28800", 17: "QVCO", 18: "CPU:???", 31: "COM2"}
+OS_NAME = {"win95": "Win 95", "nt40": "Win NT"}
+# Page 1's Next with fields emptied: the message, and the control that gets
+# the focus (the first empty one).
+NAME = "Please include both a first and last name before continuing."
+ADDRESS = "Please include all address information before continuing."
+PAGE1 = [((1025,), NAME, 1025), ((1024, 1029), NAME, 1024), ((1034, 1029), ADDRESS, 1029),
+         ((1031,), ADDRESS, 1031), ((1032, 1034), ADDRESS, 1032), ((1034,), ADDRESS, 1034)]
+# OEM.CFG: one RegNumber wins over a list; none gives the default number.
+OEM_MODES = [("[Registration]\r\nRegNumber=555-0101\r\nRegNumber1=555-0102\r\n", "555-0101"),
+             (None, "1-800-555-0199")]
+
+
+def reg(session, key, *value):
+    program = session.c_drive("C:\\windows\\system32\\reg.exe")
+    assert session.run(program, ["add", key, *value, "/f"], timeout=60) == 0, key
+
+
+def fresh_record(suite, profile):
+    dat = os.path.join(suite.dir, "REGISTER", "REGISTER.DAT")
+    if os.path.exists(dat):
+        os.remove(dat)
+    suite.reset(profile, real_libraries=True)
+
+
+def record_from_profile(suite):
+    # Wine keeps WIN.INI's [intl] in the registry.
+    reg(suite.s, "HKCU\\Control Panel\\International", "/v", "sCountry", "/d", "Canada")
+    fresh_record(suite, PROFILE)
+    w = RegisterWizard(suite, "from-test")
+    for emptied, message, focus in PAGE1:
+        kept = {c: w.do("get %d" % c) for c in emptied}
+        w.fill({c: "" for c in emptied})
+        w.press("next")
+        assert w.do("msgbox Registration Wizard") == message, emptied
+        for _ in range(20):
+            if w.do("focus") == str(focus):
+                break
+            time.sleep(0.05)
+        assert w.do("focus") == str(focus), (emptied, w.do("focus"))
+        w.fill(kept)
+    w.do("close")
+    assert w.finish() == 0
+    want = [PROFILE_FIELDS.get(n, "") for n in range(32)]
+    want[30] = OS_NAME[suite.version]
+    fields, registered = register_dat(suite)
+    assert (fields, registered) == (want, 0), "\n%r\n%r" % (fields, want)
+
+    # One word of name, a six-letter state, the profile's country.
+    fresh_record(suite, "S86=Ann\nS93=Oregon\nS95=Peru\n" + MODEM)
+    w = RegisterWizard(suite)
+    shown = [w.do("get %d" % c) for c in (1024, 1025, 1032, 1033, 1027)]
+    assert shown == ["Ann", "", "", "Peru", "()"], shown  # "() ", as the driver trims
+    w.do("close")
+    assert w.finish() == 0
+
+
+def number_modes(suite):
+    oem = os.path.join(suite.dir, "OEM.CFG")
+    installed = open(oem, "rb").read()
+    for text, number in OEM_MODES:
+        if text:
+            open(oem, "w").write(text)
+        else:
+            os.remove(oem)
+        w = RegisterWizard(suite)
+        w.fill(INFO)
+        for _ in range(3):
+            w.press("next")
+        shown = (w.do("visible 1024"), w.do("visible 1021"), w.do("get 1024"))
+        assert shown == ("1", "0", number), shown
+        if not text:
+            w.do("set 1024 ")
+            w.press("next")
+            assert w.do("msgbox Registration Wizard") == \
+                "Please choose a registration phone number before registering."
+            assert w.do("get 57620") == "&Register"
+        w.do("close")
+        assert w.finish() == 0
+    open(oem, "wb").write(installed)
+
+
+# The product file's viewer: WRITE, else WORDPAD, else the shell's
+# association, each a recording stand-in (or a file that cannot start).
+def viewers(suite, write, wordpad):
+    fake = open(os.path.join(suite.dir, "FAKEVIEW.EXE"), "rb").read()
+    for name, works in (("WRITE.EXE", write), ("WORDPAD.EXE", wordpad)):
+        open(os.path.join(suite.dir, name), "wb").write(fake if works else b"not a program")
+    if os.path.exists(suite.calls):
+        os.remove(suite.calls)
+
+
+def viewers_started(suite):
+    for _ in range(100):
+        started = [line.split()[1] for line in suite.log() if line.startswith("viewer ")]
+        if started:
+            return started
+        time.sleep(0.05)
+    return []
+
+
+def dials(session):
+    return sum(line.count("ATD") for line in modem_log(session).splitlines() if " dte-in " in line)
 
 
 # A call that does not complete: its message, its end (a message box, the
@@ -144,15 +264,20 @@ def main():
     with WineSession(version=a.version, suite=a.suite, line="COM2",
                      line_dir=os.environ.get("REG_FLOW_LINE_DIR")) as session:
         suite = Suite(session, a.version)
+        record_from_profile(suite)
         suite.reset(MODEM, real_libraries=True, env={"QVHELP_VIEWER": "none"})
+        number_modes(suite)
         save_for_later_keeps_answers(suite)
         failures_end_as_they_should(suite, session)
         suite.reset(MODEM, real_libraries=True, env={"QVHELP_VIEWER": "none"})
-        w = walk_and_register(suite, "from-test")
+        viewers(suite, write=True, wordpad=True)
+        w = walk_and_register(suite, "from-test", prefix="9,")
         status = w.do("registering 150")
         assert status == SUCCESS, "status %r" % status
         result = w.finish(timeout=60)
         assert result == 1, "DoRegisterWizard %d" % result
+        assert viewers_started(suite) == ["WRITE"], suite.log()
+        assert "DT9,1-800-555-0199" in modem_log(session), "no dial prefix"
 
         fields, registered = register_dat(suite)
         assert registered == 1, "flag %d" % registered
@@ -167,13 +292,46 @@ def main():
 
         # Registered once: the next "&Register" asks first; going on
         # registers again, and field 13 stays as saved.
-        w = walk_and_register(suite, None)
-        answer = w.do("msgbox Registration Warning")
-        assert "already registered" in answer, answer
-        assert w.do("registering 150") == SUCCESS
-        assert w.finish(timeout=60) == 1
-        assert len(host_rows(session)[1]) == 2
+        for write, shell, seen in ((False, False, "WORDPAD"), (False, True, "FAKEVIEW")):
+            viewers(suite, write, wordpad=not shell)
+            if shell:
+                reg(session, "HKCR\\.rtf", "/ve", "/d", "kxview")
+                reg(session, "HKCR\\kxview\\shell\\open\\command", "/ve", "/d",
+                    "C:\\KESTRIX\\FAKEVIEW.EXE \"%1\"")
+            w = walk_and_register(suite, None)
+            answer = w.do("msgbox Registration Warning")
+            assert "already registered" in answer, answer
+            assert w.do("registering 150") == SUCCESS
+            assert w.finish(timeout=60) == 1
+            assert viewers_started(suite) == [seen], suite.log()
+        assert len(host_rows(session)[1]) == 3
         assert register_dat(suite)[0][13] == "from-test"
+
+        # "No" to registering again: no call, the dial page stays.
+        before = dials(session)
+        w = walk_and_register(suite, None)
+        assert "already registered" in w.do("answer 7 Registration Warning")
+        w.do("nomsgbox Registering")
+        assert w.do("get 57620") == "&Register"
+        w.do("close")
+        assert w.finish() == 0
+        assert dials(session) == before and len(host_rows(session)[1]) == 3
+        assert register_dat(suite)[1] == 1
+
+        # REGISTER.DAT held by another program while the wizard loads it,
+        # free again when it saves: the page shows the profile's (empty)
+        # name, and that record does not replace the file.
+        holder = suite.s.start("WIZDRIVE.EXE", [], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+        holder.stdin.write("hold C:\\KESTRIX\\REGISTER\\REGISTER.DAT\n")
+        holder.stdin.flush()
+        assert holder.stdout.readline().startswith("ok")
+        kept = register_dat(suite)
+        w = RegisterWizard(suite)
+        holder.communicate("release\n", timeout=10)
+        assert w.do("get 1024") == ""
+        w.do("close")
+        assert w.finish() == 0
+        assert register_dat(suite) == kept
     print("register_flow %s: ok" % a.version)
 
 

@@ -35,6 +35,16 @@ TEST(RecordFile, DamagedFilesAreNotTrustedBeyondTheirBytes)
     EXPECT_EQ(image.registered, 1) << "a flag other than 0 counts as registered";
 }
 
+TEST(RecordFile, OsNameByPlatform)
+{
+    const std::pair<long, const char*> cases[] = {
+        {0, "Win 3.1"}, {1, "Win 95"}, {2, "Win NT"}, {512, "Win 2.x"}, {768, "Win 3.0"},
+        {784, "Win 3.1"}, {785, "Win 3.11"}, {917, "Win 95"}, {3, "Unknown OS"}, {-1, "Unknown OS"},
+    };
+    for (const auto& c : cases)
+        EXPECT_STREQ(OsNameOfPlatform(c.first), c.second) << c.first;
+}
+
 TEST(RecordFile, LongTextsAreCutToTheFieldAndDataLengthCountsTexts)
 {
     RecordImage image = {};
@@ -82,27 +92,42 @@ TEST(AnswerCodes, EncodeInControlOrderAndDecodeByLetter)
 }
 
 namespace {
+// A disk that takes room bytes, then refuses.
 struct StringSink : FileSink {
     std::string bytes;
-    void WriteByte(char c) override { bytes += c; }
+    size_t room = 1 << 20;
+    bool WriteByte(char c) override
+    {
+        if (bytes.size() == room)
+            return false;
+        bytes += c;
+        return true;
+    }
 };
 }  // namespace
 
 TEST(Transfer, FileEndsAtThreeSubsAndChunksStopAtNul)
 {
-    struct Case { std::vector<std::string> chunks; const char* file; bool complete; };
+    struct Case { std::vector<std::string> chunks; size_t room; const char* file; bool complete, failed; };
     const Case cases[] = {
-        {{"A\x1A\x1A" "B\x1A\x1A\x1A" "C"}, "AB", true},
-        {{"ab", std::string("c\0d", 3), "\x1A", "\x1A\x1A"}, "abc", true},
-        {{"ab\x1A\x1A"}, "ab", false},
+        {{"A\x1A\x1A" "B\x1A\x1A\x1A" "C"}, 100, "AB", true, false},
+        {{"ab", std::string("c\0d", 3), "\x1A", "\x1A\x1A"}, 100, "abc", true, false},
+        {{"ab\x1A\x1A"}, 100, "ab", false, false},
+        // A full disk: the file is read to its end, and known to be short.
+        {{"abcd", "ef\x1A\x1A\x1A"}, 3, "abc", true, true},
     };
     for (const Case& c : cases) {
         StringSink sink;
+        sink.room = c.room;
         InfoFileReceiver receiver;
+        int counted = 0;
         for (const std::string& chunk : c.chunks)
-            receiver.Feed(chunk.data(), chunk.size(), sink);
+            counted += receiver.Feed(chunk.data(), chunk.size(), sink);
         EXPECT_EQ(sink.bytes, c.file);
         EXPECT_EQ(receiver.Complete(), c.complete) << c.file;
+        EXPECT_EQ(receiver.WriteFailed(), c.failed) << c.file;
+        if (c.failed)
+            EXPECT_EQ(counted, 6) << "the bar follows the line, not the disk";
     }
 }
 
@@ -114,4 +139,9 @@ TEST(Transfer, ProductLineSizeLineAndPercent)
     EXPECT_EQ(ParseAnnouncedSize("99999999999"), 2147483647);
     EXPECT_EQ(TransferPercent(50, 0), 0) << "no total yet";
     EXPECT_EQ(TransferPercent(1999, 2000), 99);
+    // A host announcing a size near the largest int.
+    const int total = TransferTotal(500, ParseAnnouncedSize("2147483600"));
+    EXPECT_EQ(total, 2147483647);
+    EXPECT_EQ(TransferPercent(total, total), 100);
+    EXPECT_EQ(TransferPercent(500 + 1000, TransferTotal(500, 1000)), 100);
 }

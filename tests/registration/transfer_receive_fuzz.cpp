@@ -9,7 +9,7 @@
 namespace {
 struct StringSink : FileSink {
     std::string bytes;
-    void WriteByte(char c) override { bytes += c; }
+    bool WriteByte(char c) override { bytes += c; return true; }
 };
 }  // namespace
 

@@ -6,6 +6,7 @@
 //         and answers ENQ with the commands it received
 //   COM4  redirected to a loopback port nobody listens on; COM5 to a bad entry
 //   COM6  like COM3, but the server says nothing about carrier until it changes
+//   On COM3 the byte 0x03 makes the server send 16 MB as fast as it can.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -306,6 +307,29 @@ TEST(RedirectedPort, CarrierFollowsTheServersModemState)
     EXPECT_EQ("1=00000960 2=07 3=02 4=01 5=02 12=02 12=01", Enquire(port.serial));
     ASSERT_EQ(3, port->PutString("A\xff", -2));
     EXPECT_EQ("A\xff\r", ReadFor(port.serial, 3, 2000));
+}
+
+// A device gone wild must not hold the caller in the port or fill its
+// memory: the port keeps a bounded read-ahead and each call returns soon.
+TEST(RedirectedPort, AServerThatNeverStopsSendingIsReadInBoundedSteps)
+{
+    Port port("COM3");
+    ASSERT_EQ(eCommOk, port.Error());
+    ASSERT_EQ(1, port->PutChar(3));
+    port->Delay(500);
+    DWORD slowest = 0;
+    unsigned most = 0, taken = 0;
+    for (int i = 0; i < 200; i++) {
+        DWORD start = GetTickCount();
+        unsigned waiting = port->RXCount();
+        unsigned char buffer[59];
+        taken += port->GetBuffer(buffer, sizeof buffer);
+        slowest = std::max(slowest, GetTickCount() - start);
+        most = std::max(most, waiting);
+    }
+    EXPECT_GT(taken, 0u);
+    EXPECT_LE(most, 64u * 1024) << "bytes held for the caller";
+    EXPECT_LT(slowest, 500u) << "ms in one call";
 }
 
 // Like a modem without a call: no carrier until the server says there is one.

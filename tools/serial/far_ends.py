@@ -26,6 +26,8 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from loopback import free_port, start_ser2net, stop  # noqa: E402
 
 ENQ = 0x05
+FLOOD = 0x03         # the RFC 2217 server then sends FLOOD_BYTES without pause
+FLOOD_BYTES = 16 << 20
 IAC, SB, SE, WILL, WONT, DO, DONT = 255, 250, 240, 251, 252, 253, 254
 COM_PORT = 44
 
@@ -159,6 +161,9 @@ class ComPortServer(threading.Thread):
                     elif b in (1, 2):
                         carrier = b == 1
                         notify(carrier)
+                    elif b == FLOOD:
+                        if not self._flood(conn):
+                            return
                     elif b == ENQ:
                         log = " ".join("%d=%s" % (c, v.hex()) for c, v in self.commands)
                         out += log.encode() + b"\r"
@@ -206,6 +211,19 @@ class ComPortServer(threading.Thread):
                     state = "data"
             if out:
                 conn.sendall(bytes(out))
+
+    def _flood(self, conn):
+        """A runaway device: FLOOD_BYTES of data as fast as the client
+        takes them. False once the client has gone."""
+        chunk, left = b"x" * 65536, FLOOD_BYTES
+        while left > 0 and not self._halt.is_set():
+            try:
+                left -= conn.send(chunk[:left])
+            except socket.timeout:
+                continue
+            except OSError:
+                return False
+        return True
 
     def stop(self):
         self._halt.set()

@@ -117,6 +117,11 @@ static std::string Run(char* line)
     // serial driver's named mutex; Wine lets two processes open one COM
     // port) and, for a port of this machine, the port itself.
     static HANDLE held = INVALID_HANDLE_VALUE, claim = nullptr;
+    if (!strcmp(command, "hold") && arg.find('\\') != std::string::npos) {
+        // A file, held as a program that opened it without sharing does.
+        held = CreateFileA(arg.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        return held != INVALID_HANDLE_VALUE ? "ok" : "error cannot hold " + arg;
+    }
     if (!strcmp(command, "hold")) {
         std::string name = "QVCOMM32 PORT " + arg;
         CharUpperBuffA(&name[0], static_cast<DWORD>(name.size()));
@@ -128,8 +133,10 @@ static std::string Run(char* line)
     if (!strcmp(command, "release")) {
         if (held != INVALID_HANDLE_VALUE)
             CloseHandle(held);
-        CloseHandle(claim);
+        if (claim)
+            CloseHandle(claim);
         held = INVALID_HANDLE_VALUE;
+        claim = nullptr;
         return "ok";
     }
     if (!strcmp(command, "pause")) {
@@ -152,6 +159,17 @@ static std::string Run(char* line)
         PostMessageA(box, WM_COMMAND, IDOK, 0);
         for (int i = 0; i < 200 && IsWindow(box); i++) Sleep(20);
         return (want ? "ok " : "error box: ") + text;
+    }
+    if (!strcmp(command, "answer")) {
+        // "answer ID TITLE": press button ID of a message box (7: "No").
+        char* end;
+        int id = static_cast<int>(strtol(arg.c_str(), &end, 10));
+        HWND box = WaitForDialog(*end ? end + 1 : "", 10000);
+        if (!box) return "error no message box";
+        std::string text = Text(GetDlgItem(box, 0xFFFF));
+        PostMessageA(box, WM_COMMAND, id, 0);
+        for (int i = 0; i < 200 && IsWindow(box); i++) Sleep(20);
+        return "ok " + text;
     }
     if (!strcmp(command, "detect")) {
         HWND box = WaitForDialog(arg.c_str(), 10000);
