@@ -981,10 +981,10 @@ static dbf_status remove_child(dbf_mdx_cursor* c, int d)
         touch(m, c->path[d].page);
         return DBF_OK;
     }
+    /* Without its rightmost child, the one before becomes the rightmost:
+     * its key, now unused, stays an upper bound for the parent. */
     if (i < n)
         memmove(entry(t, b, i), entry(t, b, i + 1), (size_t)(n - i) * t->item);
-    else        /* the rightmost child: the one before takes its place */
-        dbf_put_le32(entry(t, b, n - 1), number_at(t, b, n));
     memset(entry(t, b, n), 0, t->item);
     dbf_put_le32(b, n - 1);
     touch(m, c->path[d].page);
