@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -277,6 +278,37 @@ TEST_F(Index, ReindexRepairsADamagedIndex)
     EXPECT_EQ(r4success, d4check(d));
     d4tag_select(d, d4tag(d, "NAME"));
     EXPECT_EQ(r4success, d4seek(d, "499"));
+}
+
+// A tag whose stored key form is not its expression's (written for other
+// fields): refused, never read or written with the wrong width.
+TEST_F(Index, TagOfAnotherKeyFormIsRefused)
+{
+    const char* exprs[] = {"BORN", "OK  ", "LEFT(NAME,3)"};     // D, C 1, C 3 over a C 10 tag
+    cb_.safety = 0;
+    for (const char* expr : exprs) {
+        TAG4INFO tags[] = {{(char*)"NAME", (char*)"NAME", nullptr, 0, 0}, {nullptr, nullptr, nullptr, 0, 0}};
+        DATA4* d = Create(tags);
+        ASSERT_NE(nullptr, d);
+        for (int i = 0; i < 50; i++)
+            Add(d, std::to_string(i).c_str(), i, "20000101", true);
+        d4close(d);
+        FILE* f = fopen(Path("people.MDX").c_str(), "r+b");
+        ASSERT_NE(nullptr, f);
+        fseek(f, 4 * 512 + 24, SEEK_SET);                      // the first tag's expression
+        fwrite(expr, 1, strlen(expr) + 1, f);
+        fclose(f);
+        cb_.errorCode = 0;
+        d = d4open(&cb_, Path("people").c_str());
+        EXPECT_EQ(e4index, cb_.errorCode) << expr;
+        if (d) {
+            EXPECT_EQ(nullptr, d4tag(d, "NAME")) << expr;
+            d4reindex(d);
+            d4append_start(d, 0);
+            d4append(d);
+            d4close(d);
+        }
+    }
 }
 
 TEST_F(Index, UniqueTagsKeepTheirRuleWhenReopened)
