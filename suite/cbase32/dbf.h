@@ -167,6 +167,11 @@ dbf_status dbf_set_text(dbf_table* t, int field, const char* text);
 dbf_status dbf_set_double(dbf_table* t, int field, double value);
 dbf_status dbf_set_long(dbf_table* t, int field, long value);
 
+/* A number as dBASE writes it: dec decimals, a half rounded away from
+ * zero (where printf would round it to even), right-justified in width
+ * (0: no padding). Returns the length as snprintf does. */
+int dbf_format_number(char* out, size_t size, double value, int width, int dec);
+
 /* Memo text of the cached record: *text is malloc'ed and NUL-terminated (the
  * caller frees it); an empty memo gives length 0. */
 dbf_status dbf_memo_read(dbf_table* t, int field, char** text, size_t* len);

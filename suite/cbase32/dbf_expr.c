@@ -482,7 +482,8 @@ static node* parse_primary(parser* ps)
     return NULL;
 }
 
-static node* parse_unary(parser* ps)
+/* A sign binds tighter than a power, as in dBASE: -2^2 is 4. */
+static node* parse_signed(parser* ps)
 {
     if (++ps->depth > DBF_EXPR_MAX_DEPTH) {
         fail(ps, "nested more than %d deep", DBF_EXPR_MAX_DEPTH);
@@ -490,20 +491,26 @@ static node* parse_unary(parser* ps)
     }
     node* n;
     if (accept(ps, "-")) {
-        node* a = parse_unary(ps);
+        node* a = parse_signed(ps);
         if (a && a->type != 'N')
             fail(ps, "- needs a number");
         n = a && !ps->failed ? make(ps, OP_NEG, 'N', 20) : NULL;
         if (n)
             n->arg[0] = a, n->argc = 1, n->dec = a->dec;
     } else if (accept(ps, "+")) {
-        n = parse_unary(ps);
+        n = parse_signed(ps);
     } else {
         n = parse_primary(ps);
-        while (n && (accept(ps, "**") || accept(ps, "^")))
-            n = binary(ps, OP_POW, n, parse_primary(ps));
     }
     ps->depth--;
+    return ps->failed ? NULL : n;
+}
+
+static node* parse_unary(parser* ps)
+{
+    node* n = parse_signed(ps);
+    while (n && (accept(ps, "**") || accept(ps, "^")))
+        n = binary(ps, OP_POW, n, parse_signed(ps));
     return ps->failed ? NULL : n;
 }
 
@@ -738,7 +745,7 @@ static void str_of(node* n, double x, int len, int dec)
         dec = 0;
     if (dec > len)
         dec = len;
-    int k = snprintf(tmp, sizeof tmp, "%*.*f", len, dec, x);
+    int k = dbf_format_number(tmp, sizeof tmp, x, len, dec);
     if (k > len || k < 0)
         memset(n->buf, '*', (size_t)len);
     else

@@ -159,7 +159,7 @@ int expr4vary(EXPR4* e, char** text)
     switch (v.type) {
     case 'N': {
         unsigned width = dbf_expr_width(e->compiled), dec = dbf_expr_decimals(e->compiled);
-        int n = snprintf(e->result, e->resultCapacity, "%*.*f", (int)width, (int)dec, v.num);
+        int n = dbf_format_number(e->result, e->resultCapacity, v.num, (int)width, (int)dec);
         len = n < 0 ? 0 : (size_t)n < e->resultCapacity ? (size_t)n : e->resultCapacity - 1;
         break;
     }

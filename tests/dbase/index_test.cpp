@@ -89,6 +89,9 @@ TEST_F(Index, ExpressionsEvaluate)
         {"AMOUNT >= 12.5 .AND. AMOUNT <> 3 .AND. -AMOUNT < 0", 'L', "T"},
         {"2 ^ 10 / 4", 'N', "256"},
         {"(1 + 2) * 3", 'N', "9"},
+        {"-2 ^ 2 * 10 + 2 ^ -1 * 4", 'N', "42"},             // the sign binds first
+        {"STR(2.5) + STR(-0.125, 6, 2) + STR(1.005, 5, 2)", 'C', "         3 -0.13 1.01"},  // halves up
+        {"STR(AMOUNT + 0.005, 8, 2)", 'C', "   12.51"},
     };
     for (const Case& c : cases) {
         EXPR4* e = expr4parse(d, c.source);
