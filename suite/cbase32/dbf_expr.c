@@ -33,9 +33,11 @@ typedef struct node {
     unsigned width, dec;
     struct node* arg[3];
     int argc;
-    dbf_table* table;           /* OP_FIELD of another table (ALIAS->), else NULL */
-    const dbf_field* field;
-    const dbf_expr* calc;
+    /* Another table (ALIAS->FIELD) and a named calculation are looked up
+     * by name at every evaluation, since either may be gone by then. */
+    char name[11];              /* the alias or the calculation, else empty */
+    const dbf_field* field;     /* OP_FIELD of the expression's table */
+    dbf_field_def def;          /* OP_FIELD of another table: the field as parsed */
     dbf_value literal;
     char* buf;                  /* text results of width bytes */
     struct node* next_alloc;
@@ -43,6 +45,7 @@ typedef struct node {
 
 struct dbf_expr {
     dbf_table* table;
+    dbf_expr_names names;
     node* root;
     node* nodes;
     char* text_literals;
@@ -356,7 +359,7 @@ static node* call(parser* ps, const char* name)
     return type_call(ps, n) ? n : NULL;
 }
 
-static node* field_node(parser* ps, dbf_table* t, const char* name, dbf_table* other)
+static node* field_node(parser* ps, dbf_table* t, const char* name, const char* alias)
 {
     int i = dbf_field_index(t, name);
     if (i < 0)
@@ -373,8 +376,12 @@ static node* field_node(parser* ps, dbf_table* t, const char* name, dbf_table* o
         n->type = type;
         n->width = type == 'L' ? 1 : type == 'D' ? 8 : width;
         n->dec = f->def.dec;
-        n->field = f;
-        n->table = other;
+        if (alias) {
+            snprintf(n->name, sizeof n->name, "%s", alias);
+            n->def = f->def;
+        } else {
+            n->field = f;
+        }
     }
     return n;
 }
@@ -403,7 +410,7 @@ static node* name_or_call(parser* ps)
         while ((isalnum((unsigned char)*ps->p) || *ps->p == '_') && n + 1 < sizeof field)
             field[n++] = *ps->p++;
         field[n] = '\0';
-        node* f = field_node(ps, other, field, other);
+        node* f = field_node(ps, other, field, name);
         if (!f && !ps->failed)
             fail(ps, "%s has no field %s", name, field);
         return f;
@@ -418,7 +425,7 @@ static node* name_or_call(parser* ps)
     }
     node* n = make(ps, OP_CALC, 0, 0);
     if (n) {
-        n->calc = calc;
+        snprintf(n->name, sizeof n->name, "%s", name);
         n->type = calc->root->type;
         n->width = calc->root->width;
         n->dec = calc->root->dec;
@@ -612,6 +619,8 @@ dbf_status dbf_expr_parse(dbf_expr** out, dbf_table* t, const char* source,
     if (!e)
         return DBF_E_NOMEM;
     e->table = t;
+    if (names)
+        e->names = *names;
     parser ps = {e, source, source, names, 0, error, error_size, 0};
     e->root = parse_or(&ps);
     skip_blanks(&ps);
@@ -634,6 +643,7 @@ unsigned dbf_expr_decimals(const dbf_expr* e) { return e->root->dec; }
 /* ---- evaluation ---- */
 
 typedef struct frame {
+    const dbf_expr* e;
     const unsigned char* record;
     uint32_t recno;
 } frame;
@@ -650,11 +660,31 @@ static double number_of(const char* s, size_t len)
     return strtod(tmp, NULL);
 }
 
+/* The field of ALIAS->FIELD in the current record of that table, if it is
+ * open and still has the field as it was. */
+static const char* other_field(const dbf_expr* e, const node* n)
+{
+    dbf_table* t = e->names.alias ? e->names.alias(e->names.ctx, n->name) : NULL;
+    const dbf_field* f = t ? dbf_field_at(t, dbf_field_index(t, n->def.name)) : NULL;
+    if (!f || f->def.type != n->def.type || f->def.len != n->def.len)
+        return NULL;
+    return (const char*)dbf_record(t) + f->offset;
+}
+
+static dbf_status eval_calc(const dbf_expr* e, const node* n, dbf_value* v)
+{
+    const dbf_expr* c = e->names.calc ? e->names.calc(e->names.ctx, n->name) : NULL;
+    if (!c || c->root->type != n->type || c->root->width != n->width || c->root->dec != n->dec)
+        return DBF_E_EXPR;
+    return dbf_expr_eval_current((dbf_expr*)c, v);
+}
+
 static dbf_status eval_field(node* n, const frame* fr, dbf_value* v)
 {
-    const unsigned char* rec = n->table ? dbf_record(n->table) : fr->record;
-    const char* p = (const char*)rec + n->field->offset;
-    unsigned len = n->field->def.len;
+    const char* p = n->field ? (const char*)fr->record + n->field->offset : other_field(fr->e, n);
+    if (!p)
+        return DBF_E_EXPR;
+    unsigned len = n->field ? n->field->def.len : n->def.len;
     v->type = n->type;
     switch (n->type) {
     case 'N': v->num = number_of(p, len); break;
@@ -876,7 +906,7 @@ static dbf_status eval(node* n, const frame* fr, dbf_value* v)
     switch (n->op) {
     case OP_FIELD: return eval_field(n, fr, v);
     case OP_LITERAL: *v = n->literal; return DBF_OK;
-    case OP_CALC: return dbf_expr_eval_current((dbf_expr*)n->calc, v);
+    case OP_CALC: return eval_calc(fr->e, n, v);
     case OP_NEG: case OP_NOT:
         if ((st = eval(n->arg[0], fr, &a)) != DBF_OK)
             return st;
@@ -905,7 +935,7 @@ static dbf_status eval(node* n, const frame* fr, dbf_value* v)
 
 dbf_status dbf_expr_eval(dbf_expr* e, const unsigned char* record, uint32_t recno, dbf_value* out)
 {
-    frame fr = {record, recno};
+    frame fr = {e, record, recno};
     memset(out, 0, sizeof *out);
     return eval(e->root, &fr, out);
 }

@@ -107,6 +107,36 @@ TEST_F(Index, ExpressionsEvaluate)
     }
 }
 
+// Another table's field and a named calculation are looked up when
+// evaluated: once closed or reset, the expression fails instead of reading
+// what was freed.
+TEST_F(Index, ExpressionsOutliveWhatTheyName)
+{
+    DATA4* d = Create(nullptr);
+    ASSERT_NE(nullptr, d);
+    Add(d, "smith", 12.5, "19991231", true);
+    cb_.safety = 0;
+    static FIELD4INFO fields[] = {{(char*)"CITY", 'C', 8, 0}, {nullptr, 0, 0, 0}};
+    DATA4* other = d4create(&cb_, Path("cities").c_str(), fields, nullptr);
+    ASSERT_NE(nullptr, other);
+    d4append_blank(other);
+    f4assign(d4field(other, "CITY"), "Oslo");
+    EXPR4* calc = expr4parse(d, "AMOUNT * 2");
+    ASSERT_EQ(r4success, expr4calc_create(&cb_, calc, "TWICE"));
+    EXPR4* city = expr4parse(d, "TRIM(CITIES->CITY) + NAME");
+    EXPR4* twice = expr4parse(d, "TWICE + 1");
+    ASSERT_TRUE(city && twice);
+    char* text;
+    EXPECT_EQ(26.0, expr4double(twice));
+    EXPECT_EQ(14, expr4vary(city, &text));
+    d4close(other);
+    expr4calc_reset(&cb_);
+    EXPECT_EQ(e4expr, expr4vary(city, &text));
+    EXPECT_EQ(e4expr, expr4vary(twice, &text));
+    expr4free(city);
+    expr4free(twice);
+}
+
 TEST_F(Index, BadExpressionsAreRefused)
 {
     DATA4* d = Create(nullptr);
