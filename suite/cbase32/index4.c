@@ -257,8 +257,10 @@ static int build_tags(INDEX4* i, TAG4* first)
     for (TAG4* t = first; t; t = t->next, k++) {
         b[k].tag = t;
         b[k].len = expr4key_len(t->expr);
-        b[k].keys = (unsigned char*)malloc(records * (size_t)b[k].len + 1);
-        b[k].entries = (dbf_mdx_entry*)malloc((records + 1) * sizeof *b[k].entries);
+        /* A 32-bit size_t overflows long before the record count does. */
+        int fits = records < (SIZE_MAX - 1) / (size_t)b[k].len && records < SIZE_MAX / sizeof(dbf_mdx_entry) - 1;
+        b[k].keys = fits ? (unsigned char*)malloc(records * (size_t)b[k].len + 1) : NULL;
+        b[k].entries = fits ? (dbf_mdx_entry*)malloc((records + 1) * sizeof *b[k].entries) : NULL;
         if (!b[k].keys || !b[k].entries)
             rc = cb4_fail(d, e4memory, "reindex");
     }
