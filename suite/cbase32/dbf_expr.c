@@ -45,6 +45,7 @@ typedef struct node {
 
 struct dbf_expr {
     dbf_table* table;
+    int code_page;              /* the table's, for case and comparison of texts */
     dbf_expr_names names;
     node* root;
     node* nodes;
@@ -619,6 +620,7 @@ dbf_status dbf_expr_parse(dbf_expr** out, dbf_table* t, const char* source,
     if (!e)
         return DBF_E_NOMEM;
     e->table = t;
+    e->code_page = dbf_code_page(t);
     if (names)
         e->names = *names;
     parser ps = {e, source, source, names, 0, error, error_size, 0};
@@ -644,6 +646,7 @@ unsigned dbf_expr_decimals(const dbf_expr* e) { return e->root->dec; }
 
 typedef struct frame {
     const dbf_expr* e;
+    int code_page;
     const unsigned char* record;
     uint32_t recno;
 } frame;
@@ -695,7 +698,7 @@ static dbf_status eval_field(node* n, const frame* fr, dbf_value* v)
     return DBF_OK;
 }
 
-static int text_compare(const dbf_value* a, const dbf_value* b, int prefix)
+static int text_compare(int code_page, const dbf_value* a, const dbf_value* b, int prefix)
 {
     size_t n = a->len > b->len ? a->len : b->len;
     if (prefix) {
@@ -707,12 +710,12 @@ static int text_compare(const dbf_value* a, const dbf_value* b, int prefix)
         unsigned char x = i < a->len ? (unsigned char)a->str[i] : ' ';
         unsigned char y = i < b->len ? (unsigned char)b->str[i] : ' ';
         if (x != y)
-            return x < y ? -1 : 1;
+            return dbf_text_compare(code_page, &x, &y, 1);
     }
     return 0;
 }
 
-static dbf_status eval_compare(node* n, const dbf_value* a, const dbf_value* b, dbf_value* v)
+static dbf_status eval_compare(node* n, int code_page, const dbf_value* a, const dbf_value* b, dbf_value* v)
 {
     int c;
     if (a->type == 'C') {
@@ -723,7 +726,7 @@ static dbf_status eval_compare(node* n, const dbf_value* a, const dbf_value* b, 
             v->type = 'L', v->num = !c;
             return DBF_OK;
         }
-        c = text_compare(a, b, n->op == OP_EQ || n->op == OP_NE);
+        c = text_compare(code_page, a, b, n->op == OP_EQ || n->op == OP_NE);
     } else {
         c = a->num < b->num ? -1 : a->num > b->num;
     }
@@ -814,14 +817,16 @@ static long date_of_text(const char* s, size_t len)
     return dbf_julian_from_text(text);
 }
 
-static dbf_status eval_text_call(node* n, const dbf_value* a, const dbf_value* args, dbf_value* v)
+static dbf_status eval_text_call(node* n, int code_page, const dbf_value* a, const dbf_value* args,
+                                 dbf_value* v)
 {
     const char* s = a->str;
     size_t len = a->len, start = 0;
     switch (n->op) {
     case F_UPPER: case F_LOWER:
         for (size_t i = 0; i < len; i++)
-            n->buf[i] = (char)(n->op == F_UPPER ? toupper((unsigned char)s[i]) : tolower((unsigned char)s[i]));
+            n->buf[i] = (char)(n->op == F_UPPER ? dbf_upper(code_page, (unsigned char)s[i])
+                                                : dbf_lower(code_page, (unsigned char)s[i]));
         s = n->buf;
         break;
     case F_TRIM:
@@ -895,7 +900,7 @@ static dbf_status eval_call(node* n, const frame* fr, dbf_value* v)
     case F_DATE: v->num = (double)today(); return DBF_OK;
     case F_RECNO: v->num = fr->recno; return DBF_OK;
     case F_DELETED: v->num = fr->record[0] == '*'; return DBF_OK;
-    default: return eval_text_call(n, &args[0], args, v);
+    default: return eval_text_call(n, fr->code_page, &args[0], args, v);
     }
 }
 
@@ -929,13 +934,13 @@ static dbf_status eval(node* n, const frame* fr, dbf_value* v)
     if ((st = eval(n->arg[0], fr, &a)) != DBF_OK || (st = eval(n->arg[1], fr, &b)) != DBF_OK)
         return st;
     if (n->op >= OP_EQ)
-        return eval_compare(n, &a, &b, v);
+        return eval_compare(n, fr->code_page, &a, &b, v);
     return eval_arith(n, &a, &b, v);
 }
 
 dbf_status dbf_expr_eval(dbf_expr* e, const unsigned char* record, uint32_t recno, dbf_value* out)
 {
-    frame fr = {e, record, recno};
+    frame fr = {e, e->code_page, record, recno};
     memset(out, 0, sizeof *out);
     return eval(e->root, &fr, out);
 }

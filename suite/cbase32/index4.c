@@ -155,6 +155,7 @@ static INDEX4* new_index(DATA4* d, const char* path, dbf_mdx* file)
     }
     i->data = d;
     i->file = file;
+    dbf_mdx_set_code_page(file, dbf_code_page(d->table));
     snprintf(i->fileName, sizeof i->fileName, "%s", path);
     return i;
 }
