@@ -170,15 +170,16 @@ unsigned char dbf_driver_of_code_page(int number)
 int dbf_text_compare(int number, const void* a, const void* b, size_t n)
 {
     const unsigned char *x = (const unsigned char*)a, *y = (const unsigned char*)b;
-    const code_page* p = find(number);
-    if (!p) {
-        int c = memcmp(x, y, n);
-        return c < 0 ? -1 : c > 0;
-    }
-    for (size_t i = 0; i < n; i++)
-        if (x[i] != y[i])
-            return p->order[x[i]] < p->order[y[i]] ? -1 : 1;
-    return 0;
+    size_t i = 0;
+    while (i < n && x[i] == y[i])
+        i++;
+    if (i == n)
+        return 0;
+    /* Plain ASCII keeps its order in every collation here. */
+    const code_page* p = (x[i] | y[i]) >= 0x80 ? find(number) : NULL;
+    if (p)
+        return p->order[x[i]] < p->order[y[i]] ? -1 : 1;
+    return x[i] < y[i] ? -1 : 1;
 }
 
 unsigned char dbf_upper(int number, unsigned char c)
