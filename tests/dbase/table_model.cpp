@@ -392,7 +392,12 @@ bool Model::AgreeTag(int k)
     std::vector<long> walked;
     for (int rc = t4top(t); rc == r4success && !t4eof(t) && walked.size() <= model_.size(); rc = t4skip(t, 1) == 1 ? 0 : 1)
         walked.push_back(t4recno(t));
+    std::vector<long> back;
+    for (int rc = t4bottom(t); rc == r4success && !t4eof(t) && back.size() <= model_.size(); rc = t4skip(t, -1) == -1 ? 0 : 1)
+        back.push_back(t4recno(t));
     std::vector<long> expected = Order(k);
+    if (!std::equal(back.rbegin(), back.rend(), expected.begin(), expected.end()))
+        return Fail("tag order backwards differs", k, (long)back.size() - (long)expected.size());
     if (walked != expected && getenv("MODEL_DUMP")) {
         for (size_t i = 0; i < std::max(walked.size(), expected.size()); i++) {
             long w = i < walked.size() ? walked[i] : 0, e = i < expected.size() ? expected[i] : 0;
