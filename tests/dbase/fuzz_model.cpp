@@ -9,10 +9,14 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static std::string dir = [] {
-        char name[] = "/tmp/model_fuzzXXXXXX";
-        return std::string(mkdtemp(name) ? name : "/tmp");
+    static char dir[] = "/tmp/model_fuzzXXXXXX";
+    static bool made = [] {
+        if (!mkdtemp(dir))
+            std::abort();
+        std::atexit([] { std::system((std::string("rm -rf ") + dir).c_str()); });
+        return true;
     }();
+    (void)made;
     ModelRun run = run_table_model(data, size, dir);
     if (!run.disagreement.empty()) {
         std::fprintf(stderr, "disagreement: %s\n", run.disagreement.c_str());
