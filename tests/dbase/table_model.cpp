@@ -12,7 +12,7 @@
 
 namespace {
 
-enum { NAME_LEN = 60 };     // wide keys: a few hundred records make a three-level tree
+enum { NAME_LEN = 100 };    // the widest keys: eight to a node, so a hundred records make three levels
 
 struct Rec {
     std::string name, id, num, born;    // stored bytes
