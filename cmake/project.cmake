@@ -121,7 +121,12 @@ function(qv_fuzz_target name)
   add_executable(${name} ${ARGN})
   target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
-  add_test(NAME ${name} COMMAND ${name} -runs=20000 -max_len=4096)
+  # QV_FUZZ_RUNS, set by the caller, shortens the run of a slow target.
+  set(runs 20000)
+  if(QV_FUZZ_RUNS)
+    set(runs ${QV_FUZZ_RUNS})
+  endif()
+  add_test(NAME ${name} COMMAND ${name} -runs=${runs} -max_len=4096)
   set_tests_properties(${name} PROPERTIES LABELS fuzz)
 endfunction()
 

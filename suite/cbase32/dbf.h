@@ -167,6 +167,26 @@ dbf_status dbf_set_text(dbf_table* t, int field, const char* text);
 dbf_status dbf_set_double(dbf_table* t, int field, double value);
 dbf_status dbf_set_long(dbf_table* t, int field, long value);
 
+/* The code page of the table's language driver byte (header byte 29):
+ * 437, 850 or 1252, or 0 when it names none of them. dbf_create marks a
+ * table 1252, the Windows code page of the programs that write it;
+ * dbf_set_code_page writes another into the header (DBF_E_ARG for a code
+ * page without a driver here). */
+int dbf_code_page(const dbf_table* t);
+dbf_status dbf_set_code_page(dbf_table* t, int code_page);
+int dbf_code_page_of_driver(unsigned char driver);
+unsigned char dbf_driver_of_code_page(int code_page);
+/* Texts of a code page (0: byte by byte): n bytes compared in its
+ * collation, -1, 0 or 1; a character in upper or lower case. */
+int dbf_text_compare(int code_page, const void* a, const void* b, size_t n);
+unsigned char dbf_upper(int code_page, unsigned char c);
+unsigned char dbf_lower(int code_page, unsigned char c);
+
+/* A number as dBASE writes it: dec decimals, a half rounded away from
+ * zero (where printf would round it to even), right-justified in width
+ * (0: no padding). Returns the length as snprintf does. */
+int dbf_format_number(char* out, size_t size, double value, int width, int dec);
+
 /* Memo text of the cached record: *text is malloc'ed and NUL-terminated (the
  * caller frees it); an empty memo gives length 0. */
 dbf_status dbf_memo_read(dbf_table* t, int field, char** text, size_t* len);

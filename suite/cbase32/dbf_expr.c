@@ -33,9 +33,11 @@ typedef struct node {
     unsigned width, dec;
     struct node* arg[3];
     int argc;
-    dbf_table* table;           /* OP_FIELD of another table (ALIAS->), else NULL */
-    const dbf_field* field;
-    const dbf_expr* calc;
+    /* Another table (ALIAS->FIELD) and a named calculation are looked up
+     * by name at every evaluation, since either may be gone by then. */
+    char name[11];              /* the alias or the calculation, else empty */
+    const dbf_field* field;     /* OP_FIELD of the expression's table */
+    dbf_field_def def;          /* OP_FIELD of another table: the field as parsed */
     dbf_value literal;
     char* buf;                  /* text results of width bytes */
     struct node* next_alloc;
@@ -43,6 +45,8 @@ typedef struct node {
 
 struct dbf_expr {
     dbf_table* table;
+    int code_page;              /* the table's, for case and comparison of texts */
+    dbf_expr_names names;
     node* root;
     node* nodes;
     char* text_literals;
@@ -356,7 +360,7 @@ static node* call(parser* ps, const char* name)
     return type_call(ps, n) ? n : NULL;
 }
 
-static node* field_node(parser* ps, dbf_table* t, const char* name, dbf_table* other)
+static node* field_node(parser* ps, dbf_table* t, const char* name, const char* alias)
 {
     int i = dbf_field_index(t, name);
     if (i < 0)
@@ -373,8 +377,12 @@ static node* field_node(parser* ps, dbf_table* t, const char* name, dbf_table* o
         n->type = type;
         n->width = type == 'L' ? 1 : type == 'D' ? 8 : width;
         n->dec = f->def.dec;
-        n->field = f;
-        n->table = other;
+        if (alias) {
+            snprintf(n->name, sizeof n->name, "%s", alias);
+            n->def = f->def;
+        } else {
+            n->field = f;
+        }
     }
     return n;
 }
@@ -403,7 +411,7 @@ static node* name_or_call(parser* ps)
         while ((isalnum((unsigned char)*ps->p) || *ps->p == '_') && n + 1 < sizeof field)
             field[n++] = *ps->p++;
         field[n] = '\0';
-        node* f = field_node(ps, other, field, other);
+        node* f = field_node(ps, other, field, name);
         if (!f && !ps->failed)
             fail(ps, "%s has no field %s", name, field);
         return f;
@@ -418,7 +426,7 @@ static node* name_or_call(parser* ps)
     }
     node* n = make(ps, OP_CALC, 0, 0);
     if (n) {
-        n->calc = calc;
+        snprintf(n->name, sizeof n->name, "%s", name);
         n->type = calc->root->type;
         n->width = calc->root->width;
         n->dec = calc->root->dec;
@@ -482,7 +490,8 @@ static node* parse_primary(parser* ps)
     return NULL;
 }
 
-static node* parse_unary(parser* ps)
+/* A sign binds tighter than a power, as in dBASE: -2^2 is 4. */
+static node* parse_signed(parser* ps)
 {
     if (++ps->depth > DBF_EXPR_MAX_DEPTH) {
         fail(ps, "nested more than %d deep", DBF_EXPR_MAX_DEPTH);
@@ -490,20 +499,26 @@ static node* parse_unary(parser* ps)
     }
     node* n;
     if (accept(ps, "-")) {
-        node* a = parse_unary(ps);
+        node* a = parse_signed(ps);
         if (a && a->type != 'N')
             fail(ps, "- needs a number");
         n = a && !ps->failed ? make(ps, OP_NEG, 'N', 20) : NULL;
         if (n)
             n->arg[0] = a, n->argc = 1, n->dec = a->dec;
     } else if (accept(ps, "+")) {
-        n = parse_unary(ps);
+        n = parse_signed(ps);
     } else {
         n = parse_primary(ps);
-        while (n && (accept(ps, "**") || accept(ps, "^")))
-            n = binary(ps, OP_POW, n, parse_primary(ps));
     }
     ps->depth--;
+    return ps->failed ? NULL : n;
+}
+
+static node* parse_unary(parser* ps)
+{
+    node* n = parse_signed(ps);
+    while (n && (accept(ps, "**") || accept(ps, "^")))
+        n = binary(ps, OP_POW, n, parse_signed(ps));
     return ps->failed ? NULL : n;
 }
 
@@ -605,6 +620,9 @@ dbf_status dbf_expr_parse(dbf_expr** out, dbf_table* t, const char* source,
     if (!e)
         return DBF_E_NOMEM;
     e->table = t;
+    e->code_page = dbf_code_page(t);
+    if (names)
+        e->names = *names;
     parser ps = {e, source, source, names, 0, error, error_size, 0};
     e->root = parse_or(&ps);
     skip_blanks(&ps);
@@ -627,6 +645,8 @@ unsigned dbf_expr_decimals(const dbf_expr* e) { return e->root->dec; }
 /* ---- evaluation ---- */
 
 typedef struct frame {
+    const dbf_expr* e;
+    int code_page;
     const unsigned char* record;
     uint32_t recno;
 } frame;
@@ -643,11 +663,31 @@ static double number_of(const char* s, size_t len)
     return strtod(tmp, NULL);
 }
 
+/* The field of ALIAS->FIELD in the current record of that table, if it is
+ * open and still has the field as it was. */
+static const char* other_field(const dbf_expr* e, const node* n)
+{
+    dbf_table* t = e->names.alias ? e->names.alias(e->names.ctx, n->name) : NULL;
+    const dbf_field* f = t ? dbf_field_at(t, dbf_field_index(t, n->def.name)) : NULL;
+    if (!f || f->def.type != n->def.type || f->def.len != n->def.len)
+        return NULL;
+    return (const char*)dbf_record(t) + f->offset;
+}
+
+static dbf_status eval_calc(const dbf_expr* e, const node* n, dbf_value* v)
+{
+    const dbf_expr* c = e->names.calc ? e->names.calc(e->names.ctx, n->name) : NULL;
+    if (!c || c->root->type != n->type || c->root->width != n->width || c->root->dec != n->dec)
+        return DBF_E_EXPR;
+    return dbf_expr_eval_current((dbf_expr*)c, v);
+}
+
 static dbf_status eval_field(node* n, const frame* fr, dbf_value* v)
 {
-    const unsigned char* rec = n->table ? dbf_record(n->table) : fr->record;
-    const char* p = (const char*)rec + n->field->offset;
-    unsigned len = n->field->def.len;
+    const char* p = n->field ? (const char*)fr->record + n->field->offset : other_field(fr->e, n);
+    if (!p)
+        return DBF_E_EXPR;
+    unsigned len = n->field ? n->field->def.len : n->def.len;
     v->type = n->type;
     switch (n->type) {
     case 'N': v->num = number_of(p, len); break;
@@ -658,7 +698,7 @@ static dbf_status eval_field(node* n, const frame* fr, dbf_value* v)
     return DBF_OK;
 }
 
-static int text_compare(const dbf_value* a, const dbf_value* b, int prefix)
+static int text_compare(int code_page, const dbf_value* a, const dbf_value* b, int prefix)
 {
     size_t n = a->len > b->len ? a->len : b->len;
     if (prefix) {
@@ -670,12 +710,12 @@ static int text_compare(const dbf_value* a, const dbf_value* b, int prefix)
         unsigned char x = i < a->len ? (unsigned char)a->str[i] : ' ';
         unsigned char y = i < b->len ? (unsigned char)b->str[i] : ' ';
         if (x != y)
-            return x < y ? -1 : 1;
+            return dbf_text_compare(code_page, &x, &y, 1);
     }
     return 0;
 }
 
-static dbf_status eval_compare(node* n, const dbf_value* a, const dbf_value* b, dbf_value* v)
+static dbf_status eval_compare(node* n, int code_page, const dbf_value* a, const dbf_value* b, dbf_value* v)
 {
     int c;
     if (a->type == 'C') {
@@ -686,7 +726,7 @@ static dbf_status eval_compare(node* n, const dbf_value* a, const dbf_value* b, 
             v->type = 'L', v->num = !c;
             return DBF_OK;
         }
-        c = text_compare(a, b, n->op == OP_EQ || n->op == OP_NE);
+        c = text_compare(code_page, a, b, n->op == OP_EQ || n->op == OP_NE);
     } else {
         c = a->num < b->num ? -1 : a->num > b->num;
     }
@@ -738,7 +778,7 @@ static void str_of(node* n, double x, int len, int dec)
         dec = 0;
     if (dec > len)
         dec = len;
-    int k = snprintf(tmp, sizeof tmp, "%*.*f", len, dec, x);
+    int k = dbf_format_number(tmp, sizeof tmp, x, len, dec);
     if (k > len || k < 0)
         memset(n->buf, '*', (size_t)len);
     else
@@ -777,14 +817,16 @@ static long date_of_text(const char* s, size_t len)
     return dbf_julian_from_text(text);
 }
 
-static dbf_status eval_text_call(node* n, const dbf_value* a, const dbf_value* args, dbf_value* v)
+static dbf_status eval_text_call(node* n, int code_page, const dbf_value* a, const dbf_value* args,
+                                 dbf_value* v)
 {
     const char* s = a->str;
     size_t len = a->len, start = 0;
     switch (n->op) {
     case F_UPPER: case F_LOWER:
         for (size_t i = 0; i < len; i++)
-            n->buf[i] = (char)(n->op == F_UPPER ? toupper((unsigned char)s[i]) : tolower((unsigned char)s[i]));
+            n->buf[i] = (char)(n->op == F_UPPER ? dbf_upper(code_page, (unsigned char)s[i])
+                                                : dbf_lower(code_page, (unsigned char)s[i]));
         s = n->buf;
         break;
     case F_TRIM:
@@ -858,7 +900,7 @@ static dbf_status eval_call(node* n, const frame* fr, dbf_value* v)
     case F_DATE: v->num = (double)today(); return DBF_OK;
     case F_RECNO: v->num = fr->recno; return DBF_OK;
     case F_DELETED: v->num = fr->record[0] == '*'; return DBF_OK;
-    default: return eval_text_call(n, &args[0], args, v);
+    default: return eval_text_call(n, fr->code_page, &args[0], args, v);
     }
 }
 
@@ -869,7 +911,7 @@ static dbf_status eval(node* n, const frame* fr, dbf_value* v)
     switch (n->op) {
     case OP_FIELD: return eval_field(n, fr, v);
     case OP_LITERAL: *v = n->literal; return DBF_OK;
-    case OP_CALC: return dbf_expr_eval_current((dbf_expr*)n->calc, v);
+    case OP_CALC: return eval_calc(fr->e, n, v);
     case OP_NEG: case OP_NOT:
         if ((st = eval(n->arg[0], fr, &a)) != DBF_OK)
             return st;
@@ -892,13 +934,13 @@ static dbf_status eval(node* n, const frame* fr, dbf_value* v)
     if ((st = eval(n->arg[0], fr, &a)) != DBF_OK || (st = eval(n->arg[1], fr, &b)) != DBF_OK)
         return st;
     if (n->op >= OP_EQ)
-        return eval_compare(n, &a, &b, v);
+        return eval_compare(n, fr->code_page, &a, &b, v);
     return eval_arith(n, &a, &b, v);
 }
 
 dbf_status dbf_expr_eval(dbf_expr* e, const unsigned char* record, uint32_t recno, dbf_value* out)
 {
-    frame fr = {record, recno};
+    frame fr = {e, e->code_page, record, recno};
     memset(out, 0, sizeof *out);
     return eval(e->root, &fr, out);
 }

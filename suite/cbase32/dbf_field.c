@@ -2,6 +2,8 @@
 #include "dbf_internal.h"
 
 #include <ctype.h>
+#include <float.h>
+#include <math.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -145,6 +147,20 @@ dbf_status dbf_set_text(dbf_table* t, int field, const char* text)
     return DBF_OK;
 }
 
+int dbf_format_number(char* out, size_t size, double value, int width, int dec)
+{
+    if (dec < 0)
+        dec = 0;
+    double scale = pow(10.0, dec), scaled = fabs(value) * scale;
+    /* A decimal half is seldom exact in binary (1.005 is 1.00499...): what
+     * lies within a few units of the last place of it counts as the half. */
+    if (scaled < 1e15) {
+        double rounded = floor(scaled + 0.5 + scaled * 4 * DBL_EPSILON);
+        value = copysign(rounded / scale, value);
+    }
+    return snprintf(out, size, "%*.*f", width, dec, value);
+}
+
 dbf_status dbf_set_double(dbf_table* t, int field, double value)
 {
     const dbf_field* f = field_of(t, field);
@@ -153,7 +169,7 @@ dbf_status dbf_set_double(dbf_table* t, int field, double value)
     char text[64];
     if (value != value || value - value != 0)      /* NaN and infinities have no dBASE form */
         return DBF_E_VALUE;
-    int n = snprintf(text, sizeof text, "%.*f", (int)f->def.dec, value);
+    int n = dbf_format_number(text, sizeof text, value, 0, (int)f->def.dec);
     if (n < 0 || (size_t)n > f->def.len)
         return DBF_E_VALUE;
     put(t, f, text, (size_t)n, 1);

@@ -10,6 +10,7 @@ struct dbf_table {
     int has_memo_io;
 
     unsigned char version;
+    unsigned char language;     /* the language driver byte */
     unsigned header_len, record_len;
     uint32_t count;
     int truncated;

@@ -29,6 +29,7 @@ typedef struct tag {
     uint32_t root;
     unsigned item;                  /* bytes of one entry */
     unsigned max_keys;              /* keys this engine puts in a node */
+    int code_page;                  /* C keys compare in its collation */
 } tag;
 
 struct dbf_mdx {
@@ -39,6 +40,7 @@ struct dbf_mdx {
     uint32_t pages;                 /* pages in the file */
     tag tags[DBF_MDX_MAX_TAGS];
     int tag_count;
+    int code_page;
     unsigned char** cache;          /* a node's block by its first page */
     unsigned char* dirty;
     size_t cache_size;
@@ -126,8 +128,7 @@ static int compare_keys(const tag* t, const unsigned char* a, const unsigned cha
         double y = t->info.key_type == 'N' ? dbf_mdx_number_of_key(b) : dbf_mdx_date_of_key(b);
         c = x < y ? -1 : x > y;
     } else {
-        c = memcmp(a, b, len < t->info.key_len ? len : t->info.key_len);
-        c = c < 0 ? -1 : c > 0;
+        c = dbf_text_compare(t->code_page, a, b, len < t->info.key_len ? len : t->info.key_len);
     }
     return t->info.descending ? -c : c;
 }
@@ -287,6 +288,7 @@ static dbf_status read_tag(dbf_mdx* m, int i)
     tag* t = &m->tags[i];
     const unsigned char* e = m->header + TAG_TABLE + (size_t)i * TAG_ENTRY;
     memset(t, 0, sizeof *t);
+    t->code_page = m->code_page;
     t->header_page = dbf_le32(e);
     memcpy(t->info.name, e + 4, 10);
     unsigned char* b;
@@ -442,6 +444,13 @@ dbf_status dbf_mdx_close(dbf_mdx* m)
 
 int dbf_mdx_tag_count(const dbf_mdx* m) { return m->tag_count; }
 
+void dbf_mdx_set_code_page(dbf_mdx* m, int code_page)
+{
+    m->code_page = code_page;
+    for (int i = 0; i < m->tag_count; i++)
+        m->tags[i].code_page = code_page;
+}
+
 const dbf_mdx_tag_info* dbf_mdx_tag(const dbf_mdx* m, int i)
 {
     return i >= 0 && i < m->tag_count ? &m->tags[i].info : NULL;
@@ -472,6 +481,7 @@ dbf_status dbf_mdx_add_tag(dbf_mdx* m, const dbf_mdx_tag_info* info)
         return DBF_E_ARG;
     tag* t = &m->tags[m->tag_count];
     memset(t, 0, sizeof *t);
+    t->code_page = m->code_page;
     t->info = *info;
     t->info.name[10] = '\0';
     t->info.expression[DBF_MDX_MAX_EXPR] = '\0';
@@ -981,10 +991,10 @@ static dbf_status remove_child(dbf_mdx_cursor* c, int d)
         touch(m, c->path[d].page);
         return DBF_OK;
     }
+    /* Without its rightmost child, the one before becomes the rightmost:
+     * its key, now unused, stays an upper bound for the parent. */
     if (i < n)
         memmove(entry(t, b, i), entry(t, b, i + 1), (size_t)(n - i) * t->item);
-    else        /* the rightmost child: the one before takes its place */
-        dbf_put_le32(entry(t, b, n - 1), number_at(t, b, n));
     memset(entry(t, b, n), 0, t->item);
     dbf_put_le32(b, n - 1);
     touch(m, c->path[d].page);

@@ -65,6 +65,9 @@ dbf_status dbf_mdx_close(dbf_mdx* m);   /* flushes; NULL allowed */
 dbf_status dbf_mdx_forget(dbf_mdx* m);
 
 int dbf_mdx_tag_count(const dbf_mdx* m);
+/* Character keys compare in the collation of the table's code page
+ * (dbf_text_compare); 0, the default, byte by byte. */
+void dbf_mdx_set_code_page(dbf_mdx* m, int code_page);
 const dbf_mdx_tag_info* dbf_mdx_tag(const dbf_mdx* m, int tag);
 int dbf_mdx_find_tag(const dbf_mdx* m, const char* name);      /* -1 if none */
 /* Adds an empty tag (the caller then inserts or builds its keys). */

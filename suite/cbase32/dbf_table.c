@@ -172,6 +172,7 @@ dbf_status dbf_open(dbf_table** out, dbf_io* io, dbf_io* memo)
         st = DBF_E_FORMAT;
     if (st == DBF_OK) {
         t->version = head[0];
+        t->language = head[29];
         t->count = dbf_le32(head + 4);
         t->header_len = dbf_le16(head + 8);
         t->record_len = dbf_le16(head + 10);
@@ -293,6 +294,8 @@ dbf_status dbf_create(dbf_table** out, dbf_io* io, dbf_io* memo,
             d[16] = t->fields[i].def.len;
             d[17] = t->fields[i].def.dec;
         }
+        t->language = dbf_driver_of_code_page(1252);
+        header[29] = t->language;
         header[t->header_len - 1] = DBF_TERMINATOR;
         header[t->header_len] = DBF_END_OF_FILE;
         st = t->io.truncate(t->io.ctx, 0) == 0 ? DBF_OK : DBF_E_IO;
@@ -427,6 +430,19 @@ dbf_status dbf_set_production_index(dbf_table* t, int present)
     return dbf_write_exact(&t->io, 28, &flag, 1);
 }
 unsigned dbf_header_length(const dbf_table* t) { return t->header_len; }
+
+int dbf_code_page(const dbf_table* t) { return dbf_code_page_of_driver(t->language); }
+
+dbf_status dbf_set_code_page(dbf_table* t, int code_page)
+{
+    unsigned char driver = dbf_driver_of_code_page(code_page);
+    if (!driver)
+        return DBF_E_ARG;
+    dbf_status st = dbf_write_exact(&t->io, 29, &driver, 1);
+    if (st == DBF_OK)
+        t->language = driver;
+    return st;
+}
 
 static int in_window(const dbf_table* t, uint32_t n)
 {

@@ -21,6 +21,15 @@ static dbf_table* table_of_alias(void* ctx, const char* alias)
     return d ? d->table : NULL;
 }
 
+static int is_open(CODE4* cb, DATA4* d)
+{
+    for (DATA4* o = cb->dataList; o; o = o->next)
+        if (o == d)
+            return 1;
+    return 0;
+}
+
+/* A calculation whose table was closed since is no longer there. */
 static const dbf_expr* calc_of_name(void* ctx, const char* name)
 {
     for (calc4* c = (calc4*)((CODE4*)ctx)->calcList; c; c = c->next) {
@@ -28,7 +37,7 @@ static const dbf_expr* calc_of_name(void* ctx, const char* name)
         while (c->name[i] && toupper((unsigned char)name[i]) == c->name[i])
             i++;
         if (!c->name[i] && !name[i])
-            return c->expr->compiled;
+            return is_open((CODE4*)ctx, c->expr->data) ? c->expr->compiled : NULL;
     }
     return NULL;
 }
@@ -159,7 +168,7 @@ int expr4vary(EXPR4* e, char** text)
     switch (v.type) {
     case 'N': {
         unsigned width = dbf_expr_width(e->compiled), dec = dbf_expr_decimals(e->compiled);
-        int n = snprintf(e->result, e->resultCapacity, "%*.*f", (int)width, (int)dec, v.num);
+        int n = dbf_format_number(e->result, e->resultCapacity, v.num, (int)width, (int)dec);
         len = n < 0 ? 0 : (size_t)n < e->resultCapacity ? (size_t)n : e->resultCapacity - 1;
         break;
     }

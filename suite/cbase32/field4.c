@@ -123,7 +123,7 @@ int f4assign_double(FIELD4* f, double value)
     if (f->type == 'N' || f->type == 'F')
         return assigned(f, dbf_set_double(f->data->table, f->number, value), "f4assign_double");
     char text[64];
-    snprintf(text, sizeof text, "%.*f", f->dec, value);
+    dbf_format_number(text, sizeof text, value, 0, f->dec);
     return f4assign(f, text);
 }
 

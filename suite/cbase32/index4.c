@@ -80,6 +80,25 @@ static int unique_error(int rule)
 }
 
 /* A TAG4 for tag k of the file, with its expressions compiled. */
+/* How a tag stores the keys of an expression. */
+static void stored_form(EXPR4* e, char* type, unsigned* len)
+{
+    int t = expr4type(e);
+    *type = t == 'N' || t == 'D' ? (char)t : 'C';
+    *len = (unsigned)expr4key_len(e);
+}
+
+/* A tag written for other fields (or by a program that forms keys
+ * otherwise) holds keys of another type or width than its expression
+ * gives: reading or writing them would run past the keys. */
+static int form_fits(const dbf_mdx_tag_info* info, EXPR4* e)
+{
+    char type;
+    unsigned len;
+    stored_form(e, &type, &len);
+    return type == info->key_type && len == info->key_len;
+}
+
 static TAG4* make_tag(INDEX4* i, int k)
 {
     const dbf_mdx_tag_info* info = dbf_mdx_tag(i->file, k);
@@ -95,9 +114,10 @@ static TAG4* make_tag(INDEX4* i, int k)
     t->expr = expr4parse(i->data, info->expression);
     if (info->filter[0] && t->expr)
         t->filter = expr4parse(i->data, info->filter);
-    if (!t->expr || (info->filter[0] && !t->filter) ||
-        dbf_mdx_cursor_new(i->file, k, &t->cursor) != DBF_OK) {
-        e4describe(i->data->codeBase, e4index, "tag expression", info->name, i->fileName);
+    int fits = t->expr && form_fits(info, t->expr);
+    if (!fits || (info->filter[0] && !t->filter) || dbf_mdx_cursor_new(i->file, k, &t->cursor) != DBF_OK) {
+        e4describe(i->data->codeBase, e4index, t->expr && !fits ? "tag key does not fit its expression" : "tag expression",
+                   info->name, i->fileName);
         free_tag(t);
         return NULL;
     }
@@ -135,6 +155,7 @@ static INDEX4* new_index(DATA4* d, const char* path, dbf_mdx* file)
     }
     i->data = d;
     i->file = file;
+    dbf_mdx_set_code_page(file, dbf_code_page(d->table));
     snprintf(i->fileName, sizeof i->fileName, "%s", path);
     return i;
 }
@@ -237,8 +258,10 @@ static int build_tags(INDEX4* i, TAG4* first)
     for (TAG4* t = first; t; t = t->next, k++) {
         b[k].tag = t;
         b[k].len = expr4key_len(t->expr);
-        b[k].keys = (unsigned char*)malloc(records * (size_t)b[k].len + 1);
-        b[k].entries = (dbf_mdx_entry*)malloc((records + 1) * sizeof *b[k].entries);
+        /* A 32-bit size_t overflows long before the record count does. */
+        int fits = records < (SIZE_MAX - 1) / (size_t)b[k].len && records < SIZE_MAX / sizeof(dbf_mdx_entry) - 1;
+        b[k].keys = fits ? (unsigned char*)malloc(records * (size_t)b[k].len + 1) : NULL;
+        b[k].entries = fits ? (dbf_mdx_entry*)malloc((records + 1) * sizeof *b[k].entries) : NULL;
         if (!b[k].keys || !b[k].entries)
             rc = cb4_fail(d, e4memory, "reindex");
     }
@@ -295,11 +318,8 @@ static int describe_tag(DATA4* d, const TAG4INFO* info, dbf_mdx_tag_info* out)
         rc = e4expr;
     else if (f && expr4type(f) != 'L')
         rc = e4describe(d->codeBase, e4expr, "tag filter is not logical", info->filter, NULL);
-    if (rc == r4success) {
-        int type = expr4type(e);
-        out->key_type = type == 'N' || type == 'D' ? (char)type : 'C';
-        out->key_len = (unsigned)expr4key_len(e);
-    }
+    if (rc == r4success)
+        stored_form(e, &out->key_type, &out->key_len);
     expr4free(e);
     expr4free(f);
     if (rc != r4success)

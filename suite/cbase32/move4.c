@@ -323,6 +323,9 @@ int d4write(DATA4* d, long rec)
         return cb4_fail(d, e4parm, "d4write: only the current record");
     if (d->eof)
         return r4entry;
+    /* The caller may have changed the bytes without saying so: the keys
+     * follow the record all the same. */
+    d->recordChanged = 1;
     rc = cb4_flush_record(d);
     if (rc == r4success) {
         dbf_touch(d->table);

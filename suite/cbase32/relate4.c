@@ -103,6 +103,54 @@ static int seek_slave(RELATE4* r)
     return no_match(r);
 }
 
+/* Whether a scan slave's current record has the key its master asks for
+ * (as far as the match length goes). */
+static int slave_matches(RELATE4* r)
+{
+    if (d4eof(r->data) || d4bof(r->data))
+        return 0;
+    EXPR4* key = r->dataTag->expr;
+    switch (expr4type(r->masterExpr)) {
+    case 'N':
+    case 'F':
+    case 'D':
+        return expr4double(key) == expr4double(r->masterExpr);
+    default: {
+        char *want = NULL, *have = NULL;
+        int len = expr4vary(r->masterExpr, &want);
+        if (r->matchLen > 0 && r->matchLen < len)
+            len = r->matchLen;
+        /* Both texts live in their expressions' buffers. */
+        return len >= 0 && expr4vary(key, &have) >= len && memcmp(want, have, (size_t)len) == 0;
+    }
+    }
+}
+
+/* Moves a scan slave to its next (dir 1) or previous matching record;
+ * 0 when there is none. */
+static int scan_slave_step(RELATE4* r, int dir)
+{
+    if (d4eof(r->data))
+        return 0;
+    TAG4* old = d4tag_selected(r->data);
+    d4tag_select(r->data, r->dataTag);
+    int rc = d4skip(r->data, dir);
+    d4tag_select(r->data, old);
+    return rc == r4success && slave_matches(r);
+}
+
+/* A scan slave walked backwards starts on the last of its matches. */
+static int scan_to_last(RELATE4* r)
+{
+    int rc = relate4do_one(r);
+    if (rc != r4success || d4eof(r->data))
+        return rc;
+    long last = d4recno(r->data);
+    while (scan_slave_step(r, 1))
+        last = d4recno(r->data);
+    return d4go(r->data, last);
+}
+
 int relate4do_one(RELATE4* r)
 {
     if (!r || !r->master)
@@ -118,17 +166,44 @@ int relate4do_one(RELATE4* r)
     return rc == r4success ? r4success : rc < 0 && rc != e4parm ? rc : no_match(r);
 }
 
-int relate4do(RELATE4* r)
+/* Positions r and everything below it; scan slaves on their first match
+ * (dir 1) or their last (dir -1). */
+static int relate_from(RELATE4* r, int dir)
 {
-    if (!r)
-        return e4parm;
-    int result = relate4do_one(r);
+    int result = dir < 0 && r->relationType == relate4scan && r->dataTag && r->master ? scan_to_last(r)
+                                                                                          : relate4do_one(r);
     for (RELATE4* s = r->slaves; s && result >= 0; s = s->nextSibling) {
-        int rc = relate4do(s);
+        int rc = relate_from(s, dir);
         if (rc != r4success && result == r4success)
             result = rc;
     }
     return result;
+}
+
+int relate4do(RELATE4* r) { return r ? relate_from(r, 1) : e4parm; }
+
+/* The next composite record under the same top master record: the last
+ * scan slave that has another match moves to it, and the scan slaves
+ * after it start over. 1 when one moved. */
+static int scan_step(RELATE4* r, int dir)
+{
+    RELATE4* kids[64];
+    int n = 0;
+    for (RELATE4* s = r->slaves; s && n < 64; s = s->nextSibling)
+        kids[n++] = s;
+    for (int k = n - 1; k >= 0; k--) {
+        RELATE4* s = kids[k];
+        if (scan_step(s, dir))
+            return 1;
+        if (s->relationType == relate4scan && s->dataTag && scan_slave_step(s, dir)) {
+            for (RELATE4* below = s->slaves; below; below = below->nextSibling)
+                relate_from(below, dir);
+            for (int j = k + 1; j < n; j++)
+                relate_from(kids[j], dir);
+            return 1;
+        }
+    }
+    return 0;
 }
 
 int relate4error_action(RELATE4* r, int action)
@@ -160,9 +235,9 @@ int relate4type(RELATE4* r, int type)
 
 /* Whether the top master's current record belongs to the walk: its slaves
  * found (or blanked) and the query true. */
-static int accepted(RELATE4* top)
+static int accepted(RELATE4* top, int dir)
 {
-    int rc = relate4do(top);
+    int rc = relate_from(top, dir);
     if (rc == SKIP_MASTER)
         return 0;
     if (rc < 0)
@@ -183,16 +258,19 @@ static int walk(RELATE4* r, int (*start)(DATA4*), int dir)
     TAG4* old = d4tag_selected(d);
     if (top->sortTag)
         d4tag_select(d, top->sortTag);
-    int rc = start ? start(d) : d4skip(d, dir);
+    int rc = r4success, moved = start ? 0 : scan_step(top, dir);
+    if (!moved)
+        rc = start ? start(d) : d4skip(d, dir);
     while (rc == r4success) {
-        int ok = accepted(top);
+        int ok = moved ? (top->query ? expr4true(top->query) : 1) : accepted(top, dir);
         if (ok < 0) {
             rc = ok;
             break;
         }
         if (ok)
             break;
-        rc = d4skip(d, dir);
+        if (!(moved = scan_step(top, dir)))
+            rc = d4skip(d, dir);
     }
     if (top->sortTag)
         d4tag_select(d, old);

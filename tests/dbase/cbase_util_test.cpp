@@ -168,14 +168,15 @@ TEST(Relate4, SlavesFollowTheMasterThroughATag)
     TAG4INFO tags[] = {{(char*)"NAME", (char*)"NAME", nullptr, 0, 0}, {nullptr, nullptr, nullptr, 0, 0}};
     DATA4* people = d4create(&c.cb, (base + "/people").c_str(), peopleFields, tags);
     FIELD4INFO orderFields[] = {{(char*)"WHO", 'C', 8, 0}, {(char*)"QTY", 'N', 4, 0}, {nullptr, 0, 0, 0}};
-    DATA4* orders = d4create(&c.cb, (base + "/orders").c_str(), orderFields, nullptr);
+    TAG4INFO whoTag[] = {{(char*)"WHO", (char*)"WHO", nullptr, 0, 0}, {nullptr, nullptr, nullptr, 0, 0}};
+    DATA4* orders = d4create(&c.cb, (base + "/orders").c_str(), orderFields, whoTag);
     ASSERT_TRUE(people && orders);
     for (const char* row : {"ann Oslo", "bob Rome"}) {
         d4append_blank(people);
         f4assign(d4field(people, "NAME"), std::string(row, 3).c_str());
         f4assign(d4field(people, "CITY"), row + 4);
     }
-    for (const char* row : {"bob 1", "cy  2", "ann 3"}) {
+    for (const char* row : {"bob 1", "cy  2", "ann 3", "bob 4"}) {
         d4append_blank(orders);
         f4assign(d4field(orders, "WHO"), std::string(row, 3).c_str());
         f4assign(d4field(orders, "QTY"), row + 4);
@@ -185,9 +186,9 @@ TEST(Relate4, SlavesFollowTheMasterThroughATag)
         const char* query;
         const char* walk;
     } cases[] = {
-        {relate4blank, nullptr, "1:Rome 2:- 3:Oslo "},
-        {relate4skipRec, nullptr, "1:Rome 3:Oslo "},
-        {relate4blank, "QTY > 1", "2:- 3:Oslo "},
+        {relate4blank, nullptr, "1:Rome 2:- 3:Oslo 4:Rome "},
+        {relate4skipRec, nullptr, "1:Rome 3:Oslo 4:Rome "},
+        {relate4blank, "QTY > 1", "2:- 3:Oslo 4:Rome "},
     };
     for (const Case& k : cases) {
         RELATE4* top = relate4init(orders);
@@ -204,6 +205,18 @@ TEST(Relate4, SlavesFollowTheMasterThroughATag)
         EXPECT_EQ(k.walk, walk) << "action " << k.action << " query " << (k.query ? k.query : "none");
         relate4free(top, 0);
     }
+    // A scan slave gives one walk step for each of its matches, both ways.
+    RELATE4* top = relate4init(people);
+    RELATE4* slave = relate4create_slave(top, orders, "NAME", d4tag(orders, "WHO"));
+    relate4type(slave, relate4scan);
+    std::string walk[2];
+    for (int back = 0; back < 2; back++)
+        for (int rc = back ? relate4bottom(top) : relate4top(top); rc == r4success; rc = relate4skip(top, back ? -1 : 1))
+            walk[back] += std::string(f4str(d4field(people, "NAME")), 3) + ":" +
+                          std::to_string(f4long(d4field(orders, "QTY"))) + " ";
+    EXPECT_EQ("ann:3 bob:1 bob:4 ", walk[0]);
+    EXPECT_EQ("bob:4 bob:1 ann:3 ", walk[1]);
+    relate4free(top, 0);
     d4init_undo(&c.cb);
     std::system(("rm -rf " + base).c_str());
 }

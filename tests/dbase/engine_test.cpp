@@ -187,6 +187,10 @@ TEST(DbfEngine, ValuesThatDoNotFitAreRefusedAndLeaveTheFieldAlone)
     EXPECT_EQ("A name longe", Text(t, NAME)) << "character values are cut, as dBASE does";
     EXPECT_EQ(DBF_OK, dbf_set_long(t, PRICE, 3));
     EXPECT_EQ("3.00", Text(t, PRICE));
+    for (auto c : {std::pair<double, const char*>{0.125, "0.13"}, {-2.675, "-2.68"}, {1.005, "1.01"}}) {
+        EXPECT_EQ(DBF_OK, dbf_set_double(t, PRICE, c.first));
+        EXPECT_EQ(c.second, Text(t, PRICE)) << "a half rounds away from zero";
+    }
     EXPECT_EQ(DBF_E_FIELD, dbf_set_text(t, NOTES, "memo through set_text"));
     EXPECT_EQ(DBF_E_FIELD, dbf_set_text(t, 99, "x"));
     EXPECT_EQ(DBF_OK, dbf_set_text(t, COUNT, ""));

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -88,6 +89,9 @@ TEST_F(Index, ExpressionsEvaluate)
         {"AMOUNT >= 12.5 .AND. AMOUNT <> 3 .AND. -AMOUNT < 0", 'L', "T"},
         {"2 ^ 10 / 4", 'N', "256"},
         {"(1 + 2) * 3", 'N', "9"},
+        {"-2 ^ 2 * 10 + 2 ^ -1 * 4", 'N', "42"},             // the sign binds first
+        {"STR(2.5) + STR(-0.125, 6, 2) + STR(1.005, 5, 2)", 'C', "         3 -0.13 1.01"},  // halves up
+        {"STR(AMOUNT + 0.005, 8, 2)", 'C', "   12.51"},
     };
     for (const Case& c : cases) {
         EXPR4* e = expr4parse(d, c.source);
@@ -101,6 +105,36 @@ TEST_F(Index, ExpressionsEvaluate)
         EXPECT_EQ(std::string(c.text), got) << c.source;
         expr4free(e);
     }
+}
+
+// Another table's field and a named calculation are looked up when
+// evaluated: once closed or reset, the expression fails instead of reading
+// what was freed.
+TEST_F(Index, ExpressionsOutliveWhatTheyName)
+{
+    DATA4* d = Create(nullptr);
+    ASSERT_NE(nullptr, d);
+    Add(d, "smith", 12.5, "19991231", true);
+    cb_.safety = 0;
+    static FIELD4INFO fields[] = {{(char*)"CITY", 'C', 8, 0}, {nullptr, 0, 0, 0}};
+    DATA4* other = d4create(&cb_, Path("cities").c_str(), fields, nullptr);
+    ASSERT_NE(nullptr, other);
+    d4append_blank(other);
+    f4assign(d4field(other, "CITY"), "Oslo");
+    EXPR4* calc = expr4parse(d, "AMOUNT * 2");
+    ASSERT_EQ(r4success, expr4calc_create(&cb_, calc, "TWICE"));
+    EXPR4* city = expr4parse(d, "TRIM(CITIES->CITY) + NAME");
+    EXPR4* twice = expr4parse(d, "TWICE + 1");
+    ASSERT_TRUE(city && twice);
+    char* text;
+    EXPECT_EQ(26.0, expr4double(twice));
+    EXPECT_EQ(14, expr4vary(city, &text));
+    d4close(other);
+    expr4calc_reset(&cb_);
+    EXPECT_EQ(e4expr, expr4vary(city, &text));
+    EXPECT_EQ(e4expr, expr4vary(twice, &text));
+    expr4free(city);
+    expr4free(twice);
 }
 
 TEST_F(Index, BadExpressionsAreRefused)
@@ -277,6 +311,76 @@ TEST_F(Index, ReindexRepairsADamagedIndex)
     EXPECT_EQ(r4success, d4check(d));
     d4tag_select(d, d4tag(d, "NAME"));
     EXPECT_EQ(r4success, d4seek(d, "499"));
+}
+
+// A tag whose stored key form is not its expression's (written for other
+// fields): refused, never read or written with the wrong width.
+TEST_F(Index, TagOfAnotherKeyFormIsRefused)
+{
+    const char* exprs[] = {"BORN", "OK  ", "LEFT(NAME,3)"};     // D, C 1, C 3 over a C 10 tag
+    cb_.safety = 0;
+    for (const char* expr : exprs) {
+        TAG4INFO tags[] = {{(char*)"NAME", (char*)"NAME", nullptr, 0, 0}, {nullptr, nullptr, nullptr, 0, 0}};
+        DATA4* d = Create(tags);
+        ASSERT_NE(nullptr, d);
+        for (int i = 0; i < 50; i++)
+            Add(d, std::to_string(i).c_str(), i, "20000101", true);
+        d4close(d);
+        FILE* f = fopen(Path("people.MDX").c_str(), "r+b");
+        ASSERT_NE(nullptr, f);
+        fseek(f, 4 * 512 + 24, SEEK_SET);                      // the first tag's expression
+        fwrite(expr, 1, strlen(expr) + 1, f);
+        fclose(f);
+        cb_.errorCode = 0;
+        d = d4open(&cb_, Path("people").c_str());
+        EXPECT_EQ(e4index, cb_.errorCode) << expr;
+        if (d) {
+            EXPECT_EQ(nullptr, d4tag(d, "NAME")) << expr;
+            d4reindex(d);
+            d4append_start(d, 0);
+            d4append(d);
+            d4close(d);
+        }
+    }
+}
+
+// The language driver byte says the names' code page: a new table is
+// Windows 1252; a DOS 437 table keeps its own. UPPER and the tag's order
+// follow it: an accented letter right after its plain one.
+TEST_F(Index, AccentedNamesSortByTheTablesCodePage)
+{
+    struct Case { unsigned char driver; const char* names[5]; } cases[] = {
+        {0x57, {"\xE9" "mile", "zoe", "eve", "\xC9" "clair", "fabien"}},
+        {0x01, {"\x82" "mile", "zoe", "eve", "\x90" "clair", "fabien"}},
+    };
+    cb_.safety = 0;
+    for (const Case& c : cases) {
+        DATA4* d = Create(nullptr);
+        ASSERT_NE(nullptr, d);
+        d4close(d);
+        FILE* f = fopen(Path("people.DBF").c_str(), "r+b");
+        ASSERT_NE(nullptr, f);
+        fseek(f, 29, SEEK_SET);
+        EXPECT_EQ(0x57, fgetc(f)) << "a new table is marked Windows 1252";
+        fseek(f, 29, SEEK_SET);
+        fputc(c.driver, f);
+        fclose(f);
+        d = d4open(&cb_, Path("people").c_str());
+        ASSERT_NE(nullptr, d);
+        TAG4INFO tags[] = {{(char*)"NAME", (char*)"UPPER(NAME)", nullptr, 0, 0}, {nullptr, nullptr, nullptr, 0, 0}};
+        ASSERT_NE(nullptr, i4create(d, nullptr, tags));
+        for (const char* name : c.names)
+            Add(d, name, 1, "20000101", true);
+        d4tag_select(d, d4tag(d, "NAME"));
+        EXPECT_EQ((std::vector<long>{3, 4, 1, 5, 2}), Walk(d)) << "driver " << (int)c.driver;
+        d4go(d, 1);
+        EXPR4* upper = expr4parse(d, "UPPER(LEFT(NAME,1))");
+        char* text = nullptr;
+        expr4vary(upper, &text);
+        EXPECT_EQ(std::string(c.names[3], 1), text) << "driver " << (int)c.driver;
+        expr4free(upper);
+        d4close(d);
+    }
 }
 
 TEST_F(Index, UniqueTagsKeepTheirRuleWhenReopened)

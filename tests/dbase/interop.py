@@ -10,6 +10,7 @@ import os
 import shutil
 import subprocess
 import sys
+import unicodedata
 
 import dbf
 import dbfread
@@ -143,6 +144,22 @@ def our_tags_read_by_perl_xbase():
         check("XBase::Index %s: records in key order" % tag, walk.stdout.split(), recs)
 
 
+def accented_names_in_dictionary_order():
+    """The language driver byte tells dbfread the names' code page, and the
+    NAME tag (UPPER(NAME)) puts an accented letter right after its plain one."""
+    base = os.path.join(WORK, "indexed")
+    ours = subprocess.run([TOOL, "mdx", base, "300"], check=True, capture_output=True, text=True).stdout
+    walk = next(line.split()[1:] for line in ours.splitlines() if line.startswith("NAME "))
+    names = [r["NAME"] for r in dbfread.DBF(base + ".DBF", char_decode_errors="strict")]
+    check("dbfread: accented names decoded", sum(1 for n in names if n[0] in "ÉéÈÄÜ"), 50)
+
+    def letter(c):
+        plain = unicodedata.normalize("NFD", c)[0]
+        return (ord(plain), c != plain, ord(c))
+    order = sorted(range(1, len(names) + 1), key=lambda r: ([letter(c) for c in names[r - 1].upper()], r))
+    check("NAME tag in dictionary order", walk, [str(r) for r in order])
+
+
 def main():
     shutil.rmtree(WORK, ignore_errors=True)
     os.makedirs(WORK)
@@ -156,6 +173,7 @@ def main():
     python_dbf_read_by_ours()
     shapelib_read_by_ours()
     our_tags_read_by_perl_xbase()
+    accented_names_in_dictionary_order()
     for f in failures:
         print("FAIL", f)
     print("%d interop failures" % len(failures))

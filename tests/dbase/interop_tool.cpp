@@ -103,8 +103,10 @@ int Dump(const char* file)
     return d4init_undo(&cb) == r4success && cb.errorCode == 0 ? 0 : 1;
 }
 
-// Keys spread over several index pages: names, signed amounts, dates, and
-// a unique tag that keeps the first record of each name's first letters.
+// Keys spread over several index pages: names (a third of them starting
+// with a letter, accented or not, of Windows code page 1252), signed
+// amounts, dates, and a unique tag that keeps the first record of each
+// name's first letters.
 int WriteIndexed(const char* name, int rows)
 {
     CODE4 cb;
@@ -123,7 +125,8 @@ int WriteIndexed(const char* name, int rows)
         return 1;
     for (int i = 0; i < rows; i++) {
         char text[16], born[9];
-        std::snprintf(text, sizeof text, "k%05d", (i * 7919) % rows);
+        static const char* const first[] = {"\xC9", "\xE9", "E", "e", "\xC8", "F", "\xC4", "A", "\xDC", "u"};
+        std::snprintf(text, sizeof text, "%sk%05d", i % 3 ? "" : first[i / 3 % 10], (i * 7919) % rows);
         std::snprintf(born, sizeof born, "%04d%02d%02d", 1901 + (i * 37) % 120, 1 + i % 12, 1 + i % 28);
         d4append_start(d, 0);
         f4assign(d4field(d, "NAME"), text);
