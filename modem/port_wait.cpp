@@ -2,10 +2,14 @@
 
 namespace {
 
+/* A modem answers a command within a few milliseconds; what takes longer
+ * (a dial, the far end of a call) is not hurried by looking every 2 ms, and
+ * on a registration call those looks were most of its processor time. */
 const unsigned long kBusyPollMs = 2;
+const unsigned long kReplySpellMs = 50;
 const unsigned long kStreamPollMs = 10;
 const unsigned long kQuietPollMs = 30;
-const unsigned long kBusySpellMs = 200;
+const unsigned long kActiveSpellMs = 200;
 
 }  // namespace
 
@@ -23,9 +27,9 @@ void PortWait::Received()
 
 unsigned long PortWait::Bound(unsigned long now) const
 {
-    if (awaitingReply_ && now - lastSent_ < kBusySpellMs)
+    if (awaitingReply_ && now - lastSent_ < kReplySpellMs)
         return kBusyPollMs;
-    if (now - lastReceived_ < kBusySpellMs)
+    if (now - lastReceived_ < kActiveSpellMs || now - lastSent_ < kActiveSpellMs)
         return kStreamPollMs;
     return kQuietPollMs;
 }
