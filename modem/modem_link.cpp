@@ -47,17 +47,28 @@ public:
     explicit LinkIo(ModemLink& link) : link_(link), port_(link.port_) {}
 
     int ReceivedCount() override { return port_ ? port_->RXCount() : 0; }
-    int GetChar(char* c) override { return port_ ? port_->GetChar(c, 0) : 0; }
+    int GetChar(char* c) override
+    {
+        int got = port_ ? port_->GetChar(c, 0) : 0;
+        if (got)
+            link_.wait_.Received();
+        return got;
+    }
     unsigned GetBuffer(unsigned char* dst, unsigned max) override
     {
-        return port_ ? port_->GetBuffer(dst, max) : 0;
+        unsigned got = port_ ? port_->GetBuffer(dst, max) : 0;
+        if (got)
+            link_.wait_.Received();
+        return got;
     }
     int PutString(const char* text, int mode) override
     {
+        link_.wait_.Sent();
         return port_ ? port_->PutString(text, mode) : 0;
     }
     void PutChar(char c) override
     {
+        link_.wait_.Sent();
         if (port_)
             port_->PutChar(c);
     }
@@ -93,10 +104,7 @@ public:
     void Idle(unsigned long flags) override { link_.Idle(flags); }
     void Block(unsigned long ms, bool wakeOnMessages) override
     {
-        if (port_)
-            port_->WaitForInput(ms, wakeOnMessages);
-        else
-            Sleep(ms);
+        link_.wait_.Block(port_, ms, wakeOnMessages);
     }
     void EchoChar(char c) override { link_.EchoChar(c); }
     void OnWatchedReply() override { link_.OnWatchedReply(); }

@@ -16,6 +16,7 @@
 #include <qvstp32.h>
 
 #include "modem_engine.h"
+#include "port_wait.h"
 #include "modem_flags.h"
 
 class ModemLink {
@@ -74,6 +75,9 @@ public:
     /* The CONNECT line of the last dial, as received. */
     const char* ConnectMessage() const { return state_.connectMessage; }
     GFSerial* Port() const { return port_; }
+    /* Sleeps until the port may have data or a window message comes (at
+     * most ms): for a caller that polls a wait with ModemFlags::Poll. */
+    void BlockForInput(unsigned long ms, bool wakeOnMessages) { wait_.Block(port_, ms, wakeOnMessages); }
 
 private:
     friend class LinkIo;
@@ -85,6 +89,7 @@ private:
     ModemLinkState state_;      /* prefix, maximum line, abort field, replies, connect line */
     CQSetupProfile profile_;
     unsigned long lastPump_;    /* tick of the last look at the message queue */
+    PortWait wait_;
 };
 
 #endif

@@ -60,7 +60,7 @@ int RegistrationRecord::RunTransfer()
         case ModemResult::Pending:
             // Sleep until the host's next byte instead of polling the port
             // at full speed for up to half a minute.
-            m_pPort->WaitForInput(kPromptPollBlock, FALSE);
+            m_pLink->BlockForInput(kPromptPollBlock, false);
             continue;
         case PromptInfo:
             m_pProgress->SetStatus(IDS_REG_SENDING);

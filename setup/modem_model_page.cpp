@@ -66,13 +66,28 @@ void AutoDetectDialog::SetMessageId(UINT id)
 
 void AutoDetectDialog::EnableOK()
 {
-    if (CWnd* ok = GetDlgItem(IDOK))
-        ok->EnableWindow(TRUE);
+    CWnd* ok = GetDlgItem(IDOK);
+    if (!ok)
+        return;
+    ok->EnableWindow(TRUE);
+    // Disabled when the dialog opened, OK could not take the focus then;
+    // without it Enter has nowhere to go.
+    SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(ok->m_hWnd), TRUE);
 }
 
 void AutoDetectDialog::OnOK()
 {
     m_done = 1;
+}
+
+void AutoDetectDialog::OnCancel()
+{
+    m_done = 1;
+}
+
+BOOL AutoDetectDialog::TakeKey(MSG* msg)
+{
+    return m_hWnd && IsDialogMessageA(m_hWnd, msg);
 }
 
 ModemModelPage::ModemModelPage(CWnd* sheet) : SetupPage(kModelPageHelp)
@@ -143,6 +158,8 @@ void ModemModelPage::AutoSelect()
                 WaitMessage();
                 continue;
             }
+            if (dialog->TakeKey(&msg))
+                continue;
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }

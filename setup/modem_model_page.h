@@ -12,7 +12,9 @@
 #include "wizard_dialog.h"
 
 // The small modeless dialog that reports an auto-select. It keeps its parent
-// disabled while it lives; OK only marks it done.
+// disabled while it lives; OK only marks it done, and so do Escape, the
+// close box and Alt+F4, which would otherwise hide it and leave the page
+// waiting for a done flag that never comes.
 class AutoDetectDialog : public WizardDialog {
 public:
     explicit AutoDetectDialog(CWnd* parent);
@@ -22,6 +24,9 @@ public:
     void SetMessageId(UINT id);
     void EnableOK();
     void OnOK() override;
+    void OnCancel() override;
+    // Enter, Escape and Tab for this dialog when msg is one of its keys.
+    BOOL TakeKey(MSG* msg);
     bool IsDone() const { return m_done != 0; }
 
 private:

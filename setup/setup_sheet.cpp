@@ -33,8 +33,8 @@ void WriteProfileDefaults()
     CQSetupProfile profile(0);
     char directory[MAX_PATH];
     profile.GetProfile(eLS_SuiteDir, directory, sizeof directory, eDefaultsNone);
-    // About twenty items: one rewrite of the store instead of one each.
-    profile.BeginUpdate();
+    // Item by item: a grouped update is not a call every copy of the suite's
+    // profile library has. Writes that change nothing cost nothing.
     profile.SetProfile(eLS_SuiteDir, directory, 0);
     profile.SetProfile(eLS_SuiteDir2, directory, 0);
 
@@ -53,7 +53,6 @@ void WriteProfileDefaults()
         else
             profile.SetProfile(LongItem(d.item), path, 0);
     }
-    profile.EndUpdate();
 
     char phoneBook[MAX_PATH], mapFile[MAX_PATH];
     MakePath(phoneBook, directory, "PHONE.DBF");

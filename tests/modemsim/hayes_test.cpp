@@ -56,6 +56,7 @@ const LineCase kLineCases[] = {
     {"ATE0\rATE2\r", "ATE0\r\r\nOK\r\n\r\nERROR\r\n"},           // known command, value out of range
     {"ATE0\rATX5\r", "ATE0\r\r\nOK\r\n\r\nERROR\r\n"},           // beyond this model's X levels
     {"ATE0\rAT&Z\r", "ATE0\r\r\nOK\r\n\r\nERROR\r\n"},
+    {"ATE0\rAT&F1\r", "ATE0\r\r\nOK\r\n\r\nERROR\r\n"},         // one factory profile only
     {"ATE0\rAT+XYZ?\r", "ATE0\r\r\nOK\r\n\r\nERROR\r\n"},
     {"ATE0\rATS7=60S7?\r", "ATE0\r\r\nOK\r\n\r\n060\r\n\r\nOK\r\n"},
     {"ATE0\rATS256=1\r", "ATE0\r\r\nOK\r\n\r\nERROR\r\n"},

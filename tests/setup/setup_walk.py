@@ -18,10 +18,12 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "tools", "wine"))
 from startup_links import check_suite_links, startup_links  # noqa: E402
 from wine import WineSession  # noqa: E402
-from wizard_driver import BOX, SHEET, Suite, Wizard, choose, walk_to_port, walk_to_startup  # noqa: E402
+from wizard_driver import (BOX, SHEET, Suite, Wizard, choose, walk_to_model,  # noqa: E402
+                           walk_to_port, walk_to_startup)
 
 NEED_AREA = ("An area code is required, so it can be determined if a call is local "
              "or long distance.")
+DETECT = "Modem Auto-Detect"
 NEED_CITY = "A city name is required, so your location can be identified."
 
 IDENTITY = {1065: "Ada Lovelace", 1066: "Analytical Engines Ltd", 1067: "555-0199",
@@ -392,7 +394,41 @@ def model_record_reaches_the_profile(suite):
     assert not written, "written without a database: %s" % sorted(written)
 
 
-CHECKS = [model_record_reaches_the_profile, keyboard_walk, real_start_up_items, full_walk_stores_every_item, cancel_keeps_only_the_defaults,
+def auto_detect_dialog_ends_by_keys_and_close(suite):
+    """The "Modem Auto-Detect" dialog after a probe of a port with nothing
+    on it: OK has the focus, and Enter, Escape, Tab then Space, Alt+F4 and
+    closing with the mouse (the close box on Windows 95, a double-click on
+    the system-menu box of the library's caption on NT, which has no close
+    box) each end it as OK does; the wizard then finishes."""
+    suite.reset(env={"QVHELP_VIEWER": "none"})
+    w = Wizard(suite)
+    walk_to_model(w, "COM2")
+    x = suite.s.xdotool
+    ways = [("Return",), ("Escape",), ("Tab", "space"), ("alt+F4",), "mouse"]
+    for way in ways:
+        w.do("press 1064")
+        assert w.do("awaits " + DETECT) == "1", "%s: OK has not the focus" % (way,)
+        window = suite.s.wait_for_window("^" + DETECT + "$")
+        assert window, "no X window for the dialog"
+        x("windowfocus", window)
+        if way == "mouse":
+            box = "close" if suite.win95 else "menu"
+            point = w.do("where %s %s" % (box, DETECT)).split()
+            x("mousemove", point[0], point[1], "click", "--repeat", "1" if suite.win95 else "2", "1")
+        else:
+            for key in way:
+                x("key", "--delay", "60", key)
+        answer = w.ask("ended")
+        assert answer == "ok", "%s: %s" % (way, answer)
+    w.press("next")
+    assert w.page() == "startup"
+    choose(w, False, False, False)
+    w.press("next")
+    assert w.finish() == 1
+
+
+CHECKS = [model_record_reaches_the_profile, keyboard_walk, auto_detect_dialog_ends_by_keys_and_close,
+          real_start_up_items, full_walk_stores_every_item, cancel_keeps_only_the_defaults,
           nothing_chosen_loads_no_utility_library, utility_library_failures_are_silent,
           detection_library_failures_are_silent]
 

@@ -132,7 +132,9 @@ HayesModem::Outcome HayesModem::ampersandCommand(Cursor& cur, ModemOutput& out) 
     if (refused(name + std::to_string(n), name)) return Outcome::Error;
     switch (letter) {
         case 'F':
-            if (n != 0) return Outcome::Error;
+            // The other profiles differ from &F0 in flow control and error
+            // control only, which a simulated line does not have.
+            if (n > persona_.factoryMax) return Outcome::Error;
             settings_ = factorySettings();
             return Outcome::Next;
         case 'C':

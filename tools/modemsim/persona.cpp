@@ -52,6 +52,8 @@ std::string applyWords(Persona& p, const std::vector<std::string>& w) {
         p.xMax = static_cast<int>(number);
     } else if (key == "line-max" && wantArgs(1) && parseLong(w[1], number) && number >= 4) {
         p.lineMax = static_cast<int>(number);
+    } else if (key == "factory-max" && wantArgs(1) && parseLong(w[1], number) && number >= 0 && number <= 9) {
+        p.factoryMax = static_cast<int>(number);
     } else if (key == "fclass2-first" && wantArgs(0)) {
         p.fclass2First = true;
     } else if (key == "deaf" && wantArgs(0)) {

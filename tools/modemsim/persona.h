@@ -16,6 +16,7 @@ struct Persona {
     std::map<long, int> connectCodes; // V0 result code of "CONNECT <speed>" for this maker
     int xMax = 4;                     // highest X level the model takes
     int lineMax = 255;                // longest command line, "AT" included
+    int factoryMax = 0;               // highest &F profile (USR: &F1 hardware, &F2 software flow control)
     bool fclass2First = false;        // class 2 identification answers ERROR until +FCLASS=2
     bool deaf = false;                // never answers anything
     std::vector<std::string> errorOn; // commands answered with ERROR: "I4" just that one, "I" all of them

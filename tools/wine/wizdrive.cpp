@@ -13,6 +13,12 @@
 //   limit ID             the most characters an edit control takes
 //   msgbox TITLE         wait for a message box, answer its text, press OK
 //   detect TITLE         wait for TITLE's OK to be enabled, answer text 1078, press OK
+//   awaits TITLE         wait for TITLE's OK to be enabled, answer the id of the control
+//                        with the focus (pressing nothing)
+//   ended                ok when the dialog of the last awaits is destroyed within 5 s
+//                        and the sheet is enabled again
+//   where ID|close|menu TITLE  screen point of a control of dialog TITLE, or of its
+//                        close box or system-menu box
 //   selected ID          a list box's selected entry
 //   pick ID INDEX        select a list box entry as a click does (LBN_SELCHANGE)
 //   point ID INDEX       screen centre of a list box entry
@@ -182,14 +188,39 @@ static std::string Run(char* line)
         for (int i = 0; i < 200 && IsWindow(box); i++) Sleep(20);
         return "ok " + text;
     }
+    static HWND awaited;
+    if (!strcmp(command, "awaits")) {
+        awaited = WaitForDialog(arg.c_str(), 10000);
+        if (!awaited) return "error no " + arg;
+        for (int i = 0; i < 3000 && !IsWindowEnabled(GetDlgItem(awaited, IDOK)); i++) Sleep(20);
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof info;
+        GetGUIThreadInfo(GetWindowThreadProcessId(awaited, nullptr), &info);
+        return "ok " + std::to_string(info.hwndFocus ? GetDlgCtrlID(info.hwndFocus) : 0);
+    }
+    if (!strcmp(command, "ended")) {
+        for (int i = 0; i < 250 && IsWindow(awaited); i++) Sleep(20);
+        if (IsWindow(awaited))
+            return IsWindowVisible(awaited) ? "error still open" : "error hidden, not ended";
+        for (int i = 0; i < 50 && !IsWindowEnabled(g_sheet); i++) Sleep(20);
+        return IsWindowEnabled(g_sheet) ? "ok" : "error the sheet stays disabled";
+    }
     if (!strcmp(command, "where")) {
         // "where ID TITLE": the screen centre of a control of a dialog, for
-        // a real click.
+        // a real click; ID "close" or "menu": a point inside the caption's
+        // rightmost or leftmost box (close box, system-menu box).
         char* end;
         int id = static_cast<int>(strtol(arg.c_str(), &end, 10));
-        HWND box = WaitForDialog(*end ? end + 1 : "", 10000);
+        std::string box = arg.substr(0, arg.find(' '));
+        bool caption = box == "close" || box == "menu";
+        HWND dialog = WaitForDialog(caption ? arg.c_str() + box.size() + 1 : *end ? end + 1 : "", 10000);
         RECT r;
-        if (!box || !GetWindowRect(GetDlgItem(box, id), &r)) return "error no control";
+        if (dialog && caption && GetWindowRect(dialog, &r)) {
+            int inset = GetSystemMetrics(SM_CXDLGFRAME) + GetSystemMetrics(SM_CXSIZE) / 2 + 1;
+            return "ok " + std::to_string(box == "close" ? r.right - inset : r.left + inset) + " " +
+                   std::to_string(r.top + GetSystemMetrics(SM_CYDLGFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2);
+        }
+        if (!dialog || !GetWindowRect(GetDlgItem(dialog, id), &r)) return "error no control";
         return "ok " + std::to_string((r.left + r.right) / 2) + " " + std::to_string((r.top + r.bottom) / 2);
     }
     if (!strcmp(command, "registering")) {
