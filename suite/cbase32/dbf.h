@@ -41,9 +41,9 @@ typedef struct dbf_io {
     int (*flush)(void* ctx);
     void (*close)(void* ctx);       /* releases ctx; may be NULL */
     /* Byte-range locks other programs on the file respect; may be NULL
-     * (memory has no other users). how: DBF_LOCK_WAIT, DBF_LOCK_TRY or
-     * DBF_UNLOCK; returns 0, 1 when DBF_LOCK_TRY finds the range locked,
-     * or -1. */
+     * (memory has no other users). how: DBF_LOCK_TRY or DBF_UNLOCK (the
+     * seam never blocks: callers that wait poll); returns 0, 1 when the
+     * range is locked by another, or -1. */
     int (*lock)(void* ctx, int64_t offset, int64_t len, int how);
 } dbf_io;
 
@@ -127,6 +127,14 @@ void dbf_refresh(dbf_table* t);
 /* Forgets records read ahead and re-reads the record count, which another
  * program may have changed (after taking a lock). */
 dbf_status dbf_sync(dbf_table* t);
+/* The header's mark of an unfinished change of the table's indexes (set
+ * before the first page changes, cleared once they are written): set at
+ * open, a program stopped half-way. Setting it writes it out at once. */
+int dbf_unfinished(const dbf_table* t);
+dbf_status dbf_set_unfinished(dbf_table* t, int on);
+/* Writes buffered memo bytes out and forgets the memo file's next free
+ * block, so the next memo goes after whatever another program added. */
+void dbf_memo_sync(dbf_table* t);
 /* Copies record n as stored in the file, whatever the cache holds. */
 dbf_status dbf_read_stored(dbf_table* t, uint32_t n, void* buf);
 /* Locks on the table file (see dbf_io.lock); DBF_E_LOCKED when a try

@@ -175,6 +175,7 @@ dbf_status dbf_open(dbf_table** out, dbf_io* io, dbf_io* memo)
         t->count = dbf_le32(head + 4);
         t->header_len = dbf_le16(head + 8);
         t->record_len = dbf_le16(head + 10);
+        t->unfinished = head[DBF_UNFINISHED_AT] != 0;
         if ((t->version & 0x07) != 0x03 || t->header_len < DBF_HEADER_SIZE + DBF_DESCRIPTOR_SIZE ||
             t->record_len < 2)
             st = DBF_E_FORMAT;
@@ -203,19 +204,17 @@ dbf_status dbf_open(dbf_table** out, dbf_io* io, dbf_io* memo)
     return hand_over(t, st, out);
 }
 
-/* Writes the header; with keep_count the stored record count stays, since
- * after a record update another program may have appended since. */
 /* The header's version, date of last update and record count. A flush
  * after rewriting records (keep_count) writes only the version and date:
  * another program holding the append lock may be writing a greater count
  * at the same moment, and a read-modify-write of it here could put an
- * older one back, so that the next append overwrites a record. */
+ * older one back, so that the next append overwrites a record. Bytes
+ * 12-31 (the production index flag and the unfinished-change mark among
+ * them) are never written here, for the same reason. */
 static dbf_status write_header_as(dbf_table* t, int keep_count)
 {
-    unsigned char head[DBF_HEADER_SIZE];
-    /* Bytes 12-31 (the production index flag among them) stay as stored. */
-    if (keep_count || dbf_read_exact(&t->io, 0, head, sizeof head) != DBF_OK)
-        memset(head, 0, sizeof head);
+    unsigned char head[12];
+    memset(head, 0, sizeof head);
     time_t now = time(NULL);
     struct tm* tm = localtime(&now);
     head[0] = t->version;
@@ -391,7 +390,24 @@ dbf_status dbf_sync(dbf_table* t)
     int64_t room = size > (int64_t)t->header_len ? (size - t->header_len) / t->record_len : 0;
     uint32_t count = dbf_le32(head + 4);
     t->count = (int64_t)count > room ? (uint32_t)room : count;
+    t->unfinished = head[DBF_UNFINISHED_AT] != 0;
     return DBF_OK;
+}
+
+int dbf_unfinished(const dbf_table* t) { return t->unfinished; }
+
+dbf_status dbf_set_unfinished(dbf_table* t, int on)
+{
+    unsigned char flag = on ? 1 : 0;
+    if (t->unfinished == (int)flag)
+        return DBF_OK;
+    dbf_status st = dbf_write_exact(&t->io, DBF_UNFINISHED_AT, &flag, 1);
+    /* Out of our buffers before anything the mark guards is written. */
+    if (st == DBF_OK && t->io.flush && t->io.flush(t->io.ctx) != 0)
+        st = DBF_E_IO;
+    if (st == DBF_OK)
+        t->unfinished = flag;
+    return st;
 }
 
 dbf_status dbf_read_stored(dbf_table* t, uint32_t n, void* buf)
