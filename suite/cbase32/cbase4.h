@@ -70,10 +70,11 @@ int cb4_own_lock(DATA4* d, int file, int* taken);
 void cb4_own_unlock(DATA4* d, int file, int taken);
 /* Around a change of index pages: the index lock for a table that shares
  * its files (holds locks), pages read afresh, and the table's mark of an
- * unfinished change; the end writes the pages and clears the mark. */
-int cb4_index_begin(DATA4* d);
+ * unfinished change; the end (always called, also after a failed begin)
+ * writes the pages and clears the mark. Only a rebuild may begin while
+ * the indexes are stale. */
+int cb4_index_begin(DATA4* d, int rebuild);
 void cb4_index_end(DATA4* d);
-int cb4_index_mark(DATA4* d);
 /* Writes every index's pages, then clears the mark (unless stale). */
 int cb4_index_write(DATA4* d);
 /* At open: a mark left by a program that stopped makes the indexes stale. */

@@ -116,6 +116,9 @@ dbf_status dbf_go(dbf_table* t, uint32_t n);
  * dbf_touch so they are written before the cache moves on. */
 unsigned char* dbf_record(dbf_table* t);
 void dbf_touch(dbf_table* t);
+/* The cached record's changes stay in the cache: no move or flush writes
+ * them, only dbf_write (after dbf_touch). */
+void dbf_hold(dbf_table* t);
 dbf_status dbf_write(dbf_table* t);             /* writes the cached record now */
 /* Copies record n into buf (dbf_record_length bytes); the cache stays. */
 dbf_status dbf_read_record(dbf_table* t, uint32_t n, void* buf);

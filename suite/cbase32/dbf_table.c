@@ -337,6 +337,7 @@ int dbf_was_truncated(const dbf_table* t) { return t->truncated; }
 uint32_t dbf_current(const dbf_table* t) { return t->current; }
 unsigned char* dbf_record(dbf_table* t) { return t->record; }
 void dbf_touch(dbf_table* t) { t->dirty = 1; }
+void dbf_hold(dbf_table* t) { t->dirty = 0; }
 
 const dbf_field* dbf_field_at(const dbf_table* t, int index)
 {

@@ -180,8 +180,13 @@ int cb4_index_open(DATA4* d)
 {
     if (!dbf_production_index(d->table))
         return r4success;
-    /* Records are not written while their keys cannot be kept. */
-    if (!i4open(d, NULL)) {
+    /* Read under the index lock, so not while another program rebuilds
+     * it; records are not written while their keys cannot be kept. */
+    int locked = !d->readOnly && cb4_lock_index(d, DBF_LOCK_WAIT) == r4success;
+    INDEX4* opened = i4open(d, NULL);
+    if (locked)
+        cb4_unlock_index(d);
+    if (!opened) {
         d->indexState = DATA4_INDEX_UNREADABLE;
         return e4describe(d->codeBase, e4index, "the production index cannot be read; records are not written",
                           d->fileName, NULL);
@@ -328,7 +333,7 @@ static int add_tags(INDEX4* i, const TAG4INFO* tags)
     if (rc == r4success)
         rc = cb4_own_lock(d, 1, &taken);
     if (rc == r4success)
-        rc = cb4_index_mark(d);
+        rc = cb4_index_begin(d, 1);
     TAG4** tail = tail_of(i);
     TAG4* first = NULL;
     for (const TAG4INFO* t = tags; rc == r4success && t && t->name; t++) {
@@ -357,6 +362,7 @@ static int add_tags(INDEX4* i, const TAG4INFO* tags)
     }
     if (rc == r4success)
         rc = cb4_index_write(d);
+    cb4_index_end(d);
     cb4_own_unlock(d, 1, taken);
     return rc;
 }
@@ -469,13 +475,14 @@ int i4reindex(INDEX4* i)
     if (rc == r4success)
         rc = cb4_own_lock(d, 1, &taken);
     if (rc == r4success)
-        rc = cb4_index_mark(d);
+        rc = cb4_index_begin(d, 1);
     if (rc == r4success) {
         dbf_status st = dbf_mdx_clear(i->file);
         rc = st == DBF_OK ? build_tags(i, i->tags) : cb4_index_error(d, st, "i4reindex");
     }
     if (rc == r4success)
         rc = cb4_index_write(d);
+    cb4_index_end(d);
     cb4_own_unlock(d, 1, taken);
     return rc;
 }

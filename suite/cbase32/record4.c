@@ -43,7 +43,19 @@ int cb4_write_memos(DATA4* d)
     return rc;
 }
 
+static int write_record(DATA4* d);
+
 int cb4_flush_record(DATA4* d)
+{
+    int rc = write_record(d);
+    /* A refused change stays with the table, unwritten: no later move or
+     * flush of the engine writes it behind the refusal. */
+    if (rc < 0)
+        dbf_hold(d->table);
+    return rc;
+}
+
+static int write_record(DATA4* d)
 {
     if (d->appending) {
         d->appending = 0;
@@ -183,7 +195,7 @@ static int move_keys(DATA4* d, const unsigned char* old, long rec)
 {
     if (!d->indexes)
         return r4success;
-    int rc = cb4_index_begin(d), result = r4success;
+    int rc = cb4_index_begin(d, 0), result = r4success;
     const unsigned char* now = dbf_record(d->table);
     for (INDEX4* i = d->indexes; i && rc >= 0; i = i->next)
         for (TAG4* t = i->tags; t && rc >= 0; t = t->next) {

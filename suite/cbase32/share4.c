@@ -286,9 +286,17 @@ int cb4_index_write(DATA4* d)
     return rc;
 }
 
-int cb4_index_begin(DATA4* d)
+/* Marked in the table before any page changes: a program that stops
+ * before the pages are written leaves the mark, and whoever opens the
+ * table next knows the index is stale. */
+static int index_mark(DATA4* d)
 {
-    if (d->indexState)
+    return d->indexes ? cb4_status(d, dbf_set_unfinished(d->table, 1), "index") : r4success;
+}
+
+int cb4_index_begin(DATA4* d, int rebuild)
+{
+    if (d->indexState && !rebuild)
         return e4describe(d->codeBase, e4index, "the index must be rebuilt first (d4reindex)",
                           d->fileName, NULL);
     if (shared(d)) {
@@ -300,15 +308,7 @@ int cb4_index_begin(DATA4* d)
             if (dbf_mdx_forget(i->file) != DBF_OK)
                 return e4describe(d->codeBase, e4index, "index", i->fileName, NULL);
     }
-    return cb4_index_mark(d);
-}
-
-/* Marked in the table before any page changes: a program that stops
- * before the pages are written leaves the mark, and whoever opens the
- * table next knows the index is stale. */
-int cb4_index_mark(DATA4* d)
-{
-    return d->indexes ? cb4_status(d, dbf_set_unfinished(d->table, 1), "index") : r4success;
+    return index_mark(d);
 }
 
 void cb4_index_end(DATA4* d)
