@@ -33,6 +33,10 @@ int cb4_may_write(DATA4* d, const char* what);
  * not be moved is not written and the indexes count as stale. */
 int cb4_flush_record(DATA4* d);
 int cb4_write_memos(DATA4* d);
+/* Writes the cached record over record rec, or appends it (rec 0; blank:
+ * a blank record instead), with its keys; r4unique when a unique tag left
+ * the key out. */
+int cb4_store(DATA4* d, long rec, int blank);
 /* Moves the table to record rec (after writing a changed record), or to
  * the end of the table. */
 int cb4_load(DATA4* d, long rec);
@@ -45,6 +49,11 @@ int cb4_index_check_unique(DATA4* d, long rec);
  * r4unique when a unique tag left the key out. */
 int cb4_index_update(DATA4* d, long rec);
 int cb4_index_add(DATA4* d, long rec);
+/* Pack (first 0) or zap first..last through a copy beside the table, so a
+ * stop half-way loses nothing; at open, cb4_compact_finish ends a rewrite
+ * a stopped program left behind. */
+int cb4_compact(DATA4* d, long first, long last);
+int cb4_compact_finish(DATA4* d);
 /* Record rec as stored in the file, read into d->oldRecord; NULL when it
  * cannot be read. */
 unsigned char* cb4_stored_record(DATA4* d, long rec);

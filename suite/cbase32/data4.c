@@ -177,8 +177,13 @@ DATA4* d4open(CODE4* cb, const char* name)
     DATA4* d = attach(cb, t, path, readOnly);
     /* A damaged or stale index is reported; the table stays readable,
      * and is not written until the index is rebuilt or made anew. */
-    if (d)
+    if (d) {
+        /* A pack another program left half-done is finished first. */
+        if (cb4_compact_finish(d) != r4success)
+            d->readOnly = 1;
         cb4_index_open(d);
+        d4top(d);
+    }
     return d;
 }
 

@@ -162,6 +162,14 @@ void dbf_set_deleted(dbf_table* t, int deleted);
 dbf_status dbf_pack(dbf_table* t);
 /* Removes records first..last (inclusive, clipped to the table). */
 dbf_status dbf_zap(dbf_table* t, uint32_t first, uint32_t last);
+/* The same through a copy (the caller's io, not owned): the records kept
+ * are written there whole before the table is rewritten, so that a stop
+ * half-way loses nothing. dbf_copy_finish, given a copy left behind,
+ * completes the rewrite when the copy was whole (else the table was not
+ * touched yet); the caller then removes the copy. */
+dbf_status dbf_pack_via(dbf_table* t, dbf_io* copy);
+dbf_status dbf_zap_via(dbf_table* t, uint32_t first, uint32_t last, dbf_io* copy);
+dbf_status dbf_copy_finish(dbf_table* t, dbf_io* copy);
 
 /* Field values of the cached record (also of the blank buffer when no
  * record is loaded: such changes are only kept by dbf_append). */

@@ -546,26 +546,10 @@ void dbf_set_deleted(dbf_table* t, int deleted)
     t->dirty = 1;
 }
 
-/* Moves the records for which keep() holds to the front and cuts the file. */
-static dbf_status compact(dbf_table* t, int (*keep)(const dbf_table*, uint32_t, const unsigned char*, const void*),
-                          const void* arg)
+/* The kept records cut the file down to them: written over the table from
+ * the front, the end mark, the file cut, then the count. */
+static dbf_status cut_to(dbf_table* t, uint32_t kept)
 {
-    dbf_status pending = write_pending(t);
-    if (pending != DBF_OK)
-        return pending;
-    uint32_t kept = 0;
-    for (uint32_t n = 1; n <= t->count; n++) {
-        dbf_status st = dbf_read_exact(&t->io, record_offset(t, n), t->record, t->record_len);
-        if (st != DBF_OK)
-            return st;
-        if (!keep(t, n, t->record, arg))
-            continue;
-        kept++;
-        if (kept != n && (st = dbf_write_exact(&t->io, record_offset(t, kept), t->record,
-                                               t->record_len)) != DBF_OK)
-            return st;
-    }
-    t->count = kept;
     t->current = 0;
     t->window_records = 0;
     memset(t->record, ' ', t->record_len);
@@ -573,7 +557,73 @@ static dbf_status compact(dbf_table* t, int (*keep)(const dbf_table*, uint32_t, 
     int64_t end = record_offset(t, kept + 1);
     if (t->io.truncate(t->io.ctx, end) != 0 || dbf_write_exact(&t->io, end, &eof, 1) != DBF_OK)
         return DBF_E_IO;
+    t->count = kept;
     return write_header(t);
+}
+
+/* A copy holds "DBFCOPY1", the count of its records (all ones until they
+ * are all there), the record length, and the records. */
+#define COPY_HEAD 16
+static const char copy_magic[8] = {'D', 'B', 'F', 'C', 'O', 'P', 'Y', '1'};
+
+static dbf_status copy_back(dbf_table* t, dbf_io* copy, uint32_t kept)
+{
+    for (uint32_t n = 1; n <= kept; n++) {
+        dbf_status st = dbf_read_exact(copy, COPY_HEAD + (int64_t)(n - 1) * t->record_len, t->record, t->record_len);
+        if (st == DBF_OK)
+            st = dbf_write_exact(&t->io, record_offset(t, n), t->record, t->record_len);
+        if (st != DBF_OK)
+            return st;
+    }
+    return cut_to(t, kept);
+}
+
+/* Moves the records for which keep() holds to the front and cuts the file.
+ * With a copy they are first written there whole, so that a program
+ * stopped while writing them back loses nothing: dbf_copy_finish ends the
+ * work from the copy. Without one (memory) they move in place. */
+static dbf_status compact(dbf_table* t, int (*keep)(const dbf_table*, uint32_t, const unsigned char*, const void*),
+                          const void* arg, dbf_io* copy)
+{
+    dbf_status st = write_pending(t);
+    unsigned char head[COPY_HEAD];
+    memcpy(head, copy_magic, 8);
+    dbf_put_le32(head + 8, UINT32_MAX);
+    dbf_put_le32(head + 12, t->record_len);
+    if (st == DBF_OK && copy && (copy->truncate(copy->ctx, 0) != 0 ||
+                                 dbf_write_exact(copy, 0, head, COPY_HEAD) != DBF_OK))
+        st = DBF_E_IO;
+    uint32_t kept = 0;
+    for (uint32_t n = 1; st == DBF_OK && n <= t->count; n++) {
+        st = dbf_read_exact(&t->io, record_offset(t, n), t->record, t->record_len);
+        if (st != DBF_OK || !keep(t, n, t->record, arg))
+            continue;
+        kept++;
+        if (copy)
+            st = dbf_write_exact(copy, COPY_HEAD + (int64_t)(kept - 1) * t->record_len, t->record, t->record_len);
+        else if (kept != n)
+            st = dbf_write_exact(&t->io, record_offset(t, kept), t->record, t->record_len);
+    }
+    if (st != DBF_OK || !copy)
+        return st != DBF_OK ? st : cut_to(t, kept);
+    dbf_put_le32(head + 8, kept);
+    if (copy->flush(copy->ctx) != 0 || dbf_write_exact(copy, 8, head + 8, 4) != DBF_OK ||
+        copy->flush(copy->ctx) != 0)
+        return DBF_E_IO;
+    return copy_back(t, copy, kept);
+}
+
+dbf_status dbf_copy_finish(dbf_table* t, dbf_io* copy)
+{
+    unsigned char head[COPY_HEAD];
+    int64_t size = copy->size(copy->ctx);
+    if (dbf_read_exact(copy, 0, head, COPY_HEAD) != DBF_OK || memcmp(head, copy_magic, 8) != 0 ||
+        dbf_le32(head + 12) != t->record_len)
+        return DBF_OK;                  /* nothing written back yet: the table is as it was */
+    uint32_t kept = dbf_le32(head + 8);
+    if (kept == UINT32_MAX || size < COPY_HEAD + (int64_t)kept * t->record_len)
+        return DBF_OK;
+    return copy_back(t, copy, kept);
 }
 
 static int keep_undeleted(const dbf_table* t, uint32_t n, const unsigned char* rec, const void* arg)
@@ -587,10 +637,12 @@ static int keep_outside(const dbf_table* t, uint32_t n, const unsigned char* rec
     return n < range[0] || n > range[1];
 }
 
-dbf_status dbf_pack(dbf_table* t) { return compact(t, keep_undeleted, NULL); }
+dbf_status dbf_pack_via(dbf_table* t, dbf_io* copy) { return compact(t, keep_undeleted, NULL, copy); }
+dbf_status dbf_pack(dbf_table* t) { return dbf_pack_via(t, NULL); }
 
-dbf_status dbf_zap(dbf_table* t, uint32_t first, uint32_t last)
+dbf_status dbf_zap_via(dbf_table* t, uint32_t first, uint32_t last, dbf_io* copy)
 {
     uint32_t range[2] = { first ? first : 1, last };
-    return compact(t, keep_outside, range);
+    return compact(t, keep_outside, range, copy);
 }
+dbf_status dbf_zap(dbf_table* t, uint32_t first, uint32_t last) { return dbf_zap_via(t, first, last, NULL); }

@@ -147,17 +147,12 @@ static int writable(DATA4* d, const char* what)
     return d ? cb4_may_write(d, what) : e4parm;
 }
 
-/* An appended record's keys; when they could not all be added the tags no
- * longer match the table. */
-static int added(DATA4* d)
+/* The cursor on a record just appended. */
+static void added(DATA4* d)
 {
     cb4_forget_memos(d);
     d->recNo = d4reccount(d);
     d->bof = d->eof = 0;
-    int rc = cb4_index_add(d, d->recNo);
-    if (rc < 0)
-        d->indexState = DATA4_INDEX_STALE;
-    return rc;
 }
 
 int d4append_blank(DATA4* d)
@@ -168,9 +163,9 @@ int d4append_blank(DATA4* d)
     if (rc == r4success)
         rc = cb4_own_lock(d, 0, &taken);
     if (rc == r4success)
-        rc = cb4_status(d, dbf_append(d->table, 1), "d4append_blank");
-    if (rc == r4success)
-        rc = added(d);
+        rc = cb4_store(d, 0, 1);
+    if (rc >= 0)
+        added(d);
     cb4_own_unlock(d, 0, taken);
     return rc;
 }
@@ -203,15 +198,16 @@ int d4append(DATA4* d)
         rc = cb4_own_lock(d, 0, &taken);
     if (rc == r4success)
         rc = cb4_write_memos(d);
-    if (rc == r4success)
-        rc = cb4_index_check_unique(d, 0);
     if (rc == r4success) {
+        long before = d4reccount(d);
         d->appending = 0;
-        rc = cb4_status(d, dbf_append(d->table, 0), "d4append");
+        rc = cb4_store(d, 0, 0);
+        if (rc < 0 && d4reccount(d) == before)
+            d->appending = 1;       /* refused: the record may be corrected and appended */
     }
-    if (rc == r4success) {
+    if (rc >= 0) {
         d->recordChanged = 0;
-        rc = added(d);
+        added(d);
     }
     cb4_own_unlock(d, 0, taken);
     return rc;
@@ -282,14 +278,20 @@ int d4pack(DATA4* d)
         rc = cb4_flush_record(d);
     if (rc == r4success)
         rc = cb4_own_lock(d, 1, &taken);
+    /* The index counts as stale from before the first record moves until
+     * it is rebuilt. */
+    if (rc == r4success && d->indexes)
+        rc = cb4_index_begin(d, 1);
     if (rc == r4success) {
         long total = d4reccount(d);
         cb4_pack_progress(0, total);
-        rc = cb4_status(d, dbf_pack(d->table), "d4pack");
+        rc = cb4_compact(d, 0, 0);
         cb4_pack_progress(total, total);
     }
     if (rc == r4success)
         rc = cb4_index_rebuild(d);
+    if (d->indexes)
+        cb4_index_end(d);
     cb4_own_unlock(d, 1, taken);
     if (rc != r4success)
         return rc;
@@ -308,10 +310,14 @@ int d4zap(DATA4* d, long first, long last)
         rc = cb4_flush_record(d);
     if (rc == r4success)
         rc = cb4_own_lock(d, 1, &taken);
+    if (rc == r4success && d->indexes)
+        rc = cb4_index_begin(d, 1);
     if (rc == r4success)
-        rc = cb4_status(d, dbf_zap(d->table, (uint32_t)first, (uint32_t)last), "d4zap");
+        rc = cb4_compact(d, first, last);
     if (rc == r4success)
         rc = cb4_index_rebuild(d);
+    if (d->indexes)
+        cb4_index_end(d);
     cb4_own_unlock(d, 1, taken);
     if (rc != r4success)
         return rc;

@@ -4,6 +4,7 @@
 #include "cbase4.h"
 #include "dbf_mdx.h"
 
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -77,23 +78,38 @@ static int write_record(DATA4* d)
     if (rc == r4success)
         rc = cb4_write_memos(d);
     if (rc == r4success)
-        rc = cb4_index_check_unique(d, d->recNo);
-    if (rc < 0)
-        return rc;
-    /* A record whose keys could not all be moved is not written: the tags
-     * that were changed no longer match the file, which the table's mark
-     * says until d4reindex. */
-    rc = cb4_index_update(d, d->recNo);
-    if (rc < 0) {
-        d->indexState = DATA4_INDEX_STALE;
-        return rc;
-    }
-    dbf_touch(d->table);
-    int written = cb4_status(d, dbf_write(d->table), "write");
-    if (written < 0)
-        return written;
-    d->recordChanged = 0;
+        rc = cb4_store(d, d->recNo, 0);
+    if (rc >= 0)
+        d->recordChanged = 0;
     return rc;
+}
+
+/* Keys and record go to the files inside one change of the indexes: the
+ * table's mark is set before the first of them and cleared once both are
+ * written, so a program stopped in between leaves the index reported
+ * stale. A record whose keys could not all be moved is not written; one
+ * appended whose keys could not be added leaves the index stale. */
+int cb4_store(DATA4* d, long rec, int blank)
+{
+    int rc = d->indexes ? cb4_index_begin(d, 0) : r4success, keys = r4success;
+    if (rc >= 0 && !blank)
+        rc = cb4_index_check_unique(d, rec);
+    if (rc >= 0 && rec) {
+        keys = rc = cb4_index_update(d, rec);
+        if (rc >= 0) {
+            dbf_touch(d->table);
+            rc = cb4_status(d, dbf_write(d->table), "write");
+        }
+    } else if (rc >= 0) {
+        rc = cb4_status(d, dbf_append(d->table, blank), "append");
+        if (rc >= 0)
+            keys = rc = cb4_index_add(d, (long)dbf_record_count(d->table));
+    }
+    if (keys < 0 || (rc < 0 && rec && keys != r4success))
+        d->indexState = DATA4_INDEX_STALE;
+    if (d->indexes)
+        cb4_index_end(d);
+    return rc < 0 ? rc : keys;
 }
 
 /* Puts the cursor after the last record, with a blank buffer. */
@@ -195,7 +211,7 @@ static int move_keys(DATA4* d, const unsigned char* old, long rec)
 {
     if (!d->indexes)
         return r4success;
-    int rc = cb4_index_begin(d, 0), result = r4success;
+    int rc = r4success, result = r4success;
     const unsigned char* now = dbf_record(d->table);
     for (INDEX4* i = d->indexes; i && rc >= 0; i = i->next)
         for (TAG4* t = i->tags; t && rc >= 0; t = t->next) {
@@ -204,7 +220,6 @@ static int move_keys(DATA4* d, const unsigned char* old, long rec)
                 result = rc;
         }
     cb4_tags_moved(d);
-    cb4_index_end(d);
     return rc < 0 ? rc : result;
 }
 
@@ -222,3 +237,52 @@ int cb4_index_update(DATA4* d, long rec)
 
 int cb4_index_add(DATA4* d, long rec) { return move_keys(d, NULL, rec); }
 
+
+/* ---- pack and zap through a copy ---- */
+
+/* The copy beside the table: its name with the extension .PK~ (.pk~ for
+ * a lower-case one). */
+static void copy_path(DATA4* d, char* out, size_t size)
+{
+    const char* name = d->fileName;
+    const char* dot = strrchr(name, '.');
+    const char* slash = strrchr(name, '/');
+    const char* back = strrchr(name, '\\');
+    if (!dot || (slash && slash > dot) || (back && back > dot))
+        dot = name + strlen(name);
+    int lower = *dot && dot[1] >= 'a' && dot[1] <= 'z';
+    snprintf(out, size, "%.*s%s", (int)(dot - name), name, lower ? ".pk~" : ".PK~");
+}
+
+int cb4_compact(DATA4* d, long first, long last)
+{
+    char path[270];
+    copy_path(d, path, sizeof path);
+    dbf_io copy;
+    if (dbf_io_file(&copy, path, 'c') != DBF_OK)
+        return e4describe(d->codeBase, e4create, "pack: the copy", path, NULL);
+    dbf_status st = first ? dbf_zap_via(d->table, (uint32_t)first, (uint32_t)last, &copy)
+                          : dbf_pack_via(d->table, &copy);
+    copy.close(copy.ctx);
+    if (st == DBF_OK)
+        remove(path);
+    return cb4_status(d, st, first ? "d4zap" : "d4pack");
+}
+
+int cb4_compact_finish(DATA4* d)
+{
+    char path[270];
+    copy_path(d, path, sizeof path);
+    dbf_io copy;
+    if (d->readOnly || dbf_io_file(&copy, path, 'w') != DBF_OK)
+        return r4success;
+    int taken = 0;
+    int rc = cb4_own_lock(d, 1, &taken);
+    if (rc == r4success)
+        rc = cb4_status(d, dbf_copy_finish(d->table, &copy), "an unfinished pack");
+    copy.close(copy.ctx);
+    if (rc == r4success)
+        remove(path);
+    cb4_own_unlock(d, 1, taken);
+    return rc;
+}
