@@ -27,15 +27,15 @@
 #ifdef _WIN32
 /* A range may not overlap one the same handle holds. */
 #define OWN_LOCKS_OVERLAP 0
-static long now_ms(void) { return (long)GetTickCount(); }
+static unsigned long now_ms(void) { return GetTickCount(); }
 static void pause_ms(long ms) { Sleep((DWORD)ms); }
 #else
 #define OWN_LOCKS_OVERLAP 1
-static long now_ms(void)
+static unsigned long now_ms(void)
 {
     struct timespec ts;
     clock_gettime(CLOCK_MONOTONIC, &ts);
-    return (long)(ts.tv_sec * 1000 + ts.tv_nsec / 1000000);
+    return (unsigned long)ts.tv_sec * 1000 + (unsigned long)ts.tv_nsec / 1000000;
 }
 static void pause_ms(long ms)
 {
@@ -48,8 +48,10 @@ static void pause_ms(long ms)
  * of time; e4lock when the file refuses locks. */
 static int take(DATA4* d, int64_t offset, int64_t len, int how)
 {
-    long limit = how == DBF_LOCK_WAIT ? d->codeBase->lockWait : 0;
-    long start = now_ms(), delay = 1;
+    /* Unsigned differences stay right when the millisecond count wraps. */
+    unsigned long limit = how == DBF_LOCK_WAIT && d->codeBase->lockWait > 0 ? (unsigned long)d->codeBase->lockWait : 0;
+    unsigned long start = now_ms();
+    long delay = 1;
     for (;;) {
         dbf_status st = dbf_lock(d->table, offset, len, DBF_LOCK_TRY);
         if (st == DBF_OK)

@@ -249,6 +249,14 @@ TEST_F(Crash, DamagedIndexOrMemoStopsWritesAndKeepsRecords)
             EXPECT_EQ("r" + std::to_string(r), Text(d, "ID")) << "records untouched";
             EXPECT_TRUE(Whole(d));
         }
+        if (c.reindex != r4success) {       // only a new index lets writes through
+            TAG4INFO tags[] = {{(char*)"ID", (char*)"ID", nullptr, 0, 0}, {nullptr, nullptr, nullptr, 0, 0}};
+            ASSERT_NE(nullptr, i4create(d, nullptr, tags));
+            d4go(d, 3);
+            Set(d, "changed", 5);
+            EXPECT_EQ(r4success, d4flush(d));
+            EXPECT_EQ(r4success, d4check(d));
+        }
         d4close(d);
     }
 
