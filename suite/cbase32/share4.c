@@ -348,8 +348,8 @@ int cb4_index_check_mark(DATA4* d)
 {
     if (!dbf_unfinished(d->table))
         return r4success;
-    int rc = take(d, LOCK_INDEX, 1, DBF_LOCK_WAIT);
-    if (rc == r4success) {
+    /* A file open only for reading takes no locks. */
+    if (!d->readOnly && take(d, LOCK_INDEX, 1, DBF_LOCK_WAIT) == r4success) {
         dbf_sync(d->table);
         give_back(d, LOCK_INDEX, 1);
     }
