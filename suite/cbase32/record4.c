@@ -91,10 +91,11 @@ static int write_record(DATA4* d)
  * appended whose keys could not be added leaves the index stale. */
 int cb4_store(DATA4* d, long rec, int blank)
 {
-    int rc = d->indexes ? cb4_index_begin(d, 0) : r4success, keys = r4success;
+    int rc = d->indexes ? cb4_index_begin(d, 0) : r4success, keys = r4success, keys_moving = 0;
     if (rc >= 0 && !blank)
         rc = cb4_index_check_unique(d, rec);
     if (rc >= 0 && rec) {
+        keys_moving = 1;
         keys = rc = cb4_index_update(d, rec);
         if (rc >= 0) {
             dbf_touch(d->table);
@@ -102,10 +103,11 @@ int cb4_store(DATA4* d, long rec, int blank)
         }
     } else if (rc >= 0) {
         rc = cb4_status(d, dbf_append(d->table, blank), "append");
+        keys_moving = rc >= 0;
         if (rc >= 0)
             keys = rc = cb4_index_add(d, (long)dbf_record_count(d->table));
     }
-    if (keys < 0 || (rc < 0 && rec && keys != r4success))
+    if (keys_moving && rc < 0 && d->indexes)
         d->indexState = DATA4_INDEX_STALE;
     if (d->indexes)
         cb4_index_end(d);
