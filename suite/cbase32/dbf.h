@@ -135,6 +135,15 @@ dbf_status dbf_sync(dbf_table* t);
  * open, a program stopped half-way. Setting it writes it out at once. */
 int dbf_unfinished(const dbf_table* t);
 dbf_status dbf_set_unfinished(dbf_table* t, int on);
+/* A count in the header of the changes of the table's index pages, so a
+ * program sharing the table keeps its cached pages until another changed
+ * them: dbf_index_changed_elsewhere compares it with the count the cache
+ * was read at, dbf_index_seen notes it after pages were read afresh, and
+ * dbf_index_written adds one after pages were written (under the lock
+ * that guards them). */
+int dbf_index_changed_elsewhere(dbf_table* t);
+void dbf_index_seen(dbf_table* t);
+dbf_status dbf_index_written(dbf_table* t);
 /* Writes buffered memo bytes out and forgets the memo file's next free
  * block, so the next memo goes after whatever another program added. */
 void dbf_memo_sync(dbf_table* t);

@@ -176,6 +176,7 @@ dbf_status dbf_open(dbf_table** out, dbf_io* io, dbf_io* memo)
         t->header_len = dbf_le16(head + 8);
         t->record_len = dbf_le16(head + 10);
         t->unfinished = head[DBF_UNFINISHED_AT] != 0;
+        t->generation = dbf_le32(head + DBF_GENERATION_AT);
         if ((t->version & 0x07) != 0x03 || t->header_len < DBF_HEADER_SIZE + DBF_DESCRIPTOR_SIZE ||
             t->record_len < 2)
             st = DBF_E_FORMAT;
@@ -396,6 +397,40 @@ dbf_status dbf_sync(dbf_table* t)
 }
 
 int dbf_unfinished(const dbf_table* t) { return t->unfinished; }
+
+static dbf_status read_generation(dbf_table* t, uint32_t* gen)
+{
+    unsigned char b[4];
+    dbf_status st = dbf_read_exact(&t->io, DBF_GENERATION_AT, b, sizeof b);
+    *gen = st == DBF_OK ? dbf_le32(b) : 0;
+    return st;
+}
+
+int dbf_index_changed_elsewhere(dbf_table* t)
+{
+    uint32_t gen;
+    return read_generation(t, &gen) != DBF_OK || gen != t->generation;
+}
+
+void dbf_index_seen(dbf_table* t)
+{
+    uint32_t gen;
+    if (read_generation(t, &gen) == DBF_OK)
+        t->generation = gen;
+}
+
+dbf_status dbf_index_written(dbf_table* t)
+{
+    uint32_t gen;
+    unsigned char b[4];
+    dbf_status st = read_generation(t, &gen);
+    dbf_put_le32(b, gen + 1);
+    if (st == DBF_OK)
+        st = dbf_write_exact(&t->io, DBF_GENERATION_AT, b, sizeof b);
+    if (st == DBF_OK)
+        t->generation = gen + 1;
+    return st;
+}
 
 dbf_status dbf_set_unfinished(dbf_table* t, int on)
 {

@@ -184,6 +184,7 @@ int cb4_index_open(DATA4* d)
      * it; records are not written while their keys cannot be kept. */
     int locked = !d->readOnly && cb4_lock_index(d, DBF_LOCK_WAIT) == r4success;
     INDEX4* opened = i4open(d, NULL);
+    dbf_index_seen(d->table);
     if (locked)
         cb4_unlock_index(d);
     if (!opened) {

@@ -79,18 +79,30 @@ void cb4_forget_memos(DATA4* d)
     }
 }
 
+/* Cached index pages go when another program changed the index since
+ * they were read. */
+static int forget_pages(DATA4* d)
+{
+    if (!d->indexes || !dbf_index_changed_elsewhere(d->table))
+        return r4success;
+    for (INDEX4* i = d->indexes; i; i = i->next)
+        if (dbf_mdx_forget(i->file) != DBF_OK)
+            return e4describe(d->codeBase, e4index, "index", i->fileName, NULL);
+    for (INDEX4* i = d->indexes; i; i = i->next)
+        for (TAG4* t = i->tags; t; t = t->next)
+            t->recNo = 0;
+    dbf_index_seen(d->table);
+    return r4success;
+}
+
 /* What another program wrote before we held the lock becomes visible: the
  * record count, records, index pages and the memo file's end. */
 static int refresh(DATA4* d)
 {
     int rc = cb4_status(d, dbf_sync(d->table), "lock");
     dbf_memo_sync(d->table);
-    for (INDEX4* i = d->indexes; i && rc == r4success; i = i->next)
-        if (dbf_mdx_forget(i->file) != DBF_OK)
-            rc = e4describe(d->codeBase, e4index, "lock: index", i->fileName, NULL);
-    for (INDEX4* i = d->indexes; i; i = i->next)
-        for (TAG4* t = i->tags; t; t = t->next)
-            t->recNo = 0;
+    if (rc == r4success)
+        rc = forget_pages(d);
     long rec = d->recNo;
     if (rc == r4success && !d->eof && !d->recordChanged && !d->appending &&
         rec >= 1 && rec <= (long)dbf_record_count(d->table)) {
@@ -282,6 +294,10 @@ int cb4_index_write(DATA4* d)
     for (INDEX4* i = d->indexes; i; i = i->next)
         if (dbf_mdx_flush(i->file) != DBF_OK && rc == r4success)
             rc = e4describe(d->codeBase, e4index, "index write", i->fileName, NULL);
+    /* Pages were changed (the mark says so): others sharing the table
+     * read theirs afresh. */
+    if (rc == r4success && d->indexes && dbf_unfinished(d->table))
+        rc = cb4_status(d, dbf_index_written(d->table), "index write");
     /* The mark stays while the pages do not match the table. */
     if (rc == r4success && !d->indexState)
         rc = cb4_status(d, dbf_set_unfinished(d->table, 0), "index write");
@@ -306,9 +322,9 @@ int cb4_index_begin(DATA4* d, int rebuild)
         if (rc != r4success)
             return rc < 0 ? rc : e4describe(d->codeBase, e4lock, "index lock", d->fileName, NULL);
         d->lockedIndex = 2;         /* taken here, released by cb4_index_end */
-        for (INDEX4* i = d->indexes; i; i = i->next)
-            if (dbf_mdx_forget(i->file) != DBF_OK)
-                return e4describe(d->codeBase, e4index, "index", i->fileName, NULL);
+        rc = forget_pages(d);
+        if (rc != r4success)
+            return rc;
     }
     return index_mark(d);
 }
