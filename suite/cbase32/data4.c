@@ -286,6 +286,9 @@ int d4flush(DATA4* d)
     if (rc < 0)
         return rc;
     int flushed = cb4_status(d, dbf_flush(d->table), "d4flush");
+    int keys = d->readOnly ? r4success : cb4_index_write(d);
+    if (flushed == r4success)
+        flushed = keys;
     return flushed != r4success ? flushed : rc;     /* r4unique: a key was left out */
 }
 

@@ -245,9 +245,28 @@ TEST_F(CodeBase, TwoHandlesKeepEachOthersMemosAndKeys)
     d4go(a, 1);
     memcpy(f4ptr(d4field(a, "NAME")), "zed", 3);
     ASSERT_EQ(r4success, d4write(a, -1));
+    ASSERT_EQ(r4success, d4flush(a));
     EXPECT_EQ(r4success, d4check(a)) << "the key followed the edit";
     d4tag_select(a, d4tag(a, "NAME"));
     EXPECT_EQ(r4success, d4seek(a, "zed"));
+
+    // Each handle's cached index pages give way to the other's changes.
+    d4init(&other);
+    b = d4open(&other, Path("people").c_str());
+    ASSERT_NE(nullptr, b);
+    for (int r = 1; r <= 6; r++) {
+        DATA4* d = r % 2 ? a : b;
+        if (r > 2)
+            Add(d, "new", r);
+        ASSERT_EQ(r4success, d4lock(d, r));
+        ASSERT_EQ(r4success, d4go(d, r));
+        f4assign(d4field(d, "NAME"), ("n" + std::to_string(r)).c_str());
+        ASSERT_EQ(r4success, d4unlock(d));
+    }
+    EXPECT_EQ(r4success, d4check(a));
+    EXPECT_EQ(r4success, d4check(b));
+    d4close(b);
+    d4init_undo(&other);
 }
 
 // Waits end: a record lock held by another handle makes d4lock give up
