@@ -41,9 +41,9 @@ typedef struct dbf_io {
     int (*flush)(void* ctx);
     void (*close)(void* ctx);       /* releases ctx; may be NULL */
     /* Byte-range locks other programs on the file respect; may be NULL
-     * (memory has no other users). how: DBF_LOCK_WAIT, DBF_LOCK_TRY or
-     * DBF_UNLOCK; returns 0, 1 when DBF_LOCK_TRY finds the range locked,
-     * or -1. */
+     * (memory has no other users). how: DBF_LOCK_TRY or DBF_UNLOCK (the
+     * seam never blocks: callers that wait poll); returns 0, 1 when the
+     * range is locked by another, or -1. */
     int (*lock)(void* ctx, int64_t offset, int64_t len, int how);
 } dbf_io;
 
@@ -116,6 +116,9 @@ dbf_status dbf_go(dbf_table* t, uint32_t n);
  * dbf_touch so they are written before the cache moves on. */
 unsigned char* dbf_record(dbf_table* t);
 void dbf_touch(dbf_table* t);
+/* The cached record's changes stay in the cache: no move or flush writes
+ * them, only dbf_write (after dbf_touch). */
+void dbf_hold(dbf_table* t);
 dbf_status dbf_write(dbf_table* t);             /* writes the cached record now */
 /* Copies record n into buf (dbf_record_length bytes); the cache stays. */
 dbf_status dbf_read_record(dbf_table* t, uint32_t n, void* buf);
@@ -127,6 +130,23 @@ void dbf_refresh(dbf_table* t);
 /* Forgets records read ahead and re-reads the record count, which another
  * program may have changed (after taking a lock). */
 dbf_status dbf_sync(dbf_table* t);
+/* The header's mark of an unfinished change of the table's indexes (set
+ * before the first page changes, cleared once they are written): set at
+ * open, a program stopped half-way. Setting it writes it out at once. */
+int dbf_unfinished(const dbf_table* t);
+dbf_status dbf_set_unfinished(dbf_table* t, int on);
+/* A count in the header of the changes of the table's index pages, so a
+ * program sharing the table keeps its cached pages until another changed
+ * them: dbf_index_changed_elsewhere compares it with the count the cache
+ * was read at, dbf_index_seen notes it after pages were read afresh, and
+ * dbf_index_written adds one after pages were written (under the lock
+ * that guards them). */
+int dbf_index_changed_elsewhere(dbf_table* t);
+void dbf_index_seen(dbf_table* t);
+dbf_status dbf_index_written(dbf_table* t);
+/* Writes buffered memo bytes out and forgets the memo file's next free
+ * block, so the next memo goes after whatever another program added. */
+void dbf_memo_sync(dbf_table* t);
 /* Copies record n as stored in the file, whatever the cache holds. */
 dbf_status dbf_read_stored(dbf_table* t, uint32_t n, void* buf);
 /* Locks on the table file (see dbf_io.lock); DBF_E_LOCKED when a try
@@ -151,6 +171,14 @@ void dbf_set_deleted(dbf_table* t, int deleted);
 dbf_status dbf_pack(dbf_table* t);
 /* Removes records first..last (inclusive, clipped to the table). */
 dbf_status dbf_zap(dbf_table* t, uint32_t first, uint32_t last);
+/* The same through a copy (the caller's io, not owned): the records kept
+ * are written there whole before the table is rewritten, so that a stop
+ * half-way loses nothing. dbf_copy_finish, given a copy left behind,
+ * completes the rewrite when the copy was whole (else the table was not
+ * touched yet); the caller then removes the copy. */
+dbf_status dbf_pack_via(dbf_table* t, dbf_io* copy);
+dbf_status dbf_zap_via(dbf_table* t, uint32_t first, uint32_t last, dbf_io* copy);
+dbf_status dbf_copy_finish(dbf_table* t, dbf_io* copy);
 
 /* Field values of the cached record (also of the blank buffer when no
  * record is loaded: such changes are only kept by dbf_append). */

@@ -1,6 +1,7 @@
-/* Byte-range locks on an open file, for the file seam: LockFileEx on
- * Windows, fcntl elsewhere. Locks are exclusive; another program's lock on
- * the range makes a wait block and a try fail at once. */
+/* Byte-range locks on an open file, for the file seam: LockFile on
+ * Windows (Windows 95 has no LockFileEx), fcntl elsewhere. Locks are
+ * exclusive and never block: another program's lock on the range makes
+ * the call return 1 at once, and whoever waits polls with a time limit. */
 #include <stdint.h>
 #include <stdio.h>
 
@@ -11,16 +12,14 @@
 int dbf_file_lock(FILE* f, int64_t offset, int64_t len, int how)
 {
     HANDLE h = (HANDLE)_get_osfhandle(_fileno(f));
-    OVERLAPPED at = {0};
-    at.Offset = (DWORD)offset;
-    at.OffsetHigh = (DWORD)((uint64_t)offset >> 32);
+    DWORD at_low = (DWORD)offset, at_high = (DWORD)((uint64_t)offset >> 32);
     DWORD low = (DWORD)len, high = (DWORD)((uint64_t)len >> 32);
     if (how == 0)
-        return UnlockFileEx(h, 0, low, high, &at) ? 0 : -1;
-    DWORD flags = LOCKFILE_EXCLUSIVE_LOCK | (how == 2 ? LOCKFILE_FAIL_IMMEDIATELY : 0);
-    if (LockFileEx(h, flags, 0, low, high, &at))
+        return UnlockFile(h, at_low, at_high, low, high) ? 0 : -1;
+    if (LockFile(h, at_low, at_high, low, high))
         return 0;
-    return how == 2 && GetLastError() == ERROR_LOCK_VIOLATION ? 1 : -1;
+    DWORD e = GetLastError();
+    return e == ERROR_LOCK_VIOLATION || e == ERROR_SHARING_VIOLATION ? 1 : -1;
 }
 #else
 #include <errno.h>
@@ -35,10 +34,10 @@ int dbf_file_lock(FILE* f, int64_t offset, int64_t len, int how)
     fl.l_len = (off_t)len;
     int r;
     do
-        r = fcntl(fileno(f), how == 1 ? F_SETLKW : F_SETLK, &fl);
-    while (r != 0 && errno == EINTR && how == 1);
+        r = fcntl(fileno(f), F_SETLK, &fl);
+    while (r != 0 && errno == EINTR);
     if (r == 0)
         return 0;
-    return how == 2 && (errno == EACCES || errno == EAGAIN) ? 1 : -1;
+    return how != 0 && (errno == EACCES || errno == EAGAIN) ? 1 : -1;
 }
 #endif

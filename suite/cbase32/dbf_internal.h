@@ -21,6 +21,8 @@ struct dbf_table {
     uint32_t current;           /* its number, 0 for none */
     int dirty;                  /* the cached record differs from the file */
     int header_dirty;           /* count or date to be written */
+    int unfinished;             /* the header's mark of an unfinished change, as last read or written */
+    uint32_t generation;        /* the index changes the cached pages include */
 
     /* Records read ahead of the cursor, so a sequential scan costs one read
      * per window rather than one per record. */
@@ -37,6 +39,12 @@ struct dbf_table {
 #define DBF_DESCRIPTOR_SIZE 32
 #define DBF_TERMINATOR 0x0D
 #define DBF_END_OF_FILE 0x1A
+/* dBASE IV's flag of an incomplete transaction: set while the table's
+ * indexes are being changed, so that a crash leaves it behind. */
+#define DBF_UNFINISHED_AT 14
+/* Reserved for multi-user use by dBASE III PLUS: a count of the changes
+ * of the table's index pages, which programs sharing it add to. */
+#define DBF_GENERATION_AT 16
 
 static inline uint32_t dbf_le32(const unsigned char* p)
 {

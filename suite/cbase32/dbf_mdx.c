@@ -516,16 +516,20 @@ dbf_status dbf_mdx_clear(dbf_mdx* m)
         m->cache[p] = NULL;
         m->dirty[p] = 0;
     }
-    m->pages = HEADER_PAGES;
+    /* The tag headers stay where they are and the file keeps its length,
+     * so a program stopped before the new trees are all written leaves
+     * tags that can still be read, and rebuilt; the trees start after the
+     * last header. */
+    uint32_t end = HEADER_PAGES;
+    for (int i = 0; i < m->tag_count; i++)
+        if (m->tags[i].header_page + m->block / PAGE > end)
+            end = m->tags[i].header_page + m->block / PAGE;
+    m->pages = end;
     dbf_put_le32(m->header + 32, m->pages);
-    if (m->io.truncate && m->io.truncate(m->io.ctx, (int64_t)HEADER_PAGES * PAGE) != 0)
-        return DBF_E_IO;
+    m->header_dirty = 1;
     dbf_status st = DBF_OK;
     for (int i = 0; i < m->tag_count && st == DBF_OK; i++) {
-        unsigned char* b;
-        st = new_block(m, &m->tags[i].header_page, &b);
-        if (st == DBF_OK)
-            st = empty_root(m, &m->tags[i]);
+        st = empty_root(m, &m->tags[i]);
         if (st == DBF_OK)
             st = write_tag_header(m, &m->tags[i]);
     }

@@ -25,8 +25,12 @@ static dbf_status memo_ready(dbf_table* t)
     t->memo_next = dbf_le32(head);
     t->memo_block = MEMO_DBASE3_BLOCK;
     if (t->memo_style == DBF_MEMO_DBASE4) {
+        /* 0 is what some writers leave for the dBASE III size; any other
+         * size is one we do not know how to place memos in. */
         unsigned size = dbf_le16(head + 20);
-        if (size >= 64 && size % 64 == 0)
+        if (size != 0 && (size < 64 || size % 64 != 0))
+            return DBF_E_MEMO;
+        if (size)
             t->memo_block = size;
     }
     int64_t size = t->memo_io.size(t->memo_io.ctx);
@@ -59,6 +63,13 @@ dbf_status dbf_memo_create(dbf_table* t)
         return DBF_E_IO;
     t->memo_ready = 0;
     return memo_ready(t);
+}
+
+void dbf_memo_sync(dbf_table* t)
+{
+    if (t->has_memo_io && t->memo_io.flush)
+        t->memo_io.flush(t->memo_io.ctx);
+    t->memo_ready = 0;
 }
 
 /* The block number stored in a memo field: 0 for none, -1 when damaged. */

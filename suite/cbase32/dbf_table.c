@@ -176,6 +176,8 @@ dbf_status dbf_open(dbf_table** out, dbf_io* io, dbf_io* memo)
         t->count = dbf_le32(head + 4);
         t->header_len = dbf_le16(head + 8);
         t->record_len = dbf_le16(head + 10);
+        t->unfinished = head[DBF_UNFINISHED_AT] != 0;
+        t->generation = dbf_le32(head + DBF_GENERATION_AT);
         if ((t->version & 0x07) != 0x03 || t->header_len < DBF_HEADER_SIZE + DBF_DESCRIPTOR_SIZE ||
             t->record_len < 2)
             st = DBF_E_FORMAT;
@@ -204,19 +206,17 @@ dbf_status dbf_open(dbf_table** out, dbf_io* io, dbf_io* memo)
     return hand_over(t, st, out);
 }
 
-/* Writes the header; with keep_count the stored record count stays, since
- * after a record update another program may have appended since. */
 /* The header's version, date of last update and record count. A flush
  * after rewriting records (keep_count) writes only the version and date:
  * another program holding the append lock may be writing a greater count
  * at the same moment, and a read-modify-write of it here could put an
- * older one back, so that the next append overwrites a record. */
+ * older one back, so that the next append overwrites a record. Bytes
+ * 12-31 (the production index flag and the unfinished-change mark among
+ * them) are never written here, for the same reason. */
 static dbf_status write_header_as(dbf_table* t, int keep_count)
 {
-    unsigned char head[DBF_HEADER_SIZE];
-    /* Bytes 12-31 (the production index flag among them) stay as stored. */
-    if (keep_count || dbf_read_exact(&t->io, 0, head, sizeof head) != DBF_OK)
-        memset(head, 0, sizeof head);
+    unsigned char head[12];
+    memset(head, 0, sizeof head);
     time_t now = time(NULL);
     struct tm* tm = localtime(&now);
     head[0] = t->version;
@@ -341,6 +341,7 @@ int dbf_was_truncated(const dbf_table* t) { return t->truncated; }
 uint32_t dbf_current(const dbf_table* t) { return t->current; }
 unsigned char* dbf_record(dbf_table* t) { return t->record; }
 void dbf_touch(dbf_table* t) { t->dirty = 1; }
+void dbf_hold(dbf_table* t) { t->dirty = 0; }
 
 const dbf_field* dbf_field_at(const dbf_table* t, int index)
 {
@@ -394,7 +395,58 @@ dbf_status dbf_sync(dbf_table* t)
     int64_t room = size > (int64_t)t->header_len ? (size - t->header_len) / t->record_len : 0;
     uint32_t count = dbf_le32(head + 4);
     t->count = (int64_t)count > room ? (uint32_t)room : count;
+    t->unfinished = head[DBF_UNFINISHED_AT] != 0;
     return DBF_OK;
+}
+
+int dbf_unfinished(const dbf_table* t) { return t->unfinished; }
+
+static dbf_status read_generation(dbf_table* t, uint32_t* gen)
+{
+    unsigned char b[4];
+    dbf_status st = dbf_read_exact(&t->io, DBF_GENERATION_AT, b, sizeof b);
+    *gen = st == DBF_OK ? dbf_le32(b) : 0;
+    return st;
+}
+
+int dbf_index_changed_elsewhere(dbf_table* t)
+{
+    uint32_t gen;
+    return read_generation(t, &gen) != DBF_OK || gen != t->generation;
+}
+
+void dbf_index_seen(dbf_table* t)
+{
+    uint32_t gen;
+    if (read_generation(t, &gen) == DBF_OK)
+        t->generation = gen;
+}
+
+dbf_status dbf_index_written(dbf_table* t)
+{
+    uint32_t gen;
+    unsigned char b[4];
+    dbf_status st = read_generation(t, &gen);
+    dbf_put_le32(b, gen + 1);
+    if (st == DBF_OK)
+        st = dbf_write_exact(&t->io, DBF_GENERATION_AT, b, sizeof b);
+    if (st == DBF_OK)
+        t->generation = gen + 1;
+    return st;
+}
+
+dbf_status dbf_set_unfinished(dbf_table* t, int on)
+{
+    unsigned char flag = on ? 1 : 0;
+    if (t->unfinished == (int)flag)
+        return DBF_OK;
+    dbf_status st = dbf_write_exact(&t->io, DBF_UNFINISHED_AT, &flag, 1);
+    /* Out of our buffers before anything the mark guards is written. */
+    if (st == DBF_OK && t->io.flush && t->io.flush(t->io.ctx) != 0)
+        st = DBF_E_IO;
+    if (st == DBF_OK)
+        t->unfinished = flag;
+    return st;
 }
 
 dbf_status dbf_read_stored(dbf_table* t, uint32_t n, void* buf)
@@ -545,26 +597,10 @@ void dbf_set_deleted(dbf_table* t, int deleted)
     t->dirty = 1;
 }
 
-/* Moves the records for which keep() holds to the front and cuts the file. */
-static dbf_status compact(dbf_table* t, int (*keep)(const dbf_table*, uint32_t, const unsigned char*, const void*),
-                          const void* arg)
+/* The kept records cut the file down to them: written over the table from
+ * the front, the end mark, the file cut, then the count. */
+static dbf_status cut_to(dbf_table* t, uint32_t kept)
 {
-    dbf_status pending = write_pending(t);
-    if (pending != DBF_OK)
-        return pending;
-    uint32_t kept = 0;
-    for (uint32_t n = 1; n <= t->count; n++) {
-        dbf_status st = dbf_read_exact(&t->io, record_offset(t, n), t->record, t->record_len);
-        if (st != DBF_OK)
-            return st;
-        if (!keep(t, n, t->record, arg))
-            continue;
-        kept++;
-        if (kept != n && (st = dbf_write_exact(&t->io, record_offset(t, kept), t->record,
-                                               t->record_len)) != DBF_OK)
-            return st;
-    }
-    t->count = kept;
     t->current = 0;
     t->window_records = 0;
     memset(t->record, ' ', t->record_len);
@@ -572,7 +608,73 @@ static dbf_status compact(dbf_table* t, int (*keep)(const dbf_table*, uint32_t, 
     int64_t end = record_offset(t, kept + 1);
     if (t->io.truncate(t->io.ctx, end) != 0 || dbf_write_exact(&t->io, end, &eof, 1) != DBF_OK)
         return DBF_E_IO;
+    t->count = kept;
     return write_header(t);
+}
+
+/* A copy holds "DBFCOPY1", the count of its records (all ones until they
+ * are all there), the record length, and the records. */
+#define COPY_HEAD 16
+static const char copy_magic[8] = {'D', 'B', 'F', 'C', 'O', 'P', 'Y', '1'};
+
+static dbf_status copy_back(dbf_table* t, dbf_io* copy, uint32_t kept)
+{
+    for (uint32_t n = 1; n <= kept; n++) {
+        dbf_status st = dbf_read_exact(copy, COPY_HEAD + (int64_t)(n - 1) * t->record_len, t->record, t->record_len);
+        if (st == DBF_OK)
+            st = dbf_write_exact(&t->io, record_offset(t, n), t->record, t->record_len);
+        if (st != DBF_OK)
+            return st;
+    }
+    return cut_to(t, kept);
+}
+
+/* Moves the records for which keep() holds to the front and cuts the file.
+ * With a copy they are first written there whole, so that a program
+ * stopped while writing them back loses nothing: dbf_copy_finish ends the
+ * work from the copy. Without one (memory) they move in place. */
+static dbf_status compact(dbf_table* t, int (*keep)(const dbf_table*, uint32_t, const unsigned char*, const void*),
+                          const void* arg, dbf_io* copy)
+{
+    dbf_status st = write_pending(t);
+    unsigned char head[COPY_HEAD];
+    memcpy(head, copy_magic, 8);
+    dbf_put_le32(head + 8, UINT32_MAX);
+    dbf_put_le32(head + 12, t->record_len);
+    if (st == DBF_OK && copy && (copy->truncate(copy->ctx, 0) != 0 ||
+                                 dbf_write_exact(copy, 0, head, COPY_HEAD) != DBF_OK))
+        st = DBF_E_IO;
+    uint32_t kept = 0;
+    for (uint32_t n = 1; st == DBF_OK && n <= t->count; n++) {
+        st = dbf_read_exact(&t->io, record_offset(t, n), t->record, t->record_len);
+        if (st != DBF_OK || !keep(t, n, t->record, arg))
+            continue;
+        kept++;
+        if (copy)
+            st = dbf_write_exact(copy, COPY_HEAD + (int64_t)(kept - 1) * t->record_len, t->record, t->record_len);
+        else if (kept != n)
+            st = dbf_write_exact(&t->io, record_offset(t, kept), t->record, t->record_len);
+    }
+    if (st != DBF_OK || !copy)
+        return st != DBF_OK ? st : cut_to(t, kept);
+    dbf_put_le32(head + 8, kept);
+    if (copy->flush(copy->ctx) != 0 || dbf_write_exact(copy, 8, head + 8, 4) != DBF_OK ||
+        copy->flush(copy->ctx) != 0)
+        return DBF_E_IO;
+    return copy_back(t, copy, kept);
+}
+
+dbf_status dbf_copy_finish(dbf_table* t, dbf_io* copy)
+{
+    unsigned char head[COPY_HEAD];
+    int64_t size = copy->size(copy->ctx);
+    if (dbf_read_exact(copy, 0, head, COPY_HEAD) != DBF_OK || memcmp(head, copy_magic, 8) != 0 ||
+        dbf_le32(head + 12) != t->record_len)
+        return DBF_OK;                  /* nothing written back yet: the table is as it was */
+    uint32_t kept = dbf_le32(head + 8);
+    if (kept == UINT32_MAX || size < COPY_HEAD + (int64_t)kept * t->record_len)
+        return DBF_OK;
+    return copy_back(t, copy, kept);
 }
 
 static int keep_undeleted(const dbf_table* t, uint32_t n, const unsigned char* rec, const void* arg)
@@ -586,10 +688,12 @@ static int keep_outside(const dbf_table* t, uint32_t n, const unsigned char* rec
     return n < range[0] || n > range[1];
 }
 
-dbf_status dbf_pack(dbf_table* t) { return compact(t, keep_undeleted, NULL); }
+dbf_status dbf_pack_via(dbf_table* t, dbf_io* copy) { return compact(t, keep_undeleted, NULL, copy); }
+dbf_status dbf_pack(dbf_table* t) { return dbf_pack_via(t, NULL); }
 
-dbf_status dbf_zap(dbf_table* t, uint32_t first, uint32_t last)
+dbf_status dbf_zap_via(dbf_table* t, uint32_t first, uint32_t last, dbf_io* copy)
 {
     uint32_t range[2] = { first ? first : 1, last };
-    return compact(t, keep_outside, range);
+    return compact(t, keep_outside, range, copy);
 }
+dbf_status dbf_zap(dbf_table* t, uint32_t first, uint32_t last) { return dbf_zap_via(t, first, last, NULL); }

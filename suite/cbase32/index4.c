@@ -48,13 +48,6 @@ static void free_index(INDEX4* i)
     free(i);
 }
 
-static int index_error(DATA4* d, dbf_status st, const char* what)
-{
-    if (st == DBF_E_INDEX || st == DBF_E_IO || st == DBF_E_RANGE)
-        return e4describe(d->codeBase, e4index, what, d->fileName, NULL);
-    return cb4_status(d, st, what);
-}
-
 /* TAG4INFO.unique and the rule the file keeps for it, so that a tag
  * opened again treats duplicates as it did when it was created. */
 static const struct { int uniqueError, rule; } unique_rules[] = {
@@ -178,13 +171,18 @@ INDEX4* i4open(DATA4* d, const char* name)
     index_path(d, name, path, sizeof path);
     dbf_io io;
     if (dbf_io_file(&io, path, d->readOnly ? 'r' : 'w') != DBF_OK) {
-        e4describe(d->codeBase, e4open, "i4open", path, NULL);
-        return NULL;
+        /* An index we may only read makes the table one we may only read. */
+        if (d->readOnly || dbf_io_file(&io, path, 'r') != DBF_OK) {
+            e4describe(d->codeBase, e4open, "i4open", path, NULL);
+            return NULL;
+        }
+        d->readOnly = 1;
+        e4describe(d->codeBase, e4readOnly, "i4open: the index is read only, so is the table", path, NULL);
     }
     dbf_mdx* file;
     dbf_status st = dbf_mdx_open(&file, &io);
     if (st != DBF_OK) {
-        index_error(d, st, "i4open");
+        cb4_index_error(d, st, "i4open");
         return NULL;
     }
     INDEX4* i = new_index(d, path, file);
@@ -203,7 +201,19 @@ int cb4_index_open(DATA4* d)
 {
     if (!dbf_production_index(d->table))
         return r4success;
-    return i4open(d, NULL) ? r4success : e4index;
+    /* Read under the index lock, so not while another program rebuilds
+     * it; records are not written while their keys cannot be kept. */
+    int locked = !d->readOnly && cb4_lock_index(d, DBF_LOCK_WAIT) == r4success;
+    INDEX4* opened = i4open(d, NULL);
+    dbf_index_seen(d->table);
+    if (locked)
+        cb4_unlock_index(d);
+    if (!opened) {
+        d->indexState = DATA4_INDEX_UNREADABLE;
+        return e4describe(d->codeBase, e4index, "the production index cannot be read; records are not written",
+                          d->fileName, NULL);
+    }
+    return cb4_index_check_mark(d);
 }
 
 void cb4_index_close_all(DATA4* d)
@@ -227,7 +237,7 @@ int i4close(INDEX4* i)
     i->file = NULL;
     dbf_status st = dbf_mdx_close(file);
     free_index(i);
-    return rc < 0 ? rc : st != DBF_OK ? index_error(d, st, "i4close") : r4success;
+    return rc < 0 ? rc : st != DBF_OK ? cb4_index_error(d, st, "i4close") : r4success;
 }
 
 /* ---- building keys ---- */
@@ -245,9 +255,7 @@ typedef struct build {
 static int build_tags(INDEX4* i, TAG4* first)
 {
     DATA4* d = i->data;
-    int rc = cb4_flush_record(d);
-    if (rc < 0)
-        return rc;
+    int rc = r4success;
     size_t records = (size_t)dbf_record_count(d->table), tags = 0;
     for (TAG4* t = first; t; t = t->next)
         tags++;
@@ -259,9 +267,13 @@ static int build_tags(INDEX4* i, TAG4* first)
         b[k].tag = t;
         b[k].len = expr4key_len(t->expr);
         /* A 32-bit size_t overflows long before the record count does. */
-        int fits = records < (SIZE_MAX - 1) / (size_t)b[k].len && records < SIZE_MAX / sizeof(dbf_mdx_entry) - 1;
-        b[k].keys = fits ? (unsigned char*)malloc(records * (size_t)b[k].len + 1) : NULL;
-        b[k].entries = fits ? (dbf_mdx_entry*)malloc((records + 1) * sizeof *b[k].entries) : NULL;
+        if (b[k].len < 1 || records > (SIZE_MAX - 1) / (size_t)b[k].len
+            || records >= SIZE_MAX / sizeof(dbf_mdx_entry) - 1) {
+            rc = cb4_fail(d, e4memory, "reindex");
+            break;
+        }
+        b[k].keys = (unsigned char*)malloc(records * (size_t)b[k].len + 1);
+        b[k].entries = (dbf_mdx_entry*)malloc((records + 1) * sizeof *b[k].entries);
         if (!b[k].keys || !b[k].entries)
             rc = cb4_fail(d, e4memory, "reindex");
     }
@@ -287,7 +299,7 @@ static int build_tags(INDEX4* i, TAG4* first)
         if (rc >= 0) {
             dbf_status st = dbf_mdx_build(i->file, b[k].tag->number, b[k].entries, b[k].count);
             if (st != DBF_OK)
-                rc = index_error(d, st, "reindex");
+                rc = cb4_index_error(d, st, "reindex");
         }
         free(b[k].keys);
         free(b[k].entries);
@@ -300,7 +312,7 @@ static int build_tags(INDEX4* i, TAG4* first)
         rc = cb4_status(d, st, "reindex");
     cb4_tags_moved(d);
     if (rc >= 0 && (st = dbf_mdx_flush(i->file)) != DBF_OK)
-        rc = index_error(d, st, "reindex");
+        rc = cb4_index_error(d, st, "reindex");
     return rc < 0 ? rc : r4success;
 }
 
@@ -337,7 +349,12 @@ static int describe_tag(DATA4* d, const TAG4INFO* info, dbf_mdx_tag_info* out)
 static int add_tags(INDEX4* i, const TAG4INFO* tags)
 {
     DATA4* d = i->data;
-    int from = dbf_mdx_tag_count(i->file), rc = r4success;
+    int from = dbf_mdx_tag_count(i->file), taken = 0;
+    int rc = d->indexState ? r4success : cb4_flush_record(d);
+    if (rc == r4success)
+        rc = cb4_own_lock(d, 1, &taken);
+    if (rc == r4success)
+        rc = cb4_index_begin(d, 1);
     TAG4** tail = tail_of(i);
     TAG4* first = NULL;
     for (const TAG4INFO* t = tags; rc == r4success && t && t->name; t++) {
@@ -348,7 +365,7 @@ static int add_tags(INDEX4* i, const TAG4INFO* tags)
         if (st == DBF_E_ARG)
             rc = e4describe(d->codeBase, e4tagName, "tag exists or too many tags", t->name, NULL);
         else if (st != DBF_OK)
-            rc = index_error(d, st, "i4add_tag");
+            rc = cb4_index_error(d, st, "i4add_tag");
         TAG4* made = rc == r4success ? make_tag(i, from++) : NULL;
         if (rc == r4success && !made)
             rc = e4index;
@@ -364,15 +381,15 @@ static int add_tags(INDEX4* i, const TAG4INFO* tags)
         if (rc == r4success)
             rc = built;
     }
+    if (rc == r4success)
+        rc = cb4_index_write(d);
+    cb4_index_end(d);
+    cb4_own_unlock(d, 1, taken);
     return rc;
 }
 
-INDEX4* i4create(DATA4* d, const char* name, const TAG4INFO* tags)
+static INDEX4* create_index(DATA4* d, const char* name, const TAG4INFO* tags)
 {
-    if (!d || d->readOnly) {
-        cb4_fail(d, d ? e4readOnly : e4parm, "i4create");
-        return NULL;
-    }
     char path[260];
     index_path(d, name, path, sizeof path);
     int production = !name;
@@ -393,7 +410,7 @@ INDEX4* i4create(DATA4* d, const char* name, const TAG4INFO* tags)
         stem[k] = base[k];
     dbf_status st = dbf_mdx_create(&file, &io, stem);
     if (st != DBF_OK) {
-        index_error(d, st, "i4create");
+        cb4_index_error(d, st, "i4create");
         return NULL;
     }
     INDEX4* i = new_index(d, path, file);
@@ -408,7 +425,26 @@ INDEX4* i4create(DATA4* d, const char* name, const TAG4INFO* tags)
     }
     if (production && dbf_set_production_index(d->table, 1) != DBF_OK)
         cb4_fail(d, e4write, "i4create");
+    if (production && d->indexState) {      /* a new index replaces the one we could not use */
+        d->indexState = 0;
+        cb4_index_write(d);
+    }
     return i;
+}
+
+
+INDEX4* i4create(DATA4* d, const char* name, const TAG4INFO* tags)
+{
+    if (!d || d->readOnly) {
+        cb4_fail(d, d ? e4readOnly : e4parm, "i4create");
+        return NULL;
+    }
+    int taken = 0;
+    if (cb4_own_lock(d, 1, &taken) != r4success)
+        return NULL;
+    INDEX4* made = create_index(d, name, tags);
+    cb4_own_unlock(d, 1, taken);
+    return made;
 }
 
 int i4add_tag(INDEX4* i, const TAG4INFO* tags)
@@ -429,7 +465,7 @@ int i4tag_remove(INDEX4* i, const char* name)
         return e4describe(i->data->codeBase, e4tagName, "i4tag_remove", name, NULL);
     dbf_status st = dbf_mdx_remove_tag(i->file, k);
     if (st != DBF_OK)
-        return index_error(i->data, st, "i4tag_remove");
+        return cb4_index_error(i->data, st, "i4tag_remove");
     for (TAG4** p = &i->tags; *p;) {
         TAG4* t = *p;
         if (t->number == k) {
@@ -445,7 +481,7 @@ int i4tag_remove(INDEX4* i, const char* name)
         }
         p = &t->next;
     }
-    return st == DBF_OK ? r4success : index_error(i->data, st, "i4tag_remove");
+    return st == DBF_OK ? r4success : cb4_index_error(i->data, st, "i4tag_remove");
 }
 
 int i4reindex(INDEX4* i)
@@ -455,13 +491,21 @@ int i4reindex(INDEX4* i)
     DATA4* d = i->data;
     if (d->readOnly)
         return cb4_fail(d, e4readOnly, "i4reindex");
-    int rc = cb4_flush_record(d);
-    if (rc < 0)
-        return rc;
-    dbf_status st = dbf_mdx_clear(i->file);
-    if (st != DBF_OK)
-        return index_error(d, st, "i4reindex");
-    return build_tags(i, i->tags);
+    /* A change refused while the index is stale waits for the rebuild. */
+    int rc = d->indexState ? r4success : cb4_flush_record(d), taken = 0;
+    if (rc == r4success)
+        rc = cb4_own_lock(d, 1, &taken);
+    if (rc == r4success)
+        rc = cb4_index_begin(d, 1);
+    if (rc == r4success) {
+        dbf_status st = dbf_mdx_clear(i->file);
+        rc = st == DBF_OK ? build_tags(i, i->tags) : cb4_index_error(d, st, "i4reindex");
+    }
+    if (rc == r4success)
+        rc = cb4_index_write(d);
+    cb4_index_end(d);
+    cb4_own_unlock(d, 1, taken);
+    return rc;
 }
 
 int i4is_production(INDEX4* i) { return i ? i->isProduction : e4parm; }
@@ -563,9 +607,16 @@ int d4reindex(DATA4* d)
 {
     if (!d)
         return e4parm;
+    if (d->indexState == DATA4_INDEX_UNREADABLE)
+        return e4describe(d->codeBase, e4index, "d4reindex: the production index cannot be read (i4create)",
+                          d->fileName, NULL);
     int rc = r4success;
     for (INDEX4* i = d->indexes; i && rc == r4success; i = i->next)
         rc = i4reindex(i);
+    if (rc == r4success && d->indexState == DATA4_INDEX_STALE) {
+        d->indexState = 0;
+        rc = cb4_index_write(d);
+    }
     return rc;
 }
 
@@ -576,116 +627,9 @@ int d4write_keys(DATA4* d)
     if (!d)
         return e4parm;
     int rc = cb4_flush_record(d);
-    for (INDEX4* i = d->indexes; i && rc >= 0; i = i->next) {
-        dbf_status st = dbf_mdx_flush(i->file);
-        if (st != DBF_OK)
-            rc = index_error(d, st, "d4write_keys");
-    }
-    return rc < 0 ? rc : r4success;
+    int written = cb4_index_write(d);
+    return rc < 0 ? rc : written < 0 ? written : r4success;
 }
-
-void cb4_tags_moved(DATA4* d)
-{
-    for (INDEX4* i = d->indexes; i; i = i->next)
-        for (TAG4* t = i->tags; t; t = t->next)
-            t->recNo = 0;
-}
-
-/* ---- keeping keys current ---- */
-
-unsigned char* cb4_stored_record(DATA4* d, long rec)
-{
-    if (!d->oldRecord && !(d->oldRecord = (unsigned char*)malloc(dbf_record_length(d->table))))
-        return NULL;
-    return dbf_read_stored(d->table, (uint32_t)rec, d->oldRecord) == DBF_OK ? d->oldRecord : NULL;
-}
-
-int cb4_index_check_unique(DATA4* d, long rec)
-{
-    const unsigned char* now = dbf_record(d->table);
-    uint32_t n = rec ? (uint32_t)rec : dbf_record_count(d->table) + 1;
-    for (INDEX4* i = d->indexes; i; i = i->next)
-        for (TAG4* t = i->tags; t; t = t->next) {
-            if (t->uniqueError != e4unique)
-                continue;
-            int in = t->filter ? cb4_true(t->filter, now, n) : 1;
-            unsigned char key[DBF_MDX_MAX_KEY];
-            int len = in > 0 ? cb4_key(t->expr, now, n, key) : in;
-            if (len < 0)
-                return len;
-            if (!in)
-                continue;
-            int exact = 0;
-            dbf_status st = dbf_mdx_seek(t->cursor, key, (size_t)len, 0, &exact);
-            t->recNo = 0;
-            if (st == DBF_OK && exact && dbf_mdx_recno(t->cursor) != n)
-                return e4describe(d->codeBase, e4unique, "unique key exists", t->alias, d->fileName);
-            if (st != DBF_OK && st != DBF_E_RANGE)
-                return index_error(d, st, "unique key");
-        }
-    return r4success;
-}
-
-/* Moves one tag's key for record rec from the old record bytes (NULL: it
- * had none) to the new ones. */
-static int move_key(DATA4* d, TAG4* t, const unsigned char* old, const unsigned char* now, uint32_t rec)
-{
-    unsigned char before[DBF_MDX_MAX_KEY], after[DBF_MDX_MAX_KEY];
-    int in_old = old ? (t->filter ? cb4_true(t->filter, old, rec) : 1) : 0;
-    int in_new = t->filter ? cb4_true(t->filter, now, rec) : 1;
-    if (in_old < 0 || in_new < 0)
-        return in_old < 0 ? in_old : in_new;
-    int len = in_old ? cb4_key(t->expr, old, rec, before) : 0;
-    if (len >= 0 && in_new)
-        len = cb4_key(t->expr, now, rec, after);
-    if (len < 0)
-        return len;
-    if (in_old && in_new && memcmp(before, after, (size_t)len) == 0)
-        return r4success;
-    dbf_status st = DBF_OK;
-    if (in_old) {
-        st = dbf_mdx_delete(t->index->file, t->number, before, rec);
-        if (st == DBF_E_RANGE)  /* a unique tag may have left it out */
-            st = DBF_OK;
-    }
-    if (st == DBF_OK && in_new) {
-        st = dbf_mdx_insert(t->index->file, t->number, after, rec);
-        if (st == DBF_E_UNIQUE)
-            return t->uniqueError == r4unique ? r4unique : r4success;
-    }
-    return st == DBF_OK ? r4success : index_error(d, st, "index update");
-}
-
-static int move_keys(DATA4* d, const unsigned char* old, long rec)
-{
-    if (!d->indexes)
-        return r4success;
-    int rc = cb4_index_begin(d), result = r4success;
-    const unsigned char* now = dbf_record(d->table);
-    for (INDEX4* i = d->indexes; i && rc >= 0; i = i->next)
-        for (TAG4* t = i->tags; t && rc >= 0; t = t->next) {
-            rc = move_key(d, t, old, now, (uint32_t)rec);
-            if (rc > 0)
-                result = rc;
-        }
-    cb4_tags_moved(d);
-    cb4_index_end(d);
-    return rc < 0 ? rc : result;
-}
-
-int cb4_index_update(DATA4* d, long rec)
-{
-    if (!d->indexes)
-        return r4success;
-    const unsigned char* old = cb4_stored_record(d, rec);
-    if (!old)
-        return cb4_fail(d, e4read, "index update");
-    if (memcmp(old, dbf_record(d->table), dbf_record_length(d->table)) == 0)
-        return r4success;
-    return move_keys(d, old, rec);
-}
-
-int cb4_index_add(DATA4* d, long rec) { return move_keys(d, NULL, rec); }
 
 /* Every tag against the table: each key belongs to an existing record that
  * passes the filter and has that key, and (tags that keep duplicates)
@@ -711,7 +655,7 @@ int d4check(DATA4* d)
                     rc = e4describe(d->codeBase, e4index, "tag disagrees with its table", t->alias, d->fileName);
             }
             if (rc >= 0 && st != DBF_E_RANGE)
-                rc = index_error(d, st, "d4check");
+                rc = cb4_index_error(d, st, "d4check");
             for (uint32_t n = 1; rc >= 0 && !t->uniqueError && n <= records; n++)
                 if (dbf_read_stored(d->table, n, rec) == DBF_OK && (!t->filter || cb4_true(t->filter, rec, n) == 1))
                     expected++;

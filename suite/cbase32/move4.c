@@ -4,72 +4,6 @@
 #include <stdlib.h>
 #include <string.h>
 
-static void forget_memos(DATA4* d)
-{
-    for (int i = 0; i < d->numFields; i++) {
-        d->fields[i].memoRecNo = -1;
-        d->fields[i].memoChanged = 0;
-    }
-}
-
-int cb4_flush_record(DATA4* d)
-{
-    if (d->appending) {
-        d->appending = 0;
-        d->recordChanged = 0;
-        forget_memos(d);
-        return cb4_status(d, dbf_unload(d->table, 0), "append abandoned");
-    }
-    for (int i = 0; i < d->numFields; i++) {
-        FIELD4* f = &d->fields[i];
-        if (!f->memoChanged)
-            continue;
-        f->memoChanged = 0;
-        if (!d->eof) {
-            int rc = cb4_status(d, dbf_memo_write(d->table, i, f->memo, f->memoLen), "memo");
-            if (rc != r4success)
-                return rc;
-        }
-    }
-    int rc = r4success;
-    if (d->recordChanged && !d->eof) {
-        rc = cb4_index_check_unique(d, d->recNo);
-        if (rc < 0)
-            return rc;
-        rc = cb4_index_update(d, d->recNo);
-        dbf_touch(d->table);
-        int written = cb4_status(d, dbf_write(d->table), "write");
-        if (written < 0)
-            rc = written;
-    }
-    d->recordChanged = 0;
-    return rc;
-}
-
-/* Puts the cursor after the last record, with a blank buffer. */
-int cb4_at_end(DATA4* d)
-{
-    int rc = cb4_status(d, dbf_unload(d->table, 1), "d4go_eof");
-    forget_memos(d);
-    d->eof = 1;
-    d->recNo = (long)dbf_record_count(d->table) + 1;
-    return rc < 0 ? rc : r4eof;
-}
-
-int cb4_load(DATA4* d, long rec)
-{
-    int rc = cb4_flush_record(d);
-    if (rc < 0)
-        return rc;
-    rc = cb4_status(d, dbf_go(d->table, (uint32_t)rec), "d4go");
-    if (rc != r4success)
-        return rc;
-    forget_memos(d);
-    d->recNo = rec;
-    d->bof = d->eof = 0;
-    return r4success;
-}
-
 int d4go(DATA4* d, long rec)
 {
     if (!d)
@@ -174,7 +108,7 @@ int d4refresh_record(DATA4* d)
         return e4parm;
     d->recordChanged = 0;
     d->appending = 0;
-    forget_memos(d);
+    cb4_forget_memos(d);
     dbf_unload(d->table, 0);
     dbf_refresh(d->table);
     return d->eof ? cb4_at_end(d) : cb4_load(d, d->recNo);
@@ -210,24 +144,30 @@ int d4optimize_write(DATA4* d, int flag) { return d ? r4success : e4parm; }
 
 static int writable(DATA4* d, const char* what)
 {
-    if (!d)
-        return e4parm;
-    return d->readOnly ? cb4_fail(d, e4readOnly, what) : r4success;
+    return d ? cb4_may_write(d, what) : e4parm;
+}
+
+/* The cursor on a record just appended. */
+static void added(DATA4* d)
+{
+    cb4_forget_memos(d);
+    d->recNo = d4reccount(d);
+    d->bof = d->eof = 0;
 }
 
 int d4append_blank(DATA4* d)
 {
-    int rc = writable(d, "d4append_blank");
+    int rc = writable(d, "d4append_blank"), taken = 0;
     if (rc == r4success)
         rc = cb4_flush_record(d);
     if (rc == r4success)
-        rc = cb4_status(d, dbf_append(d->table, 1), "d4append_blank");
-    if (rc != r4success)
-        return rc;
-    forget_memos(d);
-    d->recNo = d4reccount(d);
-    d->bof = d->eof = 0;
-    return cb4_index_add(d, d->recNo);
+        rc = cb4_own_lock(d, 0, &taken);
+    if (rc == r4success)
+        rc = cb4_store(d, 0, 1);
+    if (rc >= 0)
+        added(d);
+    cb4_own_unlock(d, 0, taken);
+    return rc;
 }
 
 int d4append_start(DATA4* d, int useMemoEntries)
@@ -251,26 +191,26 @@ int d4append_start(DATA4* d, int useMemoEntries)
 
 int d4append(DATA4* d)
 {
-    int rc = writable(d, "d4append");
-    if (rc != r4success)
-        return rc;
-    for (int i = 0; i < d->numFields; i++) {
-        FIELD4* f = &d->fields[i];
-        if (f->memoChanged &&
-            (rc = cb4_status(d, dbf_memo_write(d->table, i, f->memo, f->memoLen), "d4append")) != 0)
-            return rc;
+    int rc = writable(d, "d4append"), taken = 0;
+    /* Under the append lock the count is read afresh, so the record goes
+     * after another program's last one. */
+    if (rc == r4success)
+        rc = cb4_own_lock(d, 0, &taken);
+    if (rc == r4success)
+        rc = cb4_write_memos(d);
+    if (rc == r4success) {
+        long before = d4reccount(d);
+        d->appending = 0;
+        rc = cb4_store(d, 0, 0);
+        if (rc < 0 && d4reccount(d) == before)
+            d->appending = 1;       /* refused: the record may be corrected and appended */
     }
-    if ((rc = cb4_index_check_unique(d, 0)) < 0)
-        return rc;
-    d->appending = 0;
-    rc = cb4_status(d, dbf_append(d->table, 0), "d4append");
-    if (rc != r4success)
-        return rc;
-    forget_memos(d);
-    d->recordChanged = 0;
-    d->recNo = d4reccount(d);
-    d->bof = d->eof = 0;
-    return cb4_index_add(d, d->recNo);
+    if (rc >= 0) {
+        d->recordChanged = 0;
+        added(d);
+    }
+    cb4_own_unlock(d, 0, taken);
+    return rc;
 }
 
 int d4append_data(DATA4* d) { return d4append(d); }
@@ -323,32 +263,36 @@ int d4write(DATA4* d, long rec)
         return cb4_fail(d, e4parm, "d4write: only the current record");
     if (d->eof)
         return r4entry;
-    /* The caller may have changed the bytes without saying so: the keys
-     * follow the record all the same. */
+    /* The record may have been changed through f4ptr, which no flag
+     * tells: its keys are compared with the stored record's. */
     d->recordChanged = 1;
-    rc = cb4_flush_record(d);
-    if (rc == r4success) {
-        dbf_touch(d->table);
-        rc = cb4_status(d, dbf_write(d->table), "d4write");
-    }
-    return rc;
+    return cb4_flush_record(d);
 }
 
 int d4write_data(DATA4* d, long rec) { return d4write(d, rec); }
 
 int d4pack(DATA4* d)
 {
-    int rc = writable(d, "d4pack");
+    int rc = writable(d, "d4pack"), taken = 0;
     if (rc == r4success)
         rc = cb4_flush_record(d);
-    if (rc != r4success)
-        return rc;
-    long total = d4reccount(d);
-    cb4_pack_progress(0, total);
-    rc = cb4_status(d, dbf_pack(d->table), "d4pack");
-    cb4_pack_progress(total, total);
+    if (rc == r4success)
+        rc = cb4_own_lock(d, 1, &taken);
+    /* The index counts as stale from before the first record moves until
+     * it is rebuilt. */
+    if (rc == r4success && d->indexes)
+        rc = cb4_index_begin(d, 1);
+    if (rc == r4success) {
+        long total = d4reccount(d);
+        cb4_pack_progress(0, total);
+        rc = cb4_compact(d, 0, 0);
+        cb4_pack_progress(total, total);
+    }
     if (rc == r4success)
         rc = cb4_index_rebuild(d);
+    if (d->indexes)
+        cb4_index_end(d);
+    cb4_own_unlock(d, 1, taken);
     if (rc != r4success)
         return rc;
     rc = d4top(d);
@@ -359,15 +303,22 @@ int d4pack_data(DATA4* d) { return d4pack(d); }
 
 int d4zap(DATA4* d, long first, long last)
 {
-    int rc = writable(d, "d4zap");
+    int rc = writable(d, "d4zap"), taken = 0;
     if (rc == r4success && (first < 1 || last < first))
         rc = cb4_fail(d, e4parm, "d4zap");
     if (rc == r4success)
         rc = cb4_flush_record(d);
     if (rc == r4success)
-        rc = cb4_status(d, dbf_zap(d->table, (uint32_t)first, (uint32_t)last), "d4zap");
+        rc = cb4_own_lock(d, 1, &taken);
+    if (rc == r4success && d->indexes)
+        rc = cb4_index_begin(d, 1);
+    if (rc == r4success)
+        rc = cb4_compact(d, first, last);
     if (rc == r4success)
         rc = cb4_index_rebuild(d);
+    if (d->indexes)
+        cb4_index_end(d);
+    cb4_own_unlock(d, 1, taken);
     if (rc != r4success)
         return rc;
     rc = d4top(d);

@@ -41,7 +41,7 @@ extern "C" {
 #define r4entry 3   /* no such record */
 #define r4after 4   /* d4seek/t4seek: no equal key; positioned on the next greater one */
 #define r4unique 5  /* a unique tag already holds the key; the key was left out */
-#define r4locked 6  /* d4lock_test*: another program holds the lock */
+#define r4locked 6  /* another program holds the lock (at once for d4lock_test*, after CODE4.lockWait for d4lock*) */
 #define r4unique_continue 7 /* TAG4INFO.unique: duplicates are left out silently */
 #define r4descending 1      /* TAG4INFO.descending */
 
@@ -82,7 +82,8 @@ typedef struct CODE4_st {
     int initialised;
     DATA4* dataList;        /* open tables, most recent first */
     void* calcList;         /* expr4calc_create's named expressions */
-    void* reserved[3];
+    long lockWait;          /* ms a lock wait lasts before it gives up with r4locked (d4init: 10000) */
+    void* reserved[2];
 } CODE4;
 
 /* An open table. Callers that change the bytes of f4ptr directly set
@@ -107,7 +108,14 @@ struct DATA4_st {
     int lockedFile, lockedAppend, lockedIndex;
     long* lockedRecs;       /* record locks held */
     int numLocked, lockCapacity;
+    /* 0: the indexes are current. DATA4_INDEX_STALE: a change of them did
+     * not finish (a crash), d4reindex repairs them. DATA4_INDEX_UNREADABLE:
+     * the production index could not be opened, only i4create replaces it.
+     * Either way records are not written (e4index) until then. */
+    int indexState;
 };
+#define DATA4_INDEX_STALE 1
+#define DATA4_INDEX_UNREADABLE 2
 
 struct FIELD4_st {
     DATA4* data;
@@ -281,10 +289,14 @@ CBASE32_API int d4read_old(DATA4* d, long rec);
 
 /* Locks. A record lock keeps other programs from locking (and so, by
  * convention, writing) that record; the append lock guards the record
- * count; the file lock covers both. d4lock* wait for the lock; the
- * d4lock_test* variants return r4locked at once instead. Taking a lock
- * re-reads the record count and forgets cached index pages; d4unlock
- * writes what is pending and releases every lock of the table. */
+ * count; the file lock covers both. d4lock* wait for the lock up to
+ * CODE4.lockWait ms, then return r4locked; the d4lock_test* variants
+ * return r4locked at once. A lock that is not had leaves the locks held
+ * before as they were. Taking a lock re-reads the record count and forgets
+ * cached index pages; d4unlock writes what is pending and releases every
+ * lock of the table. Appends take the append lock, and pack, zap,
+ * reindex and i4create the file lock, for their own length when the
+ * caller does not hold it. */
 CBASE32_API int d4lock(DATA4* d, long rec);
 CBASE32_API int d4lock_all(DATA4* d);
 CBASE32_API int d4lock_append(DATA4* d);

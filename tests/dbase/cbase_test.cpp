@@ -7,7 +7,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <csignal>
 #include <string>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -205,6 +207,103 @@ TEST_F(CodeBase, RefusesWhatItCannotDo)
 }  // namespace
 
 namespace {
+
+// Two handles on one table, as two programs would have: each memo goes
+// after the other's, and a key changed through the field pointer moves
+// with d4write.
+TEST_F(CodeBase, TwoHandlesKeepEachOthersMemosAndKeys)
+{
+    DATA4* d = CreatePeople();
+    Add(d, "ann", 1);
+    Add(d, "bob", 2);
+    d4close(d);
+    CODE4 other;
+    d4init(&other);
+    DATA4* a = d4open(&cb_, Path("people").c_str());
+    DATA4* b = d4open(&other, Path("people").c_str());
+    ASSERT_TRUE(a && b);
+    d4go(a, 1);
+    f4memo_assign(d4field(a, "NOTE"), "ann's first");
+    ASSERT_EQ(r4success, d4flush(a));
+    ASSERT_EQ(r4success, d4lock(b, 2));
+    d4go(b, 2);
+    f4memo_assign(d4field(b, "NOTE"), "bob's");
+    ASSERT_EQ(r4success, d4unlock(b));
+    ASSERT_EQ(r4success, d4lock(a, 1));
+    d4go(a, 1);
+    f4memo_assign(d4field(a, "NOTE"), std::string(2000, 'a').c_str());
+    ASSERT_EQ(r4success, d4unlock(a));
+    d4go(b, 2);
+    EXPECT_STREQ("bob's", f4memo_str(d4field(b, "NOTE")));
+    d4go(a, 2);
+    EXPECT_STREQ("bob's", f4memo_str(d4field(a, "NOTE")));
+    d4close(b);
+    d4init_undo(&other);
+
+    TAG4INFO tags[] = {{(char*)"NAME", (char*)"NAME", nullptr, 0, 0}, {nullptr, nullptr, nullptr, 0, 0}};
+    ASSERT_NE(nullptr, i4create(a, nullptr, tags));
+    d4go(a, 1);
+    memcpy(f4ptr(d4field(a, "NAME")), "zed", 3);
+    ASSERT_EQ(r4success, d4write(a, -1));
+    ASSERT_EQ(r4success, d4flush(a));
+    EXPECT_EQ(r4success, d4check(a)) << "the key followed the edit";
+    d4tag_select(a, d4tag(a, "NAME"));
+    EXPECT_EQ(r4success, d4seek(a, "zed"));
+
+    // Each handle's cached index pages give way to the other's changes.
+    d4init(&other);
+    b = d4open(&other, Path("people").c_str());
+    ASSERT_NE(nullptr, b);
+    for (int r = 1; r <= 6; r++) {
+        DATA4* d = r % 2 ? a : b;
+        if (r > 2)
+            Add(d, "new", r);
+        ASSERT_EQ(r4success, d4lock(d, r));
+        ASSERT_EQ(r4success, d4go(d, r));
+        f4assign(d4field(d, "NAME"), ("n" + std::to_string(r)).c_str());
+        ASSERT_EQ(r4success, d4unlock(d));
+    }
+    EXPECT_EQ(r4success, d4check(a));
+    EXPECT_EQ(r4success, d4check(b));
+    d4close(b);
+    d4init_undo(&other);
+}
+
+// Waits end: a record lock held by another handle makes d4lock give up
+// after CODE4.lockWait with r4locked, and the append and file locks give
+// up when their range is taken. fcntl locks are a process's own, so the
+// other holder is a child process.
+TEST_F(CodeBase, LockWaitsEnd)
+{
+    DATA4* d = CreatePeople();
+    Add(d, "ann", 1);
+    d4close(d);
+    int ready[2];
+    ASSERT_EQ(0, pipe(ready));
+    pid_t pid = fork();
+    if (pid == 0) {
+        CODE4 cb;
+        d4init(&cb);
+        DATA4* c = d4open(&cb, Path("people").c_str());
+        char ok = c && d4lock(c, 1) == r4success ? 1 : 0;
+        write(ready[1], &ok, 1);
+        sleep(3);
+        _exit(0);
+    }
+    char ok = 0;
+    ASSERT_EQ(1, read(ready[0], &ok, 1));
+    ASSERT_EQ(1, ok);
+    d = d4open(&cb_, Path("people").c_str());
+    cb_.lockWait = 200;
+    EXPECT_EQ(r4locked, d4lock(d, 1));
+    EXPECT_EQ(r4locked, d4lock_test(d, 1));
+    EXPECT_EQ(r4locked, d4lock_file(d));
+    EXPECT_EQ(r4success, d4lock(d, 2)) << "other records stay free";
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    cb_.lockWait = 10000;
+    EXPECT_EQ(r4success, d4lock(d, 1)) << "the lock is free once its holder is gone";
+}
 
 TEST(Date4, DayNumbersAndPictures)
 {

@@ -113,4 +113,37 @@ TEST(Lock, SharedTableKeepsEveryUpdate)
     d4init_undo(&cb);
 }
 
+// On Windows a handle's own locks may not overlap the file lock it tries,
+// so they give way for the try: a failed try must leave them held, and a
+// wait for a lock another holds ends after CODE4.lockWait.
+TEST(Lock, FailedFileLockKeepsTheLocksHeld)
+{
+    if (getenv("LOCK_TEST_WORKER"))
+        GTEST_SKIP();
+    std::string path = TablePath() + "2";
+    DeleteFileA((path + ".DBF").c_str());
+    CODE4 a, b;
+    d4init(&a);
+    d4init(&b);
+    FIELD4INFO fields[] = {{(char*)"N", 'N', 6, 0}, {nullptr, 0, 0, 0}};
+    DATA4* da = d4create(&a, path.c_str(), fields, nullptr);
+    ASSERT_NE(nullptr, da);
+    for (int i = 0; i < 3; i++)
+        d4append_blank(da);
+    DATA4* db = d4open(&b, path.c_str());
+    ASSERT_NE(nullptr, db);
+    ASSERT_EQ(r4success, d4lock(da, 2));
+    ASSERT_EQ(r4success, d4lock_append(da));
+    ASSERT_EQ(r4success, d4lock(db, 3));
+    EXPECT_EQ(r4locked, d4lock_test_file(da));
+    EXPECT_EQ(r4locked, d4lock_test(db, 2)) << "record 2 is still the first handle's";
+    EXPECT_EQ(r4locked, d4lock_test_append(db)) << "and so is the append lock";
+    b.lockWait = 100;
+    EXPECT_EQ(r4locked, d4lock(db, 2)) << "a wait ends";
+    d4unlock(da);
+    EXPECT_EQ(r4success, d4lock_test(db, 2));
+    d4init_undo(&b);
+    d4init_undo(&a);
+}
+
 }  // namespace
