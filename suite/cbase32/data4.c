@@ -125,7 +125,7 @@ static DATA4* attach(CODE4* cb, dbf_table* t, const char* path, int readOnly)
         e4describe(cb, e4memory, "d4open", path, NULL);
         return NULL;
     }
-    d->codeBase = cb;
+    d->code4 = cb;
     d->table = t;
     d->readOnly = readOnly;
     d->numFields = n;
@@ -263,7 +263,7 @@ int d4close(DATA4* d)
     dbf_status st = dbf_close(d->table);
     if (rc == r4success && st != DBF_OK)
         rc = cb4_status(d, st, "d4close");
-    for (DATA4** p = &d->codeBase->dataList; *p; p = &(*p)->next)
+    for (DATA4** p = &d->code4->dataList; *p; p = &(*p)->next)
         if (*p == d) {
             *p = d->next;
             break;

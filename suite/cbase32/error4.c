@@ -51,7 +51,7 @@ int e4describe(CODE4* cb, int code, const char* s1, const char* s2, const char* 
 
 int cb4_fail(DATA4* d, int code, const char* what)
 {
-    return e4describe(d ? d->codeBase : NULL, code, what, d ? d->fileName : "", NULL);
+    return e4describe(d ? d->code4 : NULL, code, what, d ? d->fileName : "", NULL);
 }
 
 int cb4_status(DATA4* d, dbf_status st, const char* what)

@@ -48,12 +48,12 @@ EXPR4* expr4parse(DATA4* d, const char* source)
         cb4_fail(d, e4parm, "expr4parse");
         return NULL;
     }
-    dbf_expr_names names = {d->codeBase, table_of_alias, calc_of_name};
+    dbf_expr_names names = {d->code4, table_of_alias, calc_of_name};
     char message[200];
     dbf_expr* compiled;
     dbf_status st = dbf_expr_parse(&compiled, d->table, source, &names, message, sizeof message);
     if (st != DBF_OK) {
-        e4describe(d->codeBase, st == DBF_E_NOMEM ? e4memory : e4expr, "expr4parse", source,
+        e4describe(d->code4, st == DBF_E_NOMEM ? e4memory : e4expr, "expr4parse", source,
                    st == DBF_E_NOMEM ? "" : message);
         return NULL;
     }
@@ -70,7 +70,7 @@ EXPR4* expr4parse(DATA4* d, const char* source)
     }
     strcpy(copy, source);
     e->data = d;
-    e->codeBase = d->codeBase;
+    e->code4 = d->code4;
     e->compiled = compiled;
     e->source = copy;
     e->result = result;
@@ -113,7 +113,7 @@ int expr4key_len(EXPR4* e)
 
 static int eval_failed(EXPR4* e)
 {
-    return e4describe(e->codeBase, e4expr, "expression cannot be evaluated", e->source, NULL);
+    return e4describe(e->code4, e4expr, "expression cannot be evaluated", e->source, NULL);
 }
 
 int cb4_key(EXPR4* e, const unsigned char* record, uint32_t recno, unsigned char* key)
@@ -140,7 +140,7 @@ int cb4_true(EXPR4* e, const unsigned char* record, uint32_t recno)
     if (dbf_expr_eval(e->compiled, record, recno, &v) != DBF_OK)
         return eval_failed(e);
     if (v.type != 'L')
-        return e4describe(e->codeBase, e4expr, "not a logical expression", e->source, NULL);
+        return e4describe(e->code4, e4expr, "not a logical expression", e->source, NULL);
     return v.num != 0;
 }
 

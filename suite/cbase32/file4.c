@@ -35,10 +35,10 @@
 
 static int fail(FILE4* f, int code, const char* what)
 {
-    if (f && f->codeBase) {
-        f->codeBase->errorCode = code;
-        if (!f->codeBase->errOff)
-            e4describe(f->codeBase, code, what, f->name, NULL);
+    if (f && f->code4) {
+        f->code4->errorCode = code;
+        if (!f->code4->errOff)
+            e4describe(f->code4, code, what, f->name, NULL);
     }
     return code;
 }
@@ -48,7 +48,7 @@ static int open_as(FILE4* f, CODE4* cb, const char* name, int flags, int failCod
     if (!f || !name || strlen(name) >= sizeof f->name)
         return e4parm;
     memset(f, 0, sizeof *f);
-    f->codeBase = cb;
+    f->code4 = cb;
     f->hand = -1;
     strcpy(f->name, name);
     f->isReadOnly = cb && cb->readOnly && !(flags & O_CREAT);
@@ -94,7 +94,7 @@ int file4temp(FILE4* f, CODE4* cb, char* name, int autoRemove)
     }
     if (rc != r4success)
         return cb ? (cb->errorCode = e4create) : e4create;
-    f->codeBase = cb;
+    f->code4 = cb;
     f->isTemp = autoRemove;
     if (name)
         strcpy(name, path);

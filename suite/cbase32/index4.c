@@ -109,7 +109,7 @@ static TAG4* make_tag(INDEX4* i, int k)
         t->filter = expr4parse(i->data, info->filter);
     int fits = t->expr && form_fits(info, t->expr);
     if (!fits || (info->filter[0] && !t->filter) || dbf_mdx_cursor_new(i->file, k, &t->cursor) != DBF_OK) {
-        e4describe(i->data->codeBase, e4index, t->expr && !fits ? "tag key does not fit its expression" : "tag expression",
+        e4describe(i->data->code4, e4index, t->expr && !fits ? "tag key does not fit its expression" : "tag expression",
                    info->name, i->fileName);
         free_tag(t);
         return NULL;
@@ -173,11 +173,11 @@ INDEX4* i4open(DATA4* d, const char* name)
     if (dbf_io_file(&io, path, d->readOnly ? 'r' : 'w') != DBF_OK) {
         /* An index we may only read makes the table one we may only read. */
         if (d->readOnly || dbf_io_file(&io, path, 'r') != DBF_OK) {
-            e4describe(d->codeBase, e4open, "i4open", path, NULL);
+            e4describe(d->code4, e4open, "i4open", path, NULL);
             return NULL;
         }
         d->readOnly = 1;
-        e4describe(d->codeBase, e4readOnly, "i4open: the index is read only, so is the table", path, NULL);
+        e4describe(d->code4, e4readOnly, "i4open: the index is read only, so is the table", path, NULL);
     }
     dbf_mdx* file;
     dbf_status st = dbf_mdx_open(&file, &io);
@@ -210,7 +210,7 @@ int cb4_index_open(DATA4* d)
         cb4_unlock_index(d);
     if (!opened) {
         d->indexState = DATA4_INDEX_UNREADABLE;
-        return e4describe(d->codeBase, e4index, "the production index cannot be read; records are not written",
+        return e4describe(d->code4, e4index, "the production index cannot be read; records are not written",
                           d->fileName, NULL);
     }
     return cb4_index_check_mark(d);
@@ -329,7 +329,7 @@ static int describe_tag(DATA4* d, const TAG4INFO* info, dbf_mdx_tag_info* out)
     if (!e || (info->filter && *info->filter && !f))
         rc = e4expr;
     else if (f && expr4type(f) != 'L')
-        rc = e4describe(d->codeBase, e4expr, "tag filter is not logical", info->filter, NULL);
+        rc = e4describe(d->code4, e4expr, "tag filter is not logical", info->filter, NULL);
     if (rc == r4success)
         stored_form(e, &out->key_type, &out->key_len);
     expr4free(e);
@@ -363,7 +363,7 @@ static int add_tags(INDEX4* i, const TAG4INFO* tags)
             break;
         dbf_status st = dbf_mdx_add_tag(i->file, &info);
         if (st == DBF_E_ARG)
-            rc = e4describe(d->codeBase, e4tagName, "tag exists or too many tags", t->name, NULL);
+            rc = e4describe(d->code4, e4tagName, "tag exists or too many tags", t->name, NULL);
         else if (st != DBF_OK)
             rc = cb4_index_error(d, st, "i4add_tag");
         TAG4* made = rc == r4success ? make_tag(i, from++) : NULL;
@@ -401,7 +401,7 @@ static INDEX4* create_index(DATA4* d, const char* name, const TAG4INFO* tags)
     dbf_io io;
     dbf_mdx* file;
     if (dbf_io_file(&io, path, 'c') != DBF_OK) {
-        e4describe(d->codeBase, e4create, "i4create", path, NULL);
+        e4describe(d->code4, e4create, "i4create", path, NULL);
         return NULL;
     }
     char stem[17] = "";
@@ -462,7 +462,7 @@ int i4tag_remove(INDEX4* i, const char* name)
         return e4parm;
     int k = dbf_mdx_find_tag(i->file, name);
     if (k < 0)
-        return e4describe(i->data->codeBase, e4tagName, "i4tag_remove", name, NULL);
+        return e4describe(i->data->code4, e4tagName, "i4tag_remove", name, NULL);
     dbf_status st = dbf_mdx_remove_tag(i->file, k);
     if (st != DBF_OK)
         return cb4_index_error(i->data, st, "i4tag_remove");
@@ -520,7 +520,7 @@ TAG4* i4tag(INDEX4* i, const char* name)
             return t;
     }
     if (i)
-        e4describe(i->data->codeBase, e4tagName, "i4tag", name, NULL);
+        e4describe(i->data->code4, e4tagName, "i4tag", name, NULL);
     return NULL;
 }
 
@@ -551,16 +551,16 @@ TAG4* d4tag(DATA4* d, const char* name)
         cb4_fail(d, e4parm, "d4tag");
         return NULL;
     }
-    int off = d->codeBase->errOff;
-    d->codeBase->errOff = 1;        /* a miss in one index is no error yet */
+    int off = d->code4->errOff;
+    d->code4->errOff = 1;        /* a miss in one index is no error yet */
     TAG4* found = NULL;
     for (INDEX4* i = d->indexes; i && !found; i = i->next)
         found = i4tag(i, name);
-    d->codeBase->errOff = off;
+    d->code4->errOff = off;
     if (found)
-        d->codeBase->errorCode = 0;
+        d->code4->errorCode = 0;
     else
-        e4describe(d->codeBase, e4tagName, "d4tag", name, d->fileName);
+        e4describe(d->code4, e4tagName, "d4tag", name, d->fileName);
     return found;
 }
 
@@ -608,7 +608,7 @@ int d4reindex(DATA4* d)
     if (!d)
         return e4parm;
     if (d->indexState == DATA4_INDEX_UNREADABLE)
-        return e4describe(d->codeBase, e4index, "d4reindex: the production index cannot be read (i4create)",
+        return e4describe(d->code4, e4index, "d4reindex: the production index cannot be read (i4create)",
                           d->fileName, NULL);
     int rc = r4success;
     for (INDEX4* i = d->indexes; i && rc == r4success; i = i->next)
@@ -652,7 +652,7 @@ int d4check(DATA4* d)
                     (t->filter && cb4_true(t->filter, rec, n) != 1) ||
                     cb4_key(t->expr, rec, n, key) < 0 ||
                     memcmp(key, dbf_mdx_key(t->cursor), (size_t)expr4key_len(t->expr)) != 0)
-                    rc = e4describe(d->codeBase, e4index, "tag disagrees with its table", t->alias, d->fileName);
+                    rc = e4describe(d->code4, e4index, "tag disagrees with its table", t->alias, d->fileName);
             }
             if (rc >= 0 && st != DBF_E_RANGE)
                 rc = cb4_index_error(d, st, "d4check");
@@ -660,7 +660,7 @@ int d4check(DATA4* d)
                 if (dbf_read_stored(d->table, n, rec) == DBF_OK && (!t->filter || cb4_true(t->filter, rec, n) == 1))
                     expected++;
             if (rc >= 0 && !t->uniqueError && !dbf_mdx_tag(i->file, t->number)->unique && keys != expected)
-                rc = e4describe(d->codeBase, e4index, "tag misses records", t->alias, d->fileName);
+                rc = e4describe(d->code4, e4index, "tag misses records", t->alias, d->fileName);
             t->recNo = 0;
         }
     free(rec);

@@ -107,7 +107,7 @@ MEM4* mem4create(CODE4* cb, int start, unsigned unitSize, int expand, int isTemp
         return NULL;
     }
     unsigned size = unitSize < sizeof(LINK4) ? (unsigned)sizeof(LINK4) : unitSize;
-    m->codeBase = cb;
+    m->code4 = cb;
     m->unitSize = (size + UNIT_ALIGN - 1) / UNIT_ALIGN * UNIT_ALIGN;
     m->unitsStart = start > 0 ? start : 1;
     m->unitsExpand = expand > 0 ? expand : m->unitsStart;
@@ -133,8 +133,8 @@ void* mem4alloc(MEM4* m)
     if (!m)
         return NULL;
     if (!m->freeUnits.nLink && add_chunk(m) != r4success) {
-        if (m->codeBase)
-            e4describe(m->codeBase, e4memory, "mem4alloc", NULL, NULL);
+        if (m->code4)
+            e4describe(m->code4, e4memory, "mem4alloc", NULL, NULL);
         return NULL;
     }
     void* unit = l4pop(&m->freeUnits);

@@ -11,7 +11,7 @@
 int cb4_index_error(DATA4* d, dbf_status st, const char* what)
 {
     if (st == DBF_E_INDEX || st == DBF_E_IO || st == DBF_E_RANGE)
-        return e4describe(d->codeBase, e4index, what, d->fileName, NULL);
+        return e4describe(d->code4, e4index, what, d->fileName, NULL);
     return cb4_status(d, st, what);
 }
 
@@ -20,7 +20,7 @@ int cb4_may_write(DATA4* d, const char* what)
     if (d->readOnly)
         return cb4_fail(d, e4readOnly, what);
     if (d->indexState)
-        return e4describe(d->codeBase, e4index,
+        return e4describe(d->code4, e4index,
                           d->indexState == DATA4_INDEX_STALE ? "the index must be rebuilt first (d4reindex)"
                                                              : "the production index cannot be read (i4create)",
                           d->fileName, NULL);
@@ -172,7 +172,7 @@ int cb4_index_check_unique(DATA4* d, long rec)
             dbf_status st = dbf_mdx_seek(t->cursor, key, (size_t)len, 0, &exact);
             t->recNo = 0;
             if (st == DBF_OK && exact && dbf_mdx_recno(t->cursor) != n)
-                return e4describe(d->codeBase, e4unique, "unique key exists", t->alias, d->fileName);
+                return e4describe(d->code4, e4unique, "unique key exists", t->alias, d->fileName);
             if (st != DBF_OK && st != DBF_E_RANGE)
                 return cb4_index_error(d, st, "unique key");
         }
@@ -262,7 +262,7 @@ int cb4_compact(DATA4* d, long first, long last)
     copy_path(d, path, sizeof path);
     dbf_io copy;
     if (dbf_io_file(&copy, path, 'c') != DBF_OK)
-        return e4describe(d->codeBase, e4create, "pack: the copy", path, NULL);
+        return e4describe(d->code4, e4create, "pack: the copy", path, NULL);
     dbf_status st = first ? dbf_zap_via(d->table, (uint32_t)first, (uint32_t)last, &copy)
                           : dbf_pack_via(d->table, &copy);
     copy.close(copy.ctx);

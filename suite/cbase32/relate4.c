@@ -17,7 +17,7 @@ static RELATE4* new_relation(DATA4* d)
         cb4_fail(d, e4memory, "relate4");
         return NULL;
     }
-    r->codeBase = d->codeBase;
+    r->code4 = d->code4;
     r->data = d;
     r->skipEnabled = 1;
     return r;

@@ -49,7 +49,7 @@ static void pause_ms(long ms)
 static int take(DATA4* d, int64_t offset, int64_t len, int how)
 {
     /* Unsigned differences stay right when the millisecond count wraps. */
-    unsigned long limit = how == DBF_LOCK_WAIT && d->codeBase->lockWait > 0 ? (unsigned long)d->codeBase->lockWait : 0;
+    unsigned long limit = how == DBF_LOCK_WAIT && d->code4->lockWait > 0 ? (unsigned long)d->code4->lockWait : 0;
     unsigned long start = now_ms();
     long delay = 1;
     for (;;) {
@@ -87,7 +87,7 @@ static int forget_pages(DATA4* d)
         return r4success;
     for (INDEX4* i = d->indexes; i; i = i->next)
         if (dbf_mdx_forget(i->file) != DBF_OK)
-            return e4describe(d->codeBase, e4index, "index", i->fileName, NULL);
+            return e4describe(d->code4, e4index, "index", i->fileName, NULL);
     for (INDEX4* i = d->indexes; i; i = i->next)
         for (TAG4* t = i->tags; t; t = t->next)
             t->recNo = 0;
@@ -183,12 +183,12 @@ static int retake(DATA4* d, const long* recs, int count, int append)
     if (append && take(d, LOCK_BASE, 1, DBF_LOCK_WAIT) == r4success)
         d->lockedAppend = 1;
     else if (append)
-        rc = e4describe(d->codeBase, e4lock, "lock given up for the file lock is taken", d->fileName, NULL);
+        rc = e4describe(d->code4, e4lock, "lock given up for the file lock is taken", d->fileName, NULL);
     for (int i = 0; i < count; i++) {
         if (take(d, LOCK_BASE + recs[i], 1, DBF_LOCK_WAIT) == r4success)
             d->lockedRecs[d->numLocked++] = recs[i];
         else
-            rc = e4describe(d->codeBase, e4lock, "lock given up for the file lock is taken", d->fileName, NULL);
+            rc = e4describe(d->code4, e4lock, "lock given up for the file lock is taken", d->fileName, NULL);
     }
     return rc;
 }
@@ -258,7 +258,7 @@ int cb4_own_lock(DATA4* d, int file, int* taken)
         return r4success;
     int rc = file ? cb4_lock_file(d, DBF_LOCK_WAIT) : cb4_lock_append(d, DBF_LOCK_WAIT);
     if (rc == r4locked)
-        return e4describe(d->codeBase, e4lock, file ? "the file lock is held by another program"
+        return e4describe(d->code4, e4lock, file ? "the file lock is held by another program"
                                                     : "the append lock is held by another program",
                           d->fileName, NULL);
     *taken = rc == r4success;
@@ -293,7 +293,7 @@ int cb4_index_write(DATA4* d)
     int rc = r4success;
     for (INDEX4* i = d->indexes; i; i = i->next)
         if (dbf_mdx_flush(i->file) != DBF_OK && rc == r4success)
-            rc = e4describe(d->codeBase, e4index, "index write", i->fileName, NULL);
+            rc = e4describe(d->code4, e4index, "index write", i->fileName, NULL);
     /* Pages were changed (the mark says so): others sharing the table
      * read theirs afresh. */
     if (rc == r4success && d->indexes && dbf_unfinished(d->table))
@@ -315,12 +315,12 @@ static int index_mark(DATA4* d)
 int cb4_index_begin(DATA4* d, int rebuild)
 {
     if (d->indexState && !rebuild)
-        return e4describe(d->codeBase, e4index, "the index must be rebuilt first (d4reindex)",
+        return e4describe(d->code4, e4index, "the index must be rebuilt first (d4reindex)",
                           d->fileName, NULL);
     if (shared(d)) {
         int rc = take(d, LOCK_INDEX, 1, DBF_LOCK_WAIT);
         if (rc != r4success)
-            return rc < 0 ? rc : e4describe(d->codeBase, e4lock, "index lock", d->fileName, NULL);
+            return rc < 0 ? rc : e4describe(d->code4, e4lock, "index lock", d->fileName, NULL);
         d->lockedIndex = 2;         /* taken here, released by cb4_index_end */
         rc = forget_pages(d);
         if (rc != r4success)
@@ -344,7 +344,7 @@ int cb4_memo_begin(DATA4* d, int* taken)
     *taken = 0;
     int rc = take(d, LOCK_MEMO, 1, DBF_LOCK_WAIT);
     if (rc != r4success)
-        return rc < 0 ? rc : e4describe(d->codeBase, e4lock, "memo lock", d->fileName, NULL);
+        return rc < 0 ? rc : e4describe(d->code4, e4lock, "memo lock", d->fileName, NULL);
     *taken = 1;
     dbf_memo_sync(d->table);
     return r4success;
@@ -372,6 +372,6 @@ int cb4_index_check_mark(DATA4* d)
     if (!dbf_unfinished(d->table))
         return r4success;
     d->indexState = DATA4_INDEX_STALE;
-    return e4describe(d->codeBase, e4index, "a change of the index did not finish; d4reindex repairs it",
+    return e4describe(d->code4, e4index, "a change of the index did not finish; d4reindex repairs it",
                       d->fileName, NULL);
 }

@@ -70,7 +70,7 @@ int sort4init(SORT4* s, CODE4* cb, int sortLen, int infoLen)
     if (!s || sortLen < 0 || infoLen < 0)
         return e4parm;
     memset(s, 0, sizeof *s);
-    s->codeBase = cb;
+    s->code4 = cb;
     s->sortLen = sortLen;
     s->infoLen = infoLen;
     s->itemLen = (unsigned)(sizeof(long) + (size_t)sortLen + (size_t)infoLen);
@@ -81,8 +81,8 @@ int sort4init(SORT4* s, CODE4* cb, int sortLen, int infoLen)
 
 static int fail(SORT4* s, int code, const char* what)
 {
-    if (s->codeBase)
-        e4describe(s->codeBase, code, what, NULL, NULL);
+    if (s->code4)
+        e4describe(s->code4, code, what, NULL, NULL);
     return code;
 }
 
@@ -91,7 +91,7 @@ static int spill_run(SORT4* s)
 {
     int rc = sort_items(s);
     if (rc == r4success && s->spill.hand < 0)
-        rc = file4temp(&s->spill, s->codeBase, NULL, 1);
+        rc = file4temp(&s->spill, s->code4, NULL, 1);
     long* runs = rc == r4success ? (long*)realloc(s->runs, sizeof(long) * (size_t)(s->numRuns + 1)) : NULL;
     if (rc == r4success && !runs)
         rc = e4memory;
@@ -221,7 +221,7 @@ int sort4free(SORT4* s)
     free(s->runs);
     free(s->merge);
     file4close(&s->spill);
-    CODE4* cb = s->codeBase;
+    CODE4* cb = s->code4;
     int sortLen = s->sortLen, infoLen = s->infoLen;
     sort4init(s, cb, sortLen, infoLen);
     return r4success;

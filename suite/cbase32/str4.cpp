@@ -153,17 +153,17 @@ static int grow(Info** list, int size, int* capacity, CODE4* cb)
     return r4success;
 }
 
-Field4info::Field4info(Code4& cb) : codeBase(&cb), list(nullptr), size(0), capacity(0) {}
+Field4info::Field4info(Code4& cb) : code4(&cb), list(nullptr), size(0), capacity(0) {}
 Field4info::~Field4info() { free(); }
 
 int Field4info::add(const char* name, char type, int len, int dec)
 {
-    int rc = grow(&list, size, &capacity, codeBase);
+    int rc = grow(&list, size, &capacity, code4);
     if (rc != r4success)
         return rc;
     char* copy = copy_text(name);
     if (!copy)
-        return e4describe(codeBase, e4memory, "Field4info::add", name, nullptr);
+        return e4describe(code4, e4memory, "Field4info::add", name, nullptr);
     list[size++] = FIELD4INFO{copy, type, len, dec};
     list[size] = FIELD4INFO{nullptr, 0, 0, 0};
     return r4success;
@@ -184,12 +184,12 @@ void Field4info::free()
     size = capacity = 0;
 }
 
-Tag4info::Tag4info(Code4& cb) : codeBase(&cb), list(nullptr), size(0), capacity(0) {}
+Tag4info::Tag4info(Code4& cb) : code4(&cb), list(nullptr), size(0), capacity(0) {}
 Tag4info::~Tag4info() { free(); }
 
 int Tag4info::add(const char* name, const char* expr, const char* filter, int unique, unsigned descending)
 {
-    int rc = grow(&list, size, &capacity, codeBase);
+    int rc = grow(&list, size, &capacity, code4);
     if (rc != r4success)
         return rc;
     TAG4INFO t{copy_text(name), copy_text(expr), copy_text(filter), unique, descending};
@@ -197,7 +197,7 @@ int Tag4info::add(const char* name, const char* expr, const char* filter, int un
         std::free(t.name);
         std::free(t.expression);
         std::free(t.filter);
-        return e4describe(codeBase, e4memory, "Tag4info::add", name, nullptr);
+        return e4describe(code4, e4memory, "Tag4info::add", name, nullptr);
     }
     list[size++] = t;
     list[size] = TAG4INFO{nullptr, nullptr, nullptr, 0, 0};

@@ -11,7 +11,7 @@ static int tag_error(TAG4* t, dbf_status st, const char* what)
 {
     DATA4* d = t->index->data;
     if (st == DBF_E_INDEX || st == DBF_E_IO)
-        return e4describe(d->codeBase, e4index, what, t->alias, d->fileName);
+        return e4describe(d->code4, e4index, what, t->alias, d->fileName);
     return cb4_status(d, st, what);
 }
 
@@ -130,7 +130,7 @@ static TAG4* seek_tag(DATA4* d)
 {
     TAG4* t = d4tag_default(d);
     if (!t)
-        e4describe(d->codeBase, e4tagName, "seek: the table has no tag", d->fileName, NULL);
+        e4describe(d->code4, e4tagName, "seek: the table has no tag", d->fileName, NULL);
     return t;
 }
 

@@ -1,4 +1,4 @@
-/* CBASE32.DLL: the suite's dBASE engine with CodeBase-style C entry points.
+/* CBASE32.DLL: the suite's dBASE engine and its C entry points (code4, d4, f4, i4, t4, ...).
  *
  * Tables are dBASE III/IV .DBF files with .DBT memo files. Field types C, N,
  * F, D, L and M. A table's production index (the .MDX of the same name, with
@@ -89,7 +89,7 @@ typedef struct CODE4_st {
 /* An open table. Callers that change the bytes of f4ptr directly set
  * recordChanged to 1 so the record is written before the table moves on. */
 struct DATA4_st {
-    CODE4* codeBase;
+    CODE4* code4;
     DATA4* next;
     struct dbf_table* table;
     int recordChanged;
@@ -177,7 +177,7 @@ struct TAG4_st {
 /* A parsed expression over a table's fields. */
 struct e4expr_st {
     DATA4* data;
-    CODE4* codeBase;
+    CODE4* code4;
     struct dbf_expr* compiled;
     char* source;
     char* result;           /* expr4vary's and expr4key's buffer */

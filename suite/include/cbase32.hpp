@@ -404,7 +404,7 @@ public:
     QVDB_API static void operator delete(void* p);
     QVDB_API static void operator delete[](void* p);
 
-    CODE4* codeBase;
+    CODE4* code4;
     FIELD4INFO* list;
     int size, capacity;
 };
@@ -421,7 +421,7 @@ public:
     QVDB_API static void operator delete(void* p);
     QVDB_API static void operator delete[](void* p);
 
-    CODE4* codeBase;
+    CODE4* code4;
     TAG4INFO* list;
     int size, capacity;
 };

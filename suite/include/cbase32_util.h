@@ -27,7 +27,7 @@ CBASE32_API unsigned u4ncpy(char* to, const char* from, unsigned size);
  * A file4 is a plain file by its handle: reads and writes at absolute
  * positions, no buffering of its own. */
 typedef struct FILE4_st {
-    CODE4* codeBase;
+    CODE4* code4;
     int hand;               /* -1 when not open */
     int isTemp;             /* removed when closed */
     int isReadOnly;
@@ -114,7 +114,7 @@ CBASE32_API void l4remove(LIST4* l, void* item);
  * Fixed-size units handed out from chunks of `start`, then `expand`, units;
  * freed units are kept for the next mem4alloc; mem4release frees it all. */
 typedef struct MEM4_st {
-    CODE4* codeBase;
+    CODE4* code4;
     unsigned unitSize;      /* rounded up to hold a LINK4 and keep alignment */
     int unitsStart, unitsExpand;
     int isTemp;
@@ -134,7 +134,7 @@ CBASE32_API void mem4release(MEM4* m);
  * Past memoryLimit bytes (sort4init sets 1 MB) sorted runs go to a
  * temporary file and sort4get merges them. */
 typedef struct SORT4_st {
-    CODE4* codeBase;
+    CODE4* code4;
     int sortLen, infoLen;
     unsigned itemLen;       /* record number, key, info */
     long memoryLimit;
@@ -166,7 +166,7 @@ CBASE32_API int sort4free(SORT4* s);
  * every slave positioned, and skip master records the query rejects. */
 typedef struct RELATE4_st RELATE4;
 struct RELATE4_st {
-    CODE4* codeBase;
+    CODE4* code4;
     DATA4* data;
     TAG4* dataTag;          /* the slave's lookup tag; NULL: record number */
     RELATE4* master;        /* NULL for the top of the relation set */

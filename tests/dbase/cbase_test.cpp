@@ -1,4 +1,4 @@
-// The CodeBase-style entry points on real files: cursor rules, appending,
+// The CBASE32 entry points on real files: cursor rules, appending,
 // memos, deleting and packing, and refusals of what the engine lacks.
 #include "cbase32.h"
 
@@ -22,7 +22,7 @@ void CB4_HOOKCALL CountErrors(int code, char*, char*, char*)
     g_last_error = code;
 }
 
-class CodeBase : public ::testing::Test {
+class Cbase32 : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -66,7 +66,7 @@ protected:
     CODE4 cb_;
 };
 
-TEST_F(CodeBase, CursorStopsAtBothEnds)
+TEST_F(Cbase32, CursorStopsAtBothEnds)
 {
     DATA4* d = CreatePeople();
     EXPECT_EQ(r4eof, d4top(d)) << "an empty table has no first record";
@@ -107,7 +107,7 @@ TEST_F(CodeBase, CursorStopsAtBothEnds)
     EXPECT_EQ(0, g_errors);
 }
 
-TEST_F(CodeBase, ChangesSurviveCloseAndReopen)
+TEST_F(Cbase32, ChangesSurviveCloseAndReopen)
 {
     DATA4* d = CreatePeople();
     Add(d, "ann", 30);
@@ -145,7 +145,7 @@ TEST_F(CodeBase, ChangesSurviveCloseAndReopen)
     EXPECT_STREQ("", f4memo_str(d4field(d, "NOTE"))) << "after d4blank";
 }
 
-TEST_F(CodeBase, PackDropsDeletedRecordsAndReportsProgress)
+TEST_F(Cbase32, PackDropsDeletedRecordsAndReportsProgress)
 {
     DATA4* d = CreatePeople();
     for (int i = 0; i < 5; ++i)
@@ -174,7 +174,7 @@ TEST_F(CodeBase, PackDropsDeletedRecordsAndReportsProgress)
     EXPECT_EQ(0, d4reccount(d));
 }
 
-TEST_F(CodeBase, RefusesWhatItCannotDo)
+TEST_F(Cbase32, RefusesWhatItCannotDo)
 {
     DATA4* d = CreatePeople();
     ASSERT_NE(nullptr, d);
@@ -211,7 +211,7 @@ namespace {
 // Two handles on one table, as two programs would have: each memo goes
 // after the other's, and a key changed through the field pointer moves
 // with d4write.
-TEST_F(CodeBase, TwoHandlesKeepEachOthersMemosAndKeys)
+TEST_F(Cbase32, TwoHandlesKeepEachOthersMemosAndKeys)
 {
     DATA4* d = CreatePeople();
     Add(d, "ann", 1);
@@ -273,7 +273,7 @@ TEST_F(CodeBase, TwoHandlesKeepEachOthersMemosAndKeys)
 // after CODE4.lockWait with r4locked, and the append and file locks give
 // up when their range is taken. fcntl locks are a process's own, so the
 // other holder is a child process.
-TEST_F(CodeBase, LockWaitsEnd)
+TEST_F(Cbase32, LockWaitsEnd)
 {
     DATA4* d = CreatePeople();
     Add(d, "ann", 1);
