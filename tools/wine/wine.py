@@ -75,6 +75,11 @@ shift
 exec chroot "$tree" "$@"
 """
 PE_MACHINES = {0x14C: "win32", 0x8664: "win64"}
+# How many times longer than natively things take under emulation: every
+# wait of the harness, WIZDRIVE.EXE, the test programs' wizard watch and
+# the scripts that ask (session.patience) is stretched by it. The Wine
+# processes see it as QV_PATIENCE.
+PATIENCE = {"win64": 1, "win32": int(os.environ.get("QV_WIN32_PATIENCE", "5"))}
 FONT_DIRS = ["/usr/share/wine/fonts"]
 REG_STAMP = "1700000000"
 SUITE_DIR = "C:\\KESTRIX"
@@ -213,6 +218,7 @@ class WineSession:
         self.log = None
         self.arch = arch or os.environ.get("QV_WINE_ARCH") or (
             suite and folder_arch(suite)) or "win64"
+        self.patience = PATIENCE[self.arch]
         # The suite's own TAPI32.DLL (its modems as telephony lines) is used
         # instead of Wine's, which has no lines; MODEM.CPL is found on the
         # path, as the Control Panel looks for applets there.
@@ -277,6 +283,7 @@ class WineSession:
         if self.own_display:
             self._start_xvfb()
         self.env = _base_env(self.prefix, self.display, self.arch)
+        self.env["QV_PATIENCE"] = str(self.patience)
         if provider:
             self.env["WINEPATH"] = SUITE_DIR
         self.env.update(self.extra_env)
@@ -394,7 +401,7 @@ class WineSession:
 
     def wait_for_window(self, name, timeout=20.0):
         """Id of the first window whose title matches name (a regex), or None."""
-        deadline = time.monotonic() + timeout
+        deadline = time.monotonic() + timeout * self.patience
         env = dict(os.environ, DISPLAY=self.display)
         while time.monotonic() < deadline:
             r = subprocess.run(["xdotool", "search", "--name", name], env=env,
