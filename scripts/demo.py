@@ -12,6 +12,8 @@ registration number.
     --version win95|nt40    the Windows the suite sees (default win95)
     --shipping              run the release made from the i686 build (under
                             32-bit Wine, emulated) instead of the x86_64 files
+    --suite DIR             run the suite folder DIR (a build's bin/, or a test
+                            lane made by scripts/dist.py)
 Wine's own messages go to wine.log in the output folder.
 """
 import argparse
@@ -158,6 +160,7 @@ def main():
     ap.add_argument("--version", default="win95", choices=["win95", "win98", "nt40", "winxp"])
     ap.add_argument("--out", default=os.path.join(TOP, "build", "demo"))
     ap.add_argument("--shipping", action="store_true")
+    ap.add_argument("--suite")
     a = ap.parse_args()
     if a.interactive and not os.environ.get("DISPLAY"):
         raise SystemExit("--interactive needs a display ($DISPLAY)")
@@ -166,8 +169,8 @@ def main():
     for stale in (db, db + "-wal", db + "-shm"):
         if os.path.exists(stale):
             os.remove(stale)
-    suite = SUITE
-    if a.shipping:
+    suite = a.suite or SUITE
+    if a.shipping and not a.suite:
         # The released bytes, with the window driver and the stand-ins for
         # Windows' telephony beside them, as the i686 tests run them.
         suite = os.path.join(SHIPPING_BUILD, "lane")

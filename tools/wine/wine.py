@@ -288,7 +288,7 @@ class WineSession:
             self.env["WINEPATH"] = SUITE_DIR
         self.env.update(self.extra_env)
         if self.log_path:
-            self.log = open(self.log_path, "ab")
+            self.log = open(self.log_path, "wb")
         # The persistent server keeps the descriptors it was started with.
         subprocess.run(self.command(["wineserver", "-p"]), env=self.env, check=True,
                        stdout=self.log, stderr=self.log)
