@@ -289,9 +289,10 @@ class WineSession:
         self.env.update(self.extra_env)
         if self.log_path:
             self.log = open(self.log_path, "wb")
-        # The persistent server keeps the descriptors it was started with.
+        # The persistent server keeps the descriptors it was started with; what
+        # it prints (a dump of its objects when it is ended) is noise.
         subprocess.run(self.command(["wineserver", "-p"]), env=self.env, check=True,
-                       stdout=self.log, stderr=self.log)
+                       stdout=self.log or subprocess.DEVNULL, stderr=self.log or subprocess.DEVNULL)
 
     def command(self, argv):
         """argv (a Wine tool and its arguments) as this session runs it."""
