@@ -143,7 +143,7 @@ static std::string Run(char* line)
         return "ok";
     }
     if (!strcmp(command, "pause")) {
-        Sleep(atoi(arg.c_str()));
+        Sleep(Patient(DWORD(atoi(arg.c_str()))));
         return "ok";
     }
     if (!strcmp(command, "close")) {
