@@ -3,6 +3,9 @@
 #   ./go demo    install what is missing, build, and run the wizards against the
 #                simulated modem and registration host
 #   ./go test    install what is missing, build all three builds, run every test
+#   ./go demo --shipping   the same on the release of the i686 build, under
+#                32-bit Wine (emulated: slower)
+#   ./go dist    the release folder and zip from the i686 build (build/i686/release)
 #   ./go build [native|x64|i686]...
 set -euo pipefail
 top=$(cd "$(dirname "$0")" && pwd)
@@ -12,8 +15,16 @@ shift || true
 case "$cmd" in
   demo)
     "$top/scripts/install-deps.sh"
-    "$top/scripts/build.sh" native x64
+    if [[ " $* " == *" --shipping "* ]]; then
+      "$top/scripts/build.sh" native i686
+    else
+      "$top/scripts/build.sh" native x64
+    fi
     exec python3 "$top/scripts/demo.py" "$@"
+    ;;
+  dist)
+    "$top/scripts/build.sh" i686
+    exec python3 "$top/scripts/dist.py" "$@"
     ;;
   test)
     "$top/scripts/install-deps.sh"
@@ -24,7 +35,7 @@ case "$cmd" in
     exec "$top/scripts/build.sh" "$@"
     ;;
   *)
-    echo "usage: ./go demo | ./go test | ./go build [native|x64|i686]..." >&2
+    echo "usage: ./go demo [--shipping] | ./go test | ./go dist | ./go build [native|x64|i686]..." >&2
     exit 2
     ;;
 esac

@@ -71,6 +71,30 @@ function(qv_native_test name)
   add_test(NAME ${name} COMMAND ${name})
 endfunction()
 
+# The suite folder the Windows tests install. The x86_64 build's tests use
+# its bin/ as it is. The i686 build's tests run the release: a first test
+# makes it (scripts/dist.py, as ./go dist does) and puts the test programs
+# and the stand-ins for Windows' own parts beside it in lane/, so what runs
+# are the bytes users get.
+if(QV_WINDOWS AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(QV_SUITE_DIR ${CMAKE_BINARY_DIR}/lane)
+  add_test(NAME release_lane
+           COMMAND python3 ${CMAKE_SOURCE_DIR}/scripts/dist.py --build ${CMAKE_BINARY_DIR}
+                   --out ${CMAKE_BINARY_DIR}/release --lane ${QV_SUITE_DIR} --no-zip)
+  set_tests_properties(release_lane PROPERTIES FIXTURES_SETUP release)
+else()
+  set(QV_SUITE_DIR ${CMAKE_BINARY_DIR}/bin)
+endif()
+
+# Marks tests that run Windows programs under Wine (on i686 they need the
+# release installed first).
+function(qv_wine_lane)
+  set_tests_properties(${ARGN} PROPERTIES LABELS wine)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set_tests_properties(${ARGN} PROPERTIES FIXTURES_REQUIRED release)
+  endif()
+endfunction()
+
 # A Windows GoogleTest binary, run by CTest under Wine through the harness.
 # Options after the sources: HARNESS_ARGS <args...> passes options to the
 # harness (for example --version win95, --com COM1=...).
@@ -78,27 +102,27 @@ function(qv_wine_test name)
   cmake_parse_arguments(QWT "" "" "HARNESS_ARGS;SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${QWT_SOURCES} ${QWT_UNPARSED_ARGUMENTS})
   target_link_libraries(${name} PRIVATE gtest_main ${QWT_LIBS})
-  # 32-bit programs cannot run on these machines: the i686 build only compiles them.
-  if(NOT CMAKE_SIZEOF_VOID_P EQUAL 8)
-    return()
-  endif()
   add_test(NAME ${name}
-           COMMAND python3 ${QV_HARNESS} run --suite ${CMAKE_BINARY_DIR}/bin
+           COMMAND python3 ${QV_HARNESS} run --suite ${QV_SUITE_DIR}
                    ${QWT_HARNESS_ARGS} -- $<TARGET_FILE_NAME:${name}>)
-  set_tests_properties(${name} PROPERTIES LABELS wine)
+  qv_wine_lane(${name})
 endfunction()
 
-# A Python script that drives the suite's x86_64 files under Wine
-# (--suite bin); with VERSIONS, one test NAME_VERSION per Windows version.
+# A Python script that drives the suite's files under Wine (--suite DIR);
+# with VERSIONS, one test NAME_VERSION per Windows version.
 function(qv_wine_script name script)
   cmake_parse_arguments(QWS "" "TIMEOUT" "VERSIONS" ${ARGN})
-  if(NOT QV_WINDOWS OR NOT CMAKE_SIZEOF_VOID_P EQUAL 8)
+  if(NOT QV_WINDOWS)
     return()
   endif()
   if(NOT QWS_TIMEOUT)
     set(QWS_TIMEOUT 600)
   endif()
-  set(command python3 ${CMAKE_CURRENT_SOURCE_DIR}/${script} --suite ${CMAKE_BINARY_DIR}/bin)
+  # Emulated, the i686 files take several times as long.
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    math(EXPR QWS_TIMEOUT "${QWS_TIMEOUT} * 3")
+  endif()
+  set(command python3 ${CMAKE_CURRENT_SOURCE_DIR}/${script} --suite ${QV_SUITE_DIR})
   set(tests ${name})
   if(QWS_VERSIONS)
     set(tests "")
@@ -109,7 +133,8 @@ function(qv_wine_script name script)
   else()
     add_test(NAME ${name} COMMAND ${command})
   endif()
-  set_tests_properties(${tests} PROPERTIES LABELS wine TIMEOUT ${QWS_TIMEOUT})
+  set_tests_properties(${tests} PROPERTIES TIMEOUT ${QWS_TIMEOUT})
+  qv_wine_lane(${tests})
 endfunction()
 
 # A libFuzzer target (native clang builds only). A short run is registered

@@ -1,6 +1,7 @@
 // QVWIZ32.DLL's entry point and its four exports (named in qvwiz32.def).
 #include <windows.h>
 #include "library.h"
+#include "qvwiz32.h"
 #include "wizard_shell.h"
 
 extern "C" {

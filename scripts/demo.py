@@ -10,6 +10,11 @@ registration number.
     demo.py --interactive   the wizards open on your own display ($DISPLAY) for
                             you to walk through
     --version win95|nt40    the Windows the suite sees (default win95)
+    --shipping              run the release made from the i686 build (under
+                            32-bit Wine, emulated) instead of the x86_64 files
+    --suite DIR             run the suite folder DIR (a build's bin/, or a test
+                            lane made by scripts/dist.py)
+Wine's own messages go to wine.log in the output folder.
 """
 import argparse
 import os
@@ -24,10 +29,11 @@ import wizard_driver  # noqa: E402
 from startup_links import startup_links  # noqa: E402
 
 SUITE = os.path.join(TOP, "build", "x64", "bin")
+SHIPPING_BUILD = os.path.join(TOP, "build", "i686")
 REGISTRATION_NUMBER = "1-800-555-0199"
 
 USER = {1065: "Grace Hopper", 1066: "Cobol Consulting", 1067: "555-0123",
-        1069: "555-0188", 1068: "555-0177", 1076: "(703)"}
+        1069: "555-0188", 1068: "555-0177", 1076: "703"}
 ADDRESS = {1074: "1 Harbour Road", 1075: "", 1070: "Arlington", 1071: "VA",
            1072: "22201", 1073: "U.S.A.", 1076: "grace@example.org"}
 PAGE_ITEMS = [("S86", "name"), ("S91", "company"), ("S87", "voice"), ("S89", "fax"),
@@ -153,6 +159,8 @@ def main():
     ap.add_argument("--interactive", action="store_true")
     ap.add_argument("--version", default="win95", choices=["win95", "win98", "nt40", "winxp"])
     ap.add_argument("--out", default=os.path.join(TOP, "build", "demo"))
+    ap.add_argument("--shipping", action="store_true")
+    ap.add_argument("--suite")
     a = ap.parse_args()
     if a.interactive and not os.environ.get("DISPLAY"):
         raise SystemExit("--interactive needs a display ($DISPLAY)")
@@ -161,8 +169,19 @@ def main():
     for stale in (db, db + "-wal", db + "-shm"):
         if os.path.exists(stale):
             os.remove(stale)
-    session = wine.WineSession(version=a.version, suite=SUITE, line="COM2", line_dir=a.out,
-                               display=os.environ.get("DISPLAY") if a.interactive else None)
+    suite = a.suite or SUITE
+    if a.shipping and not a.suite:
+        # The released bytes, with the window driver and the stand-ins for
+        # Windows' telephony beside them, as the i686 tests run them.
+        suite = os.path.join(SHIPPING_BUILD, "lane")
+        subprocess.run([sys.executable, os.path.join(TOP, "scripts", "dist.py"), "--build",
+                        SHIPPING_BUILD, "--no-zip", "--lane", suite], check=True,
+                       stdout=subprocess.DEVNULL)
+    log = os.path.join(a.out, "wine.log")
+    session = wine.WineSession(version=a.version, suite=suite, line="COM2", line_dir=a.out,
+                               display=os.environ.get("DISPLAY") if a.interactive else None,
+                               log=log)
+    print("Wine's own messages: %s" % log)
     with session:
         print("line: the simulated modem on COM2; %s reaches the registration host"
               % REGISTRATION_NUMBER)

@@ -28,3 +28,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
+
+# The shipping 32-bit files run here under emulation: QEMU, its binfmt entry
+# and an i386 tree with Wine, prepared once and checked every time.
+"$(dirname "$0")/setup-i386.sh"

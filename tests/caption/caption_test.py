@@ -25,6 +25,7 @@ class Probe:
 
     def __init__(self, session, *args):
         self.p = session.start("CAPPROBE.EXE", list(args), stdout=subprocess.PIPE, text=True)
+        self.patience = session.patience
         self.lines = []
         threading.Thread(target=lambda: self.lines.extend(l.split() for l in self.p.stdout),
                          daemon=True).start()
@@ -33,7 +34,7 @@ class Probe:
         return [l for l in self.lines if l[0] == kind and (ident is None or int(l[1]) == ident)]
 
     def wait(self, kind, ident=None, timeout=20):
-        deadline = time.monotonic() + timeout
+        deadline = time.monotonic() + timeout * self.patience
         while not self.get(kind, ident):
             assert time.monotonic() < deadline, "no %s %s; got %s" % (kind, ident, self.lines)
             time.sleep(0.1)
@@ -83,10 +84,10 @@ def wrong_sheet_pixels(s):
     window = s.wait_for_window("^" + SHEET + "$")
     s.xdotool("mousemove", "--window", window, "150", "8", "click", "1")
     probe = Probe(s, "--find", SHEET)
-    assert probe.p.wait(20) == 0
+    assert probe.p.wait(20 * s.patience) == 0
     bad = wrong_pixels(s, probe, 0)
     kestrix.kill()
-    kestrix.wait(20)
+    kestrix.wait(20 * s.patience)
     return bad
 
 

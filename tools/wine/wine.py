@@ -1,5 +1,14 @@
 #!/usr/bin/env python3
-"""Runs Windows programs under wine64 on a private X display.
+"""Runs Windows programs under Wine on a private X display.
+
+64-bit programs run under the machine's wine64. 32-bit ones (the shipping
+i686 build) run under the 32-bit Wine of an unpacked i386 Debian tree,
+emulated by QEMU through binfmt_misc (scripts/setup-i386.sh prepares it):
+the program, its wineserver and every helper start chrooted into that tree
+in a private mount namespace with /proc, /dev, /tmp, the work folders and
+the session's own folders bound in at the same paths, so paths mean the
+same on both sides. Xvfb and xdotool stay native. A session's architecture
+follows the suite folder's files (or a program's own), or --arch.
 
 Every run gets its own Wine prefix, copied from a template that is made once
 and cached (fonts installed, Wine drawing window frames itself, no Mono or
@@ -7,7 +16,7 @@ Gecko), its own Xvfb display and its own wineserver, so runs can go side by
 side and leave nothing behind.
 
 Command line:
-    wine.py template                 make the cached template prefix now
+    wine.py template [--arch win32]  make the cached template prefix now
     wine.py run [options] -- PROGRAM [ARGS...]
         --version win95|win98|nt40|winxp|win7   Windows version the program sees
         --com COM1=/unix/path                   map a COM port (repeatable)
@@ -22,6 +31,8 @@ Command line:
         --screenshot FILE --screenshot-after S  picture of the screen after S seconds
         --no-telephony                          leave Wine's own TAPI32 in place of the
                                                 suite's line provider
+        --arch win32|win64                      Wine to use (default: the suite's or
+                                                the program's own architecture)
         --keep DIR                              keep the prefix in DIR afterwards
         --timeout S                             end the program after S seconds
 The exit status is the program's.
@@ -45,7 +56,30 @@ import time
 WINE = shutil.which("wine64") or shutil.which("wine") or "wine64"
 CACHE = os.environ.get("QV_WINE_CACHE",
                        os.path.join(os.path.expanduser("~"), ".cache", "kestrix-wine"))
-TEMPLATE = os.path.join(CACHE, "template")
+TEMPLATES = {"win64": os.path.join(CACHE, "template"),
+             "win32": os.path.join(CACHE, "template-win32")}
+TEMPLATE = TEMPLATES["win64"]
+I386_TREE = os.path.join(os.environ.get("QV_I386_CACHE", "/var/cache/kestrix-i386"), "tree")
+WINE32 = "/usr/lib/wine/wine"
+WINESERVER32 = "/usr/lib/wine/wineserver32"
+# Folders every 32-bit process sees at their own paths (besides a session's).
+TREE_BINDS = ["/proc", "/dev", "/tmp", "/work", os.path.expanduser("~")]
+# Enters the tree: binds the folders given before "--", then runs the rest.
+ENTER_TREE = r"""
+tree=$1; shift
+while [ "$1" != -- ]; do
+  mkdir -p "$tree$1" && mount --rbind "$1" "$tree$1" || exit 125
+  shift
+done
+shift
+exec chroot "$tree" "$@"
+"""
+PE_MACHINES = {0x14C: "win32", 0x8664: "win64"}
+# How many times longer than natively things take under emulation: every
+# wait of the harness, WIZDRIVE.EXE, the test programs' wizard watch and
+# the scripts that ask (session.patience) is stretched by it. The Wine
+# processes see it as QV_PATIENCE.
+PATIENCE = {"win64": 1, "win32": int(os.environ.get("QV_WIN32_PATIENCE", "5"))}
 FONT_DIRS = ["/usr/share/wine/fonts"]
 REG_STAMP = "1700000000"
 SUITE_DIR = "C:\\KESTRIX"
@@ -53,12 +87,14 @@ TOP = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))
 START_LINE = os.path.join(TOP, "tools", "line", "start-line.sh")
 
 
-def _base_env(prefix, display=None):
+def _base_env(prefix, display=None, arch="win64"):
     env = dict(os.environ)
     env["WINEPREFIX"] = prefix
     env["WINEDEBUG"] = env.get("QV_WINEDEBUG", "-all")
     env["WINEDLLOVERRIDES"] = "mscoree,mshtml=;winemenubuilder.exe=d"
-    env["WINEARCH"] = "win64"
+    env["WINEARCH"] = arch
+    if arch == "win32":
+        env["WINESERVER"] = WINESERVER32
     if display:
         env["DISPLAY"] = display
     else:
@@ -81,19 +117,71 @@ def _append_reg(prefix, hive, key, values):
         f.write(_reg_block(key, values))
 
 
-def ensure_template():
+def pe_arch(path):
+    """win32 or win64 for a PE file (None if it is not one)."""
+    try:
+        with open(path, "rb") as f:
+            head = f.read(4096)
+    except OSError:
+        return None
+    if head[:2] != b"MZ" or len(head) < 64:
+        return None
+    at = int.from_bytes(head[60:64], "little")
+    if head[at:at + 4] != b"PE\0\0":
+        return None
+    return PE_MACHINES.get(int.from_bytes(head[at + 4:at + 6], "little"))
+
+
+def folder_arch(folder):
+    """The architecture of a suite folder's programs and DLLs."""
+    for name in sorted(os.listdir(folder)):
+        if name.upper().endswith((".EXE", ".DLL")):
+            arch = pe_arch(os.path.join(folder, name))
+            if arch:
+                return arch
+    return None
+
+
+def check_tree():
+    """Fails with the reason when 32-bit Wine cannot run here."""
+    if not os.path.exists(os.path.join(I386_TREE, ".ready")):
+        raise RuntimeError("no i386 tree at %s: run scripts/setup-i386.sh" % I386_TREE)
+    if not os.path.exists("/proc/sys/fs/binfmt_misc/qemu-i386"):
+        raise RuntimeError("i386 programs are not handed to QEMU (no binfmt_misc entry): "
+                           "run scripts/setup-i386.sh")
+
+
+def wine_command(arch, argv, binds=()):
+    """The command line that runs argv (a Wine tool and its arguments, e.g.
+    ["wine", "x.exe"] or ["wineserver", "-k"]) under the Wine of arch."""
+    if arch != "win32":
+        tool = {"wine": WINE}.get(argv[0], argv[0])
+        return [tool, *argv[1:]]
+    tool = {"wine": WINE32, "wineserver": WINESERVER32}.get(argv[0], argv[0])
+    folders = []
+    for d in sorted(set(TREE_BINDS) | set(binds), key=len):
+        if os.path.isdir(d) and not any(d == f or d.startswith(f + "/") for f in folders):
+            folders.append(d)
+    return ["unshare", "--mount", "--", "/bin/sh", "-c", ENTER_TREE, "enter-tree",
+            I386_TREE, *folders, "--", tool, *argv[1:]]
+
+
+def ensure_template(arch="win64"):
     """Makes the cached template prefix once; later calls return at once."""
+    template = TEMPLATES[arch]
+    if arch == "win32":
+        check_tree()
     os.makedirs(CACHE, exist_ok=True)
     with open(os.path.join(CACHE, ".lock"), "w") as lock:
         fcntl.flock(lock, fcntl.LOCK_EX)
-        if os.path.exists(os.path.join(TEMPLATE, ".ready")):
-            return TEMPLATE
+        if os.path.exists(os.path.join(template, ".ready")):
+            return template
         work = tempfile.mkdtemp(prefix="template-", dir=CACHE)
         prefix = os.path.join(work, "prefix")
-        env = _base_env(prefix)
-        subprocess.run([WINE, "wineboot", "-i"], env=env, check=True,
+        env = _base_env(prefix, arch=arch)
+        subprocess.run(wine_command(arch, ["wine", "wineboot", "-i"]), env=env, check=True,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        subprocess.run(["wineserver", "-w"], env=env, check=True)
+        subprocess.run(wine_command(arch, ["wineserver", "-w"]), env=env, check=True)
         fonts = os.path.join(prefix, "drive_c", "windows", "Fonts")
         os.makedirs(fonts, exist_ok=True)
         for d in FONT_DIRS:
@@ -104,11 +192,11 @@ def ensure_template():
         # it also stops a closing top-level window from stalling for seconds.
         _append_reg(prefix, "user.reg", r"Software\Wine\X11 Driver", {"Managed": "N"})
         open(os.path.join(prefix, ".ready"), "w").close()
-        if os.path.exists(TEMPLATE):
-            shutil.rmtree(TEMPLATE)
-        os.rename(prefix, TEMPLATE)
+        if os.path.exists(template):
+            shutil.rmtree(template)
+        os.rename(prefix, template)
         shutil.rmtree(work, ignore_errors=True)
-        return TEMPLATE
+        return template
 
 
 def unix_path(prefix, windows_path):
@@ -122,8 +210,15 @@ class WineSession:
 
     def __init__(self, version=None, com=None, copies=None, env=None, keep=None,
                  display=None, screen="1024x768x24", suite=None, line=None, line_dir=None,
-                 telephony=True):
+                 telephony=True, arch=None, log=None):
         self.version = version
+        # Where Wine's own output goes (the wineserver's and the programs'
+        # stderr); by default wherever the caller's goes.
+        self.log_path = log
+        self.log = None
+        self.arch = arch or os.environ.get("QV_WINE_ARCH") or (
+            suite and folder_arch(suite)) or "win64"
+        self.patience = PATIENCE[self.arch]
         # The suite's own TAPI32.DLL (its modems as telephony lines) is used
         # instead of Wine's, which has no lines; MODEM.CPL is found on the
         # path, as the Control Panel looks for applets there.
@@ -156,7 +251,7 @@ class WineSession:
         self.close()
 
     def open(self):
-        template = ensure_template()
+        template = ensure_template(self.arch)
         if self.keep:
             self.prefix = os.path.abspath(self.keep)
             if os.path.exists(self.prefix):
@@ -187,11 +282,24 @@ class WineSession:
                         {"tapi32": "native,builtin"})
         if self.own_display:
             self._start_xvfb()
-        self.env = _base_env(self.prefix, self.display)
+        self.env = _base_env(self.prefix, self.display, self.arch)
+        self.env["QV_PATIENCE"] = str(self.patience)
         if provider:
             self.env["WINEPATH"] = SUITE_DIR
         self.env.update(self.extra_env)
-        subprocess.run(["wineserver", "-p"], env=self.env, check=True)
+        if self.log_path:
+            self.log = open(self.log_path, "wb")
+        # The persistent server keeps the descriptors it was started with; what
+        # it prints (a dump of its objects when it is ended) is noise.
+        subprocess.run(self.command(["wineserver", "-p"]), env=self.env, check=True,
+                       stdout=self.log or subprocess.DEVNULL, stderr=self.log or subprocess.DEVNULL)
+
+    def command(self, argv):
+        """argv (a Wine tool and its arguments) as this session runs it."""
+        binds = [os.path.dirname(self.prefix)]
+        binds += [self.line_dir] if self.line_dir else []
+        binds += [os.path.dirname(os.path.abspath(p)) for p in self.com.values()]
+        return wine_command(self.arch, argv, binds)
 
     def _start_line(self, persona=None, host=(), modem=()):
         if not self.line_dir:
@@ -228,10 +336,13 @@ class WineSession:
             if self._own_line_dir:
                 shutil.rmtree(self.line_dir, ignore_errors=True)
         if self.prefix:
-            subprocess.run(["wineserver", "-k"], env=self.env,
+            subprocess.run(self.command(["wineserver", "-k"]), env=self.env,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            subprocess.run(["wineserver", "-w"], env=self.env,
+            subprocess.run(self.command(["wineserver", "-w"]), env=self.env,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if self.log:
+            self.log.close()
+            self.log = None
         if self.xvfb:
             self.xvfb.terminate()
             try:
@@ -262,7 +373,9 @@ class WineSession:
         path, or with a suite installed a bare file name inside the suite."""
         if self.suite and os.sep not in program:
             program = os.path.join(self.c_drive(SUITE_DIR), program)
-        return subprocess.Popen([WINE, program, *args], env=self.env, **popen)
+        if self.log:
+            popen.setdefault("stderr", self.log)
+        return subprocess.Popen(self.command(["wine", program, *args]), env=self.env, **popen)
 
     def run(self, program, args=(), timeout=None, **popen):
         p = self.start(program, args, **popen)
@@ -289,7 +402,7 @@ class WineSession:
 
     def wait_for_window(self, name, timeout=20.0):
         """Id of the first window whose title matches name (a regex), or None."""
-        deadline = time.monotonic() + timeout
+        deadline = time.monotonic() + timeout * self.patience
         env = dict(os.environ, DISPLAY=self.display)
         while time.monotonic() < deadline:
             r = subprocess.run(["xdotool", "search", "--name", name], env=env,
@@ -312,8 +425,10 @@ def _pairs(items, sep="="):
 def main(argv):
     ap = argparse.ArgumentParser(prog="wine.py")
     sub = ap.add_subparsers(dest="cmd", required=True)
-    sub.add_parser("template")
+    t = sub.add_parser("template")
+    t.add_argument("--arch", choices=sorted(TEMPLATES), default="win64")
     r = sub.add_parser("run")
+    r.add_argument("--arch", choices=sorted(TEMPLATES))
     r.add_argument("--version")
     r.add_argument("--com", action="append")
     r.add_argument("--suite")
@@ -328,14 +443,15 @@ def main(argv):
     r.add_argument("program", nargs=argparse.REMAINDER)
     a = ap.parse_args(argv)
     if a.cmd == "template":
-        print(ensure_template())
+        print(ensure_template(a.arch))
         return 0
     program = a.program[1:] if a.program[:1] == ["--"] else a.program
     if not program:
         ap.error("run needs a program after --")
     session = WineSession(version=a.version, com=dict(_pairs(a.com)),
                           copies=_pairs(a.copy), env=dict(_pairs(a.env)), keep=a.keep,
-                          suite=a.suite, line=a.line, telephony=not a.no_telephony)
+                          suite=a.suite, line=a.line, telephony=not a.no_telephony,
+                          arch=a.arch or (not a.suite and pe_arch(program[0])) or None)
     with session:
         p = session.start(program[0], program[1:])
         if a.screenshot:

@@ -111,8 +111,8 @@ class Wizard:
     def finish(self, timeout=30):
         """The launcher's DoSetupWizard result."""
         self.ask("quit")
-        out, _ = self.kestrix.communicate(timeout=timeout)
-        self.drive.wait(10)
+        out, _ = self.kestrix.communicate(timeout=timeout * self.suite.s.patience)
+        self.drive.wait(10 * self.suite.s.patience)
         m = re.search(r"DoSetupWizard (-?\d+)", out)
         assert m, "no result in launcher output: %r" % out
         return int(m.group(1))
@@ -171,8 +171,8 @@ class RegisterWizard(Wizard):
     def finish(self, timeout=30):
         """The launcher's DoRegisterWizard result."""
         self.ask("quit")
-        self.kestrix.wait(timeout=timeout)
-        self.drive.wait(10)
+        self.kestrix.wait(timeout=timeout * self.suite.s.patience)
+        self.drive.wait(10 * self.suite.s.patience)
         self.out.seek(0)
         out = self.out.read()
         m = re.search(r"DoRegisterWizard (-?\d+)", out)

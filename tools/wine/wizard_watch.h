@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdlib>
 #include <functional>
 #include <utility>
 
@@ -49,6 +50,11 @@ private:
 inline HWND WaitForWizard(const char* title, DWORD timeoutMs, bool withPage = false,
                           DWORD pollMs = 20)
 {
+    // Longer under emulation, by the factor the harness passes (QV_PATIENCE).
+    char factor[8] = "";
+    GetEnvironmentVariableA("QV_PATIENCE", factor, sizeof factor);
+    if (atoi(factor) > 1)
+        timeoutMs *= atoi(factor);
     for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(pollMs)) {
         HWND sheet = FindWindowA("#32770", title);
         HWND page = sheet ? FindWindowExA(sheet, nullptr, "#32770", nullptr) : nullptr;

@@ -39,8 +39,19 @@
 
 static HWND g_sheet;
 
+// Every wait, longer by the factor the harness puts in QV_PATIENCE: under
+// emulation (the shipping build's tests) everything takes several times as long.
+static DWORD Patient(DWORD ms)
+{
+    char factor[8] = "";
+    GetEnvironmentVariableA("QV_PATIENCE", factor, sizeof factor);
+    int times = atoi(factor);
+    return times > 1 ? ms * times : ms;
+}
+
 static HWND WaitForDialog(const char* title, DWORD ms)
 {
+    ms = Patient(ms);
     for (DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(30))
         if (HWND w = FindWindowA("#32770", title))
             if (IsWindowVisible(w))
@@ -64,7 +75,7 @@ static BOOL CALLBACK FindVisiblePage(HWND child, LPARAM out)
 static HWND VisiblePage()
 {
     HWND page = nullptr;
-    for (int tries = 0; g_sheet && !page && tries < 40; tries++) {
+    for (int tries = 0; g_sheet && !page && tries < int(Patient(40)); tries++) {
         if (tries)
             Sleep(50);
         EnumChildWindows(g_sheet, FindVisiblePage, reinterpret_cast<LPARAM>(&page));
@@ -146,7 +157,7 @@ static std::string Run(char* line)
         return "ok";
     }
     if (!strcmp(command, "pause")) {
-        Sleep(atoi(arg.c_str()));
+        Sleep(Patient(DWORD(atoi(arg.c_str()))));
         return "ok";
     }
     if (!strcmp(command, "close")) {
@@ -154,7 +165,7 @@ static std::string Run(char* line)
         return "ok";
     }
     if (!strcmp(command, "gone")) {
-        for (int i = 0; i < 300 && IsWindow(g_sheet); i++) Sleep(30);
+        for (int i = 0; i < int(Patient(300)) && IsWindow(g_sheet); i++) Sleep(30);
         return IsWindow(g_sheet) ? "error still there" : "ok";
     }
     if (!strcmp(command, "msgbox") || !strcmp(command, "nomsgbox")) {
@@ -163,7 +174,7 @@ static std::string Run(char* line)
         if (!box) return want ? "error no message box" : "ok";
         std::string text = Text(GetDlgItem(box, 0xFFFF));
         PostMessageA(box, WM_COMMAND, IDOK, 0);
-        for (int i = 0; i < 200 && IsWindow(box); i++) Sleep(20);
+        for (int i = 0; i < int(Patient(200)) && IsWindow(box); i++) Sleep(20);
         return (want ? "ok " : "error box: ") + text;
     }
     if (!strcmp(command, "answer")) {
@@ -180,12 +191,12 @@ static std::string Run(char* line)
     if (!strcmp(command, "detect")) {
         HWND box = WaitForDialog(arg.c_str(), 10000);
         if (!box) return "error no " + arg;
-        for (int i = 0; i < 3000 && !IsWindowEnabled(GetDlgItem(box, IDOK)); i++) Sleep(20);
+        for (int i = 0; i < int(Patient(3000)) && !IsWindowEnabled(GetDlgItem(box, IDOK)); i++) Sleep(20);
         std::string text;  // one answer line: line ends written as \n
         for (char c : Text(GetDlgItem(box, 1078)))
             text += c == '\n' ? std::string("\\n") : c == '\r' ? std::string() : std::string(1, c);
         PostMessageA(box, WM_COMMAND, IDOK, 0);
-        for (int i = 0; i < 200 && IsWindow(box); i++) Sleep(20);
+        for (int i = 0; i < int(Patient(200)) && IsWindow(box); i++) Sleep(20);
         return "ok " + text;
     }
     static HWND awaited;
@@ -234,7 +245,7 @@ static std::string Run(char* line)
         if (!IsWindow(box)) return "ok closed";
         std::string text = StatusLine(box);
         PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
-        for (int i = 0; i < 200 && IsWindow(box); i++) Sleep(20);
+        for (int i = 0; i < int(Patient(200)) && IsWindow(box); i++) Sleep(20);
         return "ok " + text;
     }
     if (!strcmp(command, "vanishes")) {
