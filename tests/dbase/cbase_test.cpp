@@ -1,16 +1,10 @@
 // The CBASE32 entry points on real files: cursor rules, appending,
 // memos, deleting and packing, and refusals of what the engine lacks.
-#include "cbase32.h"
+#include "table_test.h"
 
-#include <gtest/gtest.h>
-
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <csignal>
-#include <string>
 #include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
@@ -22,24 +16,20 @@ void CB4_HOOKCALL CountErrors(int code, char*, char*, char*)
     g_last_error = code;
 }
 
-class Cbase32 : public ::testing::Test {
+class Cbase32 : public TableTest {
 protected:
     void SetUp() override
     {
-        char dir[] = "/tmp/cbase_testXXXXXX";
-        ASSERT_NE(nullptr, mkdtemp(dir));
-        dir_ = dir;
-        d4init(&cb_);
+        TableTest::SetUp();
+        cb_.errOff = 0;
         g_errors = 0;
         SetErrorHook(CountErrors);
     }
     void TearDown() override
     {
-        d4init_undo(&cb_);
         SetErrorHook(nullptr);
-        std::system(("rm -rf " + dir_).c_str());
+        TableTest::TearDown();
     }
-    std::string Path(const char* name) { return dir_ + "/" + name; }
 
     DATA4* CreatePeople()
     {
@@ -56,14 +46,7 @@ protected:
         ASSERT_EQ(r4success, f4assign(d4field(d, "NAME"), name));
         ASSERT_EQ(r4success, f4assign_long(d4field(d, "AGE"), age));
     }
-    std::string Name(DATA4* d)
-    {
-        std::string s = f4str(d4field(d, "name"));
-        return s.substr(0, s.find_last_not_of(' ') + 1);
-    }
-
-    std::string dir_;
-    CODE4 cb_;
+    std::string Name(DATA4* d) { return Text(d, "name"); }
 };
 
 TEST_F(Cbase32, CursorStopsAtBothEnds)
@@ -203,10 +186,6 @@ TEST_F(Cbase32, RefusesWhatItCannotDo)
     d4seek(d, "x");
     EXPECT_EQ(before, g_errors) << "errOff keeps errors from the hook";
 }
-
-}  // namespace
-
-namespace {
 
 // Two handles on one table, as two programs would have: each memo goes
 // after the other's, and a key changed through the field pointer moves
