@@ -1,5 +1,5 @@
 // The CBASE32 entry points on real files: cursor rules, appending,
-// memos, deleting and packing, and refusals of what the engine lacks.
+// memos, pack's progress, and refusals of what the engine lacks.
 #include "table_test.h"
 
 #include <cstring>
@@ -128,33 +128,21 @@ TEST_F(Cbase32, ChangesSurviveCloseAndReopen)
     EXPECT_STREQ("", f4memo_str(d4field(d, "NOTE"))) << "after d4blank";
 }
 
-TEST_F(Cbase32, PackDropsDeletedRecordsAndReportsProgress)
+// What pack keeps is the model test's; here, that it reports its progress.
+TEST_F(Cbase32, PackReportsProgress)
 {
     DATA4* d = CreatePeople();
     for (int i = 0; i < 5; ++i)
         Add(d, ("p" + std::to_string(i)).c_str(), i);
-    d4go(d, 2);
-    d4delete(d);
-    d4go(d, 5);
-    d4delete(d);
-    EXPECT_TRUE(d4deleted(d));
-    d4recall(d);
-    EXPECT_FALSE(d4deleted(d));
     d4delete(d);
     static long calls, last_total;
     calls = 0;
     SetPackHook([](long done, long total, void*) { ++calls; last_total = total; }, nullptr);
     ASSERT_EQ(r4success, d4pack(d));
     SetPackHook(nullptr, nullptr);
-    EXPECT_EQ(3, d4reccount(d));
+    EXPECT_EQ(4, d4reccount(d));
     EXPECT_GE(calls, 1);
     EXPECT_EQ(5, last_total);
-    std::string names;
-    for (int rc = d4top(d); rc == r4success; rc = d4skip(d, 1))
-        names += Name(d) + " ";
-    EXPECT_EQ("p0 p2 p3 ", names);
-    ASSERT_EQ(r4success, d4zap(d, 1, 100));
-    EXPECT_EQ(0, d4reccount(d));
 }
 
 TEST_F(Cbase32, RefusesWhatItCannotDo)

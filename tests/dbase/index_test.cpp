@@ -1,7 +1,7 @@
 // Expressions and production indexes through the entry points, on files:
-// values of expressions from a table of cases, refusals, tag order against
-// a sort of the same keys, seeks, keys kept current by every write, and a
-// damaged index repaired by reindex.
+// values of expressions from a table of cases, refusals, positions and the
+// page walk of a tag of several levels, seeks, and a damaged index repaired
+// by reindex.
 #include "table_test.h"
 
 #include <algorithm>
@@ -12,7 +12,7 @@ namespace {
 
 class Index : public TableTest {
 protected:
-    // NAME C10, AMOUNT N8.2, BORN D, OK L; record i gets name names[i].
+    // NAME C10, AMOUNT N8.2, BORN D, OK L.
     DATA4* Create(const TAG4INFO* tags)
     {
         static FIELD4INFO fields[] = {{(char*)"NAME", 'C', 10, 0}, {(char*)"AMOUNT", 'N', 8, 2},
@@ -138,12 +138,10 @@ TEST_F(Index, TagsKeepKeyOrderThroughWrites)
     DATA4* d = Create(tags);
     ASSERT_NE(nullptr, d);
     const int n = 3000;     // enough for several levels of pages
-    std::vector<std::string> names;
     for (int i = 0; i < n; i++) {
         char name[11], born[9];
         snprintf(name, sizeof name, "n%05d", (i * 7919) % 1000);
         snprintf(born, sizeof born, "%04d%02d%02d", 1900 + (i * 37) % 120, 1 + i % 12, 1 + i % 28);
-        names.push_back(name);
         Add(d, name, (i * 104729) % 5000 - 2500 + 0.25, born, i % 3 != 0);
     }
     // Changes: every 10th name and amount rewritten, every 50th deleted
@@ -152,7 +150,6 @@ TEST_F(Index, TagsKeepKeyOrderThroughWrites)
         ASSERT_EQ(r4success, d4go(d, r));
         f4assign(d4field(d, "NAME"), "zz");
         f4assign_double(d4field(d, "AMOUNT"), -r);
-        names[r - 1] = "zz";
     }
     for (long r = 2; r <= n; r += 50) {
         d4go(d, r);
@@ -164,12 +161,10 @@ TEST_F(Index, TagsKeepKeyOrderThroughWrites)
     ASSERT_NE(nullptr, d);
     ASSERT_EQ(r4success, d4check(d)) << "after reopening";
 
-    std::vector<long> expect(n);
-    for (int i = 0; i < n; i++)
-        expect[i] = i + 1;
-    std::stable_sort(expect.begin(), expect.end(), [&](long a, long b) { return names[a - 1] < names[b - 1]; });
+    // Key order itself is the model test's; d4check holds the tags to it.
     d4tag_select(d, d4tag(d, "NAME"));
-    EXPECT_EQ(expect, Walk(d));
+    std::vector<long> expect = Walk(d);
+    ASSERT_EQ((size_t)n, expect.size());
 
     d4tag_select(d, d4tag(d, "BORN"));
     std::vector<long> born = Walk(d);
