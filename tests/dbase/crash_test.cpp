@@ -10,7 +10,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <map>
 #include <set>
 #include <sys/wait.h>
 #include <vector>
@@ -102,7 +101,7 @@ TEST_F(Crash, EveryRecordOldOrNewAndTheIndexCurrentOrReportedStale)
     writes = 0;
     Run("full", &phases);
     const char* names[] = {"update", "append", "pack", "reindex"};
-    std::map<std::string, int> found;
+    long stale_points = 0;
     for (long n = 1; n <= phases.back(); n++) {
         Copy("base", "work");
         pid_t pid = fork();
@@ -147,11 +146,10 @@ TEST_F(Crash, EveryRecordOldOrNewAndTheIndexCurrentOrReportedStale)
         }
         EXPECT_EQ(r4success, d4check(d)) << (stale ? "reindex repairs it" : "an index not reported stale is current");
         d4close(d);
-        found[std::string(names[phase]) + (stale ? ": index reported stale, repaired" : ": index current")]++;
+        stale_points += stale;
     }
-    printf("%ld crash points:\n", phases.back());
-    for (const auto& f : found)
-        printf("  %-44s %d\n", f.first.c_str(), f.second);
+    EXPECT_TRUE(stale_points > 0 && stale_points < phases.back()) << "both outcomes reached";
+    printf("%ld crash points, %ld of them leaving the index stale\n", phases.back(), stale_points);
 }
 
 // Index and memo files another program could have left: the table opens,

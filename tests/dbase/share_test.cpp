@@ -192,7 +192,7 @@ TEST(Share, TwoProgramsLoseNothing)
     d = d4open(&cb, path.c_str());
     ASSERT_NE(nullptr, d);
     EXPECT_EQ(1 + appends, d4reccount(d)) << "no append lost";
-    long versions = 0, torn = 0, next[2] = {0, 0};
+    long versions = 0, next[2] = {0, 0};
     for (long r = 1; r <= d4reccount(d); r++) {
         ASSERT_EQ(r4success, d4go(d, r));
         int w = 0;
@@ -201,18 +201,14 @@ TEST(Share, TwoProgramsLoseNothing)
             ASSERT_EQ(2, sscanf(Text(d, "ID").c_str(), "w%d-%ld", &w, &k)) << "record " << r;
             EXPECT_EQ(next[w & 1]++, k) << "each program's appends in its order";
         }
-        std::string wrong = Whole(d);
-        torn += !wrong.empty();
-        EXPECT_EQ("", wrong) << "record " << r;
+        EXPECT_EQ("", Whole(d)) << "record " << r;
         versions += f4long(d4field(d, "V"));
     }
     EXPECT_EQ(updates, versions) << "no update lost";
     EXPECT_EQ(r4success, d4check(d)) << "both tags took every change";
-    long lost = (1 + appends - d4reccount(d)) + (updates - versions);
     d4init_undo(&cb);
     long ops = 2 * (getenv("DBF_SHARE_OPS") ? atol(getenv("DBF_SHARE_OPS")) : 300);
-    printf("two programs: %ld operations in %.2f s (%.0f/s), %ld appends, %ld updates, lost %ld, torn %ld\n",
-           ops, seconds, ops / seconds, appends, updates, lost, torn);
+    printf("two programs: %ld operations in %.2f s (%.0f/s)\n", ops, seconds, ops / seconds);
 }
 
 #ifdef _WIN32
