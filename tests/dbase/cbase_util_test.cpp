@@ -1,8 +1,6 @@
 // The engine's files, sequential access, lists, memory pools, sorting and
 // relations.
-#include "cbase32.h"
-
-#include <gtest/gtest.h>
+#include "table_test.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -157,19 +155,16 @@ TEST(Sort4, SortsInMemoryAndThroughSpilledRuns)
 
 // Orders related to people through the people's NAME tag; a missing
 // person is blanked, or leaves the order out of the walk.
-TEST(Relate4, SlavesFollowTheMasterThroughATag)
+using Relate4 = TableTest;
+TEST_F(Relate4, SlavesFollowTheMasterThroughATag)
 {
-    Context c;
-    c.cb.safety = 0;
-    char dir[] = "/tmp/relate4XXXXXX";
-    ASSERT_NE(nullptr, mkdtemp(dir));
-    std::string base(dir);
+    cb_.safety = 0;
     FIELD4INFO peopleFields[] = {{(char*)"NAME", 'C', 8, 0}, {(char*)"CITY", 'C', 8, 0}, {nullptr, 0, 0, 0}};
     TAG4INFO tags[] = {{(char*)"NAME", (char*)"NAME", nullptr, 0, 0}, {nullptr, nullptr, nullptr, 0, 0}};
-    DATA4* people = d4create(&c.cb, (base + "/people").c_str(), peopleFields, tags);
+    DATA4* people = d4create(&cb_, Path("people").c_str(), peopleFields, tags);
     FIELD4INFO orderFields[] = {{(char*)"WHO", 'C', 8, 0}, {(char*)"QTY", 'N', 4, 0}, {nullptr, 0, 0, 0}};
     TAG4INFO whoTag[] = {{(char*)"WHO", (char*)"WHO", nullptr, 0, 0}, {nullptr, nullptr, nullptr, 0, 0}};
-    DATA4* orders = d4create(&c.cb, (base + "/orders").c_str(), orderFields, whoTag);
+    DATA4* orders = d4create(&cb_, Path("orders").c_str(), orderFields, whoTag);
     ASSERT_TRUE(people && orders);
     for (const char* row : {"ann Oslo", "bob Rome"}) {
         d4append_blank(people);
@@ -217,8 +212,6 @@ TEST(Relate4, SlavesFollowTheMasterThroughATag)
     EXPECT_EQ("ann:3 bob:1 bob:4 ", walk[0]);
     EXPECT_EQ("bob:4 bob:1 ann:3 ", walk[1]);
     relate4free(top, 0);
-    d4init_undo(&c.cb);
-    std::system(("rm -rf " + base).c_str());
 }
 
 }  // namespace

@@ -6,18 +6,12 @@
 // child's buffers is lost as in a kill). Each record found must be whole,
 // in its old or its new state, none lost or doubled; the index is either
 // current or reported stale, refuses writes, and reindex repairs it.
-#include "cbase32.h"
-
-#include <gtest/gtest.h>
+#include "table_test.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
-#include <map>
 #include <set>
-#include <string>
 #include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 static long die_after = -1, writes = 0;
@@ -35,49 +29,17 @@ extern "C" size_t __wrap_fwrite(const void* p, size_t size, size_t n, FILE* f)
 namespace {
 
 const int kRecords = 30, kAppends = 8;
-const char* const kExtensions[] = {".DBF", ".DBT", ".MDX"};
 
-std::string Check(const std::string& id, long v) { return id + "/" + std::to_string(v * 7919 % 100003); }
-std::string Memo(const std::string& id, long v) { return id + ":" + std::string((size_t)(v * 300 + 20), 'x'); }
-std::string Text(DATA4* d, const char* f)
-{
-    std::string s = f4str(d4field(d, f));
-    return s.substr(0, s.find_last_not_of(' ') + 1);
-}
-void Set(DATA4* d, const std::string& id, long v)
-{
-    f4assign(d4field(d, "ID"), id.c_str());
-    f4assign_long(d4field(d, "V"), v);
-    f4assign(d4field(d, "CHK"), Check(id, v).c_str());
-    f4memo_assign(d4field(d, "M"), Memo(id, v).c_str());
-}
-bool Whole(DATA4* d)
-{
-    std::string id = Text(d, "ID");
-    long v = f4long(d4field(d, "V"));
-    return Text(d, "CHK") == Check(id, v) && f4memo_str(d4field(d, "M")) == Memo(id, v);
-}
-
-class Crash : public ::testing::Test {
+class Crash : public TableTest {
 protected:
     void SetUp() override
     {
-        char dir[] = "/tmp/crash_testXXXXXX";
-        ASSERT_NE(nullptr, mkdtemp(dir));
-        dir_ = dir;
-        d4init(&cb_);
-        cb_.errOff = 1;
+        TableTest::SetUp();
         cb_.memoStyle = 4;
     }
-    void TearDown() override
-    {
-        d4init_undo(&cb_);
-        std::system(("rm -rf " + dir_).c_str());
-    }
-    std::string Path(const char* name) { return dir_ + "/" + name; }
     void Copy(const char* from, const char* to)
     {
-        for (const char* ext : kExtensions) {
+        for (const char* ext : {".DBF", ".DBT", ".MDX"}) {
             std::ifstream in(Path(from) + ext, std::ios::binary);
             std::ofstream(Path(to) + ext, std::ios::binary | std::ios::trunc) << in.rdbuf();
         }
@@ -93,7 +55,7 @@ protected:
         ASSERT_NE(nullptr, d);
         for (int i = 1; i <= kRecords; i++) {
             d4append_start(d, 0);
-            Set(d, "r" + std::to_string(i), 0);
+            SetVersion(d, "r" + std::to_string(i), 0);
             ASSERT_EQ(r4success, d4append(d));
         }
         ASSERT_EQ(r4success, d4close(d));
@@ -108,13 +70,13 @@ protected:
             if (r % 2)
                 d4lock(d, r);
             d4go(d, r);
-            Set(d, Text(d, "ID"), 1);
+            SetVersion(d, Text(d, "ID"), 1);
             d4unlock(d);
         }
         phases->push_back(writes);
         for (int k = 1; k <= kAppends; k++) {
             d4append_start(d, 0);
-            Set(d, "a" + std::to_string(k), 0);
+            SetVersion(d, "a" + std::to_string(k), 0);
             d4append(d);
         }
         phases->push_back(writes);
@@ -129,8 +91,6 @@ protected:
         phases->push_back(writes);
         d4init_undo(&cb);
     }
-    std::string dir_;
-    CODE4 cb_;
 };
 
 TEST_F(Crash, EveryRecordOldOrNewAndTheIndexCurrentOrReportedStale)
@@ -141,7 +101,7 @@ TEST_F(Crash, EveryRecordOldOrNewAndTheIndexCurrentOrReportedStale)
     writes = 0;
     Run("full", &phases);
     const char* names[] = {"update", "append", "pack", "reindex"};
-    std::map<std::string, int> found;
+    long stale_points = 0;
     for (long n = 1; n <= phases.back(); n++) {
         Copy("base", "work");
         pid_t pid = fork();
@@ -167,7 +127,7 @@ TEST_F(Crash, EveryRecordOldOrNewAndTheIndexCurrentOrReportedStale)
         std::multiset<std::string> ids;
         for (long r = 1; r <= d4reccount(d); r++) {
             ASSERT_EQ(r4success, d4go(d, r));
-            ASSERT_TRUE(Whole(d)) << "record " << r << " " << Text(d, "ID");
+            ASSERT_EQ("", Whole(d)) << "record " << r << " " << Text(d, "ID");
             ids.insert(Text(d, "ID"));
         }
         for (int i = 1; i <= kRecords; i++) {
@@ -186,11 +146,10 @@ TEST_F(Crash, EveryRecordOldOrNewAndTheIndexCurrentOrReportedStale)
         }
         EXPECT_EQ(r4success, d4check(d)) << (stale ? "reindex repairs it" : "an index not reported stale is current");
         d4close(d);
-        found[std::string(names[phase]) + (stale ? ": index reported stale, repaired" : ": index current")]++;
+        stale_points += stale;
     }
-    printf("%ld crash points:\n", phases.back());
-    for (const auto& f : found)
-        printf("  %-44s %d\n", f.first.c_str(), f.second);
+    EXPECT_TRUE(stale_points > 0 && stale_points < phases.back()) << "both outcomes reached";
+    printf("%ld crash points, %ld of them leaving the index stale\n", phases.back(), stale_points);
 }
 
 // Index and memo files another program could have left: the table opens,
@@ -210,6 +169,11 @@ TEST_F(Crash, DamagedIndexOrMemoStopsWritesAndKeepsRecords)
         {"block size 512", ".MDX", 22, std::string("\x00\x02", 2), e4index},
         {"48 tags", ".MDX", 28, std::string("\x30\x00", 2), e4index},
         {"cut short", ".MDX", -3, "", e4index},
+        // A tag whose stored key form is not its expression's: never read
+        // or written with the wrong width.
+        {"numeric expression on a character tag", ".MDX", -1, std::string("V\0", 2), e4index},
+        {"narrower expression", ".MDX", -1, std::string("LEFT(ID,3)\0", 11), e4index},
+        {"wider expression", ".MDX", -1, std::string("CHK\0", 4), e4index},
         {"a change that never finished", ".DBF", 14, "\x01", r4success},
     };
     for (const Case& c : cases) {
@@ -237,7 +201,7 @@ TEST_F(Crash, DamagedIndexOrMemoStopsWritesAndKeepsRecords)
         EXPECT_EQ(e4index, cb_.errorCode);
         EXPECT_EQ(kRecords, d4reccount(d));
         d4go(d, 3);
-        Set(d, "changed", 5);
+        SetVersion(d, "changed", 5);
         EXPECT_EQ(e4index, d4flush(d));
         d4refresh_record(d);
         EXPECT_EQ(e4index, d4append_blank(d));
@@ -247,13 +211,13 @@ TEST_F(Crash, DamagedIndexOrMemoStopsWritesAndKeepsRecords)
         for (long r = 1; r <= kRecords; r++) {
             d4go(d, r);
             EXPECT_EQ("r" + std::to_string(r), Text(d, "ID")) << "records untouched";
-            EXPECT_TRUE(Whole(d));
+            EXPECT_EQ("", Whole(d));
         }
         if (c.reindex != r4success) {       // only a new index lets writes through
             TAG4INFO tags[] = {{(char*)"ID", (char*)"ID", nullptr, 0, 0}, {nullptr, nullptr, nullptr, 0, 0}};
             ASSERT_NE(nullptr, i4create(d, nullptr, tags));
             d4go(d, 3);
-            Set(d, "changed", 5);
+            SetVersion(d, "changed", 5);
             EXPECT_EQ(r4success, d4flush(d));
             EXPECT_EQ(r4success, d4check(d));
         }
