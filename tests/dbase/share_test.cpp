@@ -38,13 +38,18 @@ std::string ResultPath(int id) { return Dir() + "sharetest" + std::to_string(id)
 
 #define EXPECT_OK(call) ASSERT_EQ(r4success, (call)) << #call << " at step " << step
 
+void CB4_HOOKCALL PrintError(int code, char* a, char* b, char* c)
+{
+    fprintf(stderr, "ERR %d %s %s %s\n", code, a, b, c);
+}
+
 TEST(Share, Worker)
 {
     const char* who = getenv("SHARE_TEST_WORKER");
     if (!who)
         GTEST_SKIP() << "run by TwoProgramsLoseNothing";
     int me = atoi(who);
-    SetErrorHook([](int code, char* a, char* b, char* c) { fprintf(stderr, "ERR %d %s %s %s\n", code, a, b, c); });
+    SetErrorHook(PrintError);
     long steps = getenv("DBF_SHARE_OPS") ? atol(getenv("DBF_SHARE_OPS")) : 300;
     CODE4 cb;
     d4init(&cb);
