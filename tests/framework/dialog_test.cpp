@@ -27,6 +27,10 @@ protected:
         screen = {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
         const int caption = GetSystemMetrics(SM_CYCAPTION);
         offset = caption / 2 + GetSystemMetrics(SM_CYFRAME) + caption;
+        // Run under win95 and nt40: the harness says which.
+        const char* platform = std::getenv("QV_EXPECT_PLATFORM");
+        ASSERT_NE(nullptr, platform);
+        nt = std::atoi(platform) == 2;
     }
     void TearDown() override
     {
@@ -52,6 +56,7 @@ protected:
 
     SIZE screen;
     int offset;
+    bool nt;
     std::vector<HWND> owners;
 };
 
@@ -96,13 +101,8 @@ LOGFONTA FontOf(HWND window)
     return font;
 }
 
-// Run under win95 and nt40: the harness says which through QV_EXPECT_PLATFORM.
 TEST_F(DialogTest, FontReplacedOnlyOnNT)
 {
-    const char* platform = std::getenv("QV_EXPECT_PLATFORM");
-    ASSERT_NE(nullptr, platform);
-    const bool nt = std::atoi(platform) == 2;
-
     CDialog plain;
     ASSERT_TRUE(plain.Create(IDD_TEST_SMALL));
     const LOGFONTA templateFont = FontOf(plain.m_hWnd);
@@ -132,7 +132,6 @@ TEST_F(DialogTest, FontReplacedOnlyOnNT)
 
 TEST_F(DialogTest, PlatformQueryNamesWindows95AndNT)
 {
-    const bool nt = std::atoi(std::getenv("QV_EXPECT_PLATFORM")) == 2;
     OSVERSIONINFOA info = {};
     EXPECT_EQ(nt ? 2 : 1, QueryPlatform(&info));
     EXPECT_EQ(!nt, LibraryIsWindows95());
@@ -149,7 +148,6 @@ TEST_F(DialogTest, PlatformQueryNamesWindows95AndNT)
 // menu does that itself and the library leaves WM_COMMAND alone.
 TEST_F(DialogTest, SystemMenuCommandsComeBackAsSysCommandOnNT)
 {
-    const bool nt = std::atoi(std::getenv("QV_EXPECT_PLATFORM")) == 2;
     PlacedDialog dialog(IDD_TEST_SMALL, nullptr, PlaceOnScreen);
     for (WPARAM command : {WPARAM(SC_SIZE - 1), WPARAM(SC_SIZE), WPARAM(SC_MOVE), WPARAM(SC_KEYMENU)})
         SendMessageA(dialog.m_hWnd, WM_COMMAND, command, 0x00280014);

@@ -47,6 +47,23 @@ protected:
 
 COLORREF Sys(int element) { return GetSysColor(element); }
 
+// A w by h picture in memory, to draw into or copy the screen into.
+struct MemoryPicture {
+    MemoryPicture(int w, int h)
+        : screen(GetDC(nullptr)), dc(CreateCompatibleDC(screen)),
+          bitmap(CreateCompatibleBitmap(screen, w, h)), old(SelectObject(dc, bitmap)) {}
+    ~MemoryPicture()
+    {
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+        ReleaseDC(nullptr, screen);
+    }
+    HDC screen, dc;
+    HBITMAP bitmap;
+    HGDIOBJ old;
+};
+
 // What the bar must show, pixel by pixel (CLR_INVALID: not checked).
 std::vector<COLORREF> Expected(int w, int h, int percent)
 {
@@ -72,10 +89,8 @@ std::vector<COLORREF> Expected(int w, int h, int percent)
     }
     // The number, centred on the interior's middle, its top a sixth of the
     // interior's height down from the bar's top, in the default font.
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
-    HGDIOBJ old = SelectObject(dc, bitmap);
+    MemoryPicture picture(w, h);
+    const HDC dc = picture.dc;
     RECT all = {0, 0, w, h};
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     SetTextAlign(dc, TA_CENTER | TA_TOP);
@@ -94,10 +109,6 @@ std::vector<COLORREF> Expected(int w, int h, int percent)
             else if (ink != RGB(0xFF, 0xFF, 0xFF))
                 px[y * w + x] = CLR_INVALID;
         }
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
     return px;
 }
 
@@ -114,19 +125,12 @@ std::vector<COLORREF> OnScreen(HWND bar)
     RECT r;
     GetWindowRect(bar, &r);
     const int w = r.right - r.left, h = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    BitBlt(dc, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    MemoryPicture picture(w, h);
+    BitBlt(picture.dc, 0, 0, w, h, picture.screen, r.left, r.top, SRCCOPY);
     std::vector<COLORREF> px(w * h);
     for (int y = 0; y < h; y++)
         for (int x = 0; x < w; x++)
-            px[y * w + x] = GetPixel(dc, x, y);
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
+            px[y * w + x] = GetPixel(picture.dc, x, y);
     return px;
 }
 
@@ -148,7 +152,7 @@ std::string Differences(const std::vector<COLORREF>& got, const std::vector<COLO
     return wrong ? std::to_string(wrong) + " pixels wrong:" + out : "";
 }
 
-TEST_F(PercentBarTest, ClassIsACopyOfStaticOwnedByTheLibrary)
+TEST_F(PercentBarTest, ClassIsACopyOfStaticOwnedByTheLibraryAndActsAsOne)
 {
     ASSERT_EQ(1, RegisterPercentBarClass());
     EXPECT_EQ(1, RegisterPercentBarClass()) << "a second registration is not refused";
@@ -171,22 +175,19 @@ TEST_F(PercentBarTest, ClassIsACopyOfStaticOwnedByTheLibrary)
     AfxGetAppState()->m_hCurrentResourceHandle = other;
     EXPECT_EQ(0, RegisterPercentBarClass());
     AfxGetAppState()->m_hCurrentResourceHandle = library;
-}
 
-TEST_F(PercentBarTest, OtherMessagesAreTheStaticControls)
-{
-    ASSERT_EQ(1, RegisterPercentBarClass());
-    HWND bar = Bar(120, 20);
-    ASSERT_TRUE(bar);
-    EXPECT_TRUE(dynamic_cast<CQPercentBar*>(CWnd::FromHandlePermanent(bar)))
+    // Other messages are the static control's.
+    HWND window = Bar(120, 20);
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(dynamic_cast<CQPercentBar*>(CWnd::FromHandlePermanent(window)))
         << "no object behind the window after its first message";
-    SetWindowTextA(bar, "text");
+    SetWindowTextA(window, "text");
     char text[16] = "";
-    GetWindowTextA(bar, text, sizeof text);
+    GetWindowTextA(window, text, sizeof text);
     EXPECT_STREQ("text", text);
-    EXPECT_EQ(HTTRANSPARENT, SendMessageA(bar, WM_NCHITTEST, 0, MAKELPARAM(50, 50)));
-    DestroyWindow(bar);
-    EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(bar));
+    EXPECT_EQ(HTTRANSPARENT, SendMessageA(window, WM_NCHITTEST, 0, MAKELPARAM(50, 50)));
+    DestroyWindow(window);
+    EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(window));
 }
 
 TEST_F(PercentBarTest, PaintsFrameBothPartsAndTheCentredNumber)

@@ -18,44 +18,21 @@ from wine import WineSession  # noqa: E402
 from modem_driver import Line, auto_select  # noqa: E402
 from wizard_driver import Suite, Wizard, choose, walk_to_model  # noqa: E402
 
-# Persona -> its model's file in data/modems (personas of models the
-# database does not hold are left out).
-RECORDS = {
-    "boca-m144gra": "boca-m144gra", "bocamodem-144": "boca-144",
-    "conexant-reference": "conexant-v90", "davicom": "davicom",
-    "hayes-accura-336": "hayes-accura-336", "hayes-optima-336b": "hayes-optima-336b",
-    "lucent-lt-winmodem": "lucent-lt-v90", "motorola-modemsurfr-288": "motorola-modemsurfr-288",
-    "multitech-mt3334zdxv": "multitech-mt3334zdxv", "multitech-mt5634zbav": "multitech-mt5634zbav",
-    "pp-pm14400fxmt": "pp-pm14400fxmt", "rockwell-rc144": "rockwell-rc144",
-    "rockwell-rc288": "rockwell-rc288", "rockwell-rc336": "rockwell-rc336",
-    "supra-fax-v32bis": "supra-v32bis", "supra-faxmodem-288": "supra-288",
-    "supraexpress-56e": "supraexpress-56e", "usr-courier-dual-standard": "usr-courier-dual",
-    "usr-courier-v34": "usr-courier-v34", "usr-sportster-288": "usr-sportster-288",
-    "usr-sportster-33600": "usr-sportster-33600",
-    "usr-sportster-message-plus": "usr-sportster-message", "zoom-2949l": "zoom-2949l",
-    "zoom-v90-pci": "zoom-v90-pci", "zyxel-1496eg-plus": "zyxel-1496eg-plus",
-    "zyxel-u1496e-plus": "zyxel-u1496e-plus",
-}
+# Persona -> the model Auto Select must name for it, from the table the
+# model commands test shares.
+MODELS = dict(line.strip().split(None, 2)[1:] for line in
+              open(os.path.join(HERE, "..", "modemsim", "personas.txt")) if line.startswith("*"))
 # Real modems that say nothing to tell them by: the 1496EG+ answers ATI3 and
 # ATI4 with OK alone, and AT+FMFR? with ERROR.
 UNIDENTIFIABLE = {"zyxel-1496eg-plus"}
 NONE_TEXT = "Your modem's type could not be determined."
 
 
-def model_name(record):
-    for line in open(os.path.join(TOP, "data", "modems", record + ".modem"), encoding="latin-1"):
-        key, _, value = line.partition("=")
-        if key.strip() == "MODEL":
-            return value.strip()
-    raise ValueError(record)
-
-
 def sweep(w, line):
     """Failures, and a persona whose probe leaves a choice of models."""
     failures, identified, ambiguous, chooser = [], 0, 0, None
-    for persona, record in sorted(RECORDS.items()):
+    for persona, model in sorted(MODELS.items()):
         line.start("--persona", persona)
-        model = model_name(record)
         message, selected, candidates = auto_select(w)
         if message.startswith("The following modem was detected") and selected == model:
             outcome, identified = "identified", identified + 1
@@ -71,7 +48,7 @@ def sweep(w, line):
             failures.append(persona)
         print("  %-28s -> %s" % (persona, outcome))
     print("%d personas: %d identified, %d ambiguous, %d unidentifiable, %d wrong"
-          % (len(RECORDS), identified, ambiguous, len(UNIDENTIFIABLE), len(failures)))
+          % (len(MODELS), identified, ambiguous, len(UNIDENTIFIABLE), len(failures)))
     return failures, chooser
 
 
@@ -138,7 +115,7 @@ def finish_keeps_the_model(w, line, suite):
     profile = suite.profile()
     # The installed profile names no model and no manufacturer reply.
     got = {key: profile.get(key) for key in ("S110", "S111", "S147")}
-    ok = got["S110"] == model_name("zoom-v90-pci") and got["S111"] and got["S147"]
+    ok = got["S110"] == MODELS["zoom-v90-pci"] and got["S111"] and got["S147"]
     print("  finish after Auto Select    -> %s" % ("profile holds the model" if ok else "WRONG: %r" % got))
     return [] if ok else ["finish"]
 

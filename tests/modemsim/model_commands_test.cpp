@@ -5,6 +5,8 @@
 // only through the fallback init string; so does a persona stricter than its
 // modem.
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -15,44 +17,21 @@
 namespace modemsim {
 namespace {
 
-// Model name in the database -> persona. Generic records go to the generic
-// persona; a model with no persona of its own, to its closest relative.
-const std::map<std::string, std::string> kPersonaOf = {
-    {"Bocamodem 14.4", "bocamodem-144"},
-    {"Boca Research M144GRA", "boca-m144gra"},
-    {"Conexant V.90 (reference firmware)", "conexant-reference"},
-    {"Davicom V.34+ Data/Fax/Voice", "davicom"},
-    {"Generic 2400 bps Modem", "generic"},
-    {"Generic Class 1 Fax Modem", "generic"},
-    {"Generic Class 2 Fax Modem", "generic"},
-    {"Generic Class 2.0 Fax Modem", "generic"},
-    {"Generic Hayes Compatible", "generic"},
-    {"Generic V.34 28800/33600 Modem", "generic"},
-    {"Generic V.90 56K Modem", "generic"},
-    {"Hayes Accura 336", "hayes-accura-336"},
-    {"Hayes Optima 336B", "hayes-optima-336b"},
-    {"Lucent LT V.90 Winmodem", "lucent-lt-winmodem"},
-    {"Lucent LT V.92 Winmodem", "lucent-lt-winmodem"},
-    {"Motorola ModemSURFR 28.8", "motorola-modemsurfr-288"},
-    {"Multi-Tech MT3334ZDXV", "multitech-mt3334zdxv"},
-    {"Multi-Tech MT5634ZBAV", "multitech-mt5634zbav"},
-    {"Practical Peripherals PM14400FXMT", "pp-pm14400fxmt"},
-    {"Rockwell RC144 (Zoltrix)", "rockwell-rc144"},
-    {"Rockwell RC288 (Creatix LC 288 FC)", "rockwell-rc288"},
-    {"Rockwell RC336 (E-Tech E336RVP)", "rockwell-rc336"},
-    {"SupraFAXModem 288", "supra-faxmodem-288"},
-    {"Supra FAX Modem V.32bis", "supra-fax-v32bis"},
-    {"SupraExpress 56e", "supraexpress-56e"},
-    {"USRobotics Courier Dual Standard", "usr-courier-dual-standard"},
-    {"USRobotics Courier V.34", "usr-courier-v34"},
-    {"USRobotics Sportster 28800", "usr-sportster-288"},
-    {"USRobotics Sportster 33600", "usr-sportster-33600"},
-    {"USRobotics Sportster Message Plus", "usr-sportster-message-plus"},
-    {"Zoom 2949L V.90 Serial", "zoom-2949l"},
-    {"Zoom V.90 PCI", "zoom-v90-pci"},
-    {"ZyXEL 1496EG+", "zyxel-1496eg-plus"},
-    {"ZyXEL U-1496E+", "zyxel-u1496e-plus"},
-};
+// Model name in the database -> the persona that plays it, from the table
+// the Auto Select run shares.
+std::map<std::string, std::string> PersonaOf()
+{
+    std::map<std::string, std::string> personas;
+    std::ifstream table(QV_PERSONA_TABLE);
+    for (std::string line, persona, model; getline(table, line);) {
+        std::istringstream in(line);
+        if (in >> persona && persona == "*")
+            in >> persona;
+        if (persona[0] != '#' && getline(in >> std::ws, model))
+            personas[model] = persona;
+    }
+    return personas;
+}
 
 std::vector<ModemInfoStruct> Models()
 {
@@ -92,9 +71,10 @@ TEST(ModelCommands, EveryModelsOwnModemTakesItsCommands)
 {
     std::vector<ModemInfoStruct> models = Models();
     ASSERT_GT(models.size(), 30u) << QV_MODEM_DBF;
+    const std::map<std::string, std::string> personaOf = PersonaOf();
     for (const ModemInfoStruct& r : models) {
-        auto persona = kPersonaOf.find(r.modelName);
-        if (persona == kPersonaOf.end()) {
+        auto persona = personaOf.find(r.modelName);
+        if (persona == personaOf.end()) {
             ADD_FAILURE() << r.modelName << " has no persona to play it";
             continue;
         }

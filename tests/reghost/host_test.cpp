@@ -75,6 +75,22 @@ class Host : public ::testing::Test {
 
   int port() const { return server_->port(); }
 
+  // A call brought to the host's request for the record.
+  void callUpToTheRecord(LineCaller& caller, int window = 0) {
+    ASSERT_TRUE(caller.connect(port(), window));
+    ASSERT_TRUE(caller.expect(kPromptInfo, 2000));
+    caller.send(productLineMessage());
+    ASSERT_TRUE(caller.expect(kPromptData, 2000));
+  }
+
+  // A whole call that must end registered.
+  void registerCall(int sample) {
+    LineCaller caller;
+    ASSERT_TRUE(caller.connect(port()));
+    EXPECT_EQ(registerOnce(caller, sampleFields(sample)), CallEnd::Registered);
+    caller.hangUp();
+  }
+
   std::string dir_;
   SessionConfig config_;
   RegistrationStore store_;
@@ -119,10 +135,7 @@ TEST_F(Host, WholeRegistrationIsStoredWithEveryField) {
 TEST_F(Host, ErrorUnknownAndCancelStoreNothing) {
   LineCaller caller;
   // A record one field short.
-  ASSERT_TRUE(caller.connect(port()));
-  ASSERT_TRUE(caller.expect(kPromptInfo, 2000));
-  caller.send(productLineMessage());
-  ASSERT_TRUE(caller.expect(kPromptData, 2000));
+  ASSERT_NO_FATAL_FAILURE(callUpToTheRecord(caller));
   std::string shortRecord = recordMessage(sampleFields(2));
   shortRecord.erase(shortRecord.rfind('\t'), 1);
   caller.send(shortRecord);
@@ -136,10 +149,7 @@ TEST_F(Host, ErrorUnknownAndCancelStoreNothing) {
   EXPECT_TRUE(caller.expect(kReplyUnknown, 2000));
 
   // The caller's cancel after the product line.
-  ASSERT_TRUE(caller.connect(port()));
-  ASSERT_TRUE(caller.expect(kPromptInfo, 2000));
-  caller.send(productLineMessage());
-  ASSERT_TRUE(caller.expect(kPromptData, 2000));
+  ASSERT_NO_FATAL_FAILURE(callUpToTheRecord(caller));
   caller.send(std::string(6, kCan));
   EXPECT_TRUE(caller.expect(kFileEnd, 2000));
   caller.hangUp();
@@ -163,10 +173,7 @@ TEST_F(Host, HangingUpAtAnyByteStoresNothingAndLeavesTheHostServing) {
     caller.hangUp();
   }
   settle();
-  LineCaller caller;
-  ASSERT_TRUE(caller.connect(port()));
-  EXPECT_EQ(registerOnce(caller, sampleFields(4)), CallEnd::Registered);
-  caller.hangUp();
+  registerCall(4);
   auto stored = rows("last_name");
   ASSERT_EQ(stored.size(), 1u) << "only the completed call";
   EXPECT_EQ(stored[0][0], "Lee 4");
@@ -178,10 +185,7 @@ TEST_F(Host, HangingUpBeforeTheFileIsInStoresNothing) {
   // byte to its kernel, yet the caller has not got them when it hangs up.
   config_.productFile = std::string(200 << 10, 'k');
   LineCaller caller;
-  ASSERT_TRUE(caller.connect(port(), 4096));
-  ASSERT_TRUE(caller.expect(kPromptInfo, 2000));
-  caller.send(productLineMessage());
-  ASSERT_TRUE(caller.expect(kPromptData, 2000));
+  ASSERT_NO_FATAL_FAILURE(callUpToTheRecord(caller, 4096));
   caller.send(recordMessage(sampleFields(7)));
   ASSERT_TRUE(caller.expect(kReplyOk, 2000));
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -209,10 +213,7 @@ TEST_F(Host, HostileInputNeverCrashesTheHost) {
     // Every attack is either answered or hung up on within the limits.
     EXPECT_TRUE(caller.waitForClose(4000)) << escapeBytes(attack.substr(0, 60));
   }
-  LineCaller caller;
-  ASSERT_TRUE(caller.connect(port()));
-  EXPECT_EQ(registerOnce(caller, sampleFields(6)), CallEnd::Registered);
-  caller.hangUp();
+  registerCall(6);
   EXPECT_EQ(rows("id").size(), 1u);
 }
 

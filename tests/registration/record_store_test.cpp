@@ -84,20 +84,12 @@ public:
         if (!oneStepReplace)
             return Unsupported;
         Change("replace");
-        if (!files.count(from) || (held && !strcmp(to, kRecordFileName)))
-            return Failed;
-        files[to] = files[from];
-        files.erase(from);
-        return Ok;
+        return !(held && !strcmp(to, kRecordFileName)) && Move(from, to) ? Ok : Failed;
     }
     bool Rename(const char* from, const char* to) override
     {
         Change("rename");
-        if (!files.count(from) || files.count(to))
-            return false;
-        files[to] = files[from];
-        files.erase(from);
-        return true;
+        return !files.count(to) && Move(from, to);
     }
     bool Remove(const char* name) override
     {
@@ -120,6 +112,14 @@ public:
     int changes = 0;
 
 private:
+    bool Move(const char* from, const char* to)
+    {
+        if (!files.count(from))
+            return false;
+        files[to] = files[from];
+        files.erase(from);
+        return true;
+    }
     void Change(const char* what)
     {
         if (beforeChange)
@@ -140,6 +140,15 @@ RecordImage Record(const char* name, int registered)
     return image;
 }
 
+// A disk holding the record "Old".
+ModelDisk OldRecordOn(bool oneStepReplace, int registered)
+{
+    ModelDisk disk;
+    disk.oneStepReplace = oneStepReplace;
+    disk.Put(kRecordFileName, Record("Old", registered));
+    return disk;
+}
+
 }  // namespace
 
 TEST(RecordStore, AFileHeldByAnotherProgramIsNeverReplacedByAFreshRecord)
@@ -155,8 +164,7 @@ TEST(RecordStore, AFileHeldByAnotherProgramIsNeverReplacedByAFreshRecord)
         {"held while loading, registered in this run", 1000, false, 1, RecordStore::Held, true, "New"},
     };
     for (const Case& c : cases) {
-        ModelDisk disk;
-        disk.Put(kRecordFileName, Record("Old", 1));
+        ModelDisk disk = OldRecordOn(true, 1);
         disk.busyReads = c.busyReads;
         disk.held = c.heldThroughout;
         RecordStore store;
@@ -181,9 +189,7 @@ TEST(RecordStore, ACrashAtAnyPointOfASaveLeavesTheOldOrTheNewRecord)
 {
     for (bool oneStep : {true, false}) {
         for (int crashAt = 1;; crashAt++) {
-            ModelDisk disk;
-            disk.oneStepReplace = oneStep;
-            disk.Put(kRecordFileName, Record("Old", 1));
+            ModelDisk disk = OldRecordOn(oneStep, 1);
             RecordStore store;
             RecordImage image;
             ASSERT_EQ(store.Load(disk, &image), RecordStore::Loaded);
@@ -215,9 +221,7 @@ TEST(RecordStore, TwoWizardsSavingAtOnceBothSucceedAndLeaveOneWholeRecord)
 {
     for (bool oneStep : {true, false}) {
         for (const char* moment : {"write", "flush", "replace", "remove", "rename"}) {
-            ModelDisk disk;
-            disk.oneStepReplace = oneStep;
-            disk.Put(kRecordFileName, Record("Old", 0));
+            ModelDisk disk = OldRecordOn(oneStep, 0);
             RecordStore first, second;
             RecordImage a = Record("First", 0), b = Record("Second", 0);
             bool secondSaved = false, ran = false;

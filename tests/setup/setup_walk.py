@@ -54,6 +54,19 @@ def item_calls(suite):
             'ProgmanAddItem|Kestrix Menu|"%s /KX"' % menu_exe, "DeInitQVUtil"]
 
 
+def expect_items(p, want, what=""):
+    wrong = {k: (p.get(k), v) for k, v in want.items() if p.get(k) != v}
+    assert not wrong, "%s item: (got, want) %r" % (what, wrong)
+
+
+def finish_choosing(w, want, utility=False):
+    """From the start-up page: the items chosen (or none), Done, the result."""
+    choose(w, utility, utility, utility)
+    w.press("next")
+    w.do("nomsgbox " + BOX)
+    assert w.finish() == want
+
+
 # -- the checks ----------------------------------------------------------------
 
 def full_walk_stores_every_item(suite):
@@ -113,8 +126,7 @@ def full_walk_stores_every_item(suite):
             "L45": "12 St James's Square", "L46": "Flat 3", "S92": "London",
             "S93": "Middlesex", "S94": "SW1Y 4JH", "S95": "United Kingdom",
             "S90": "ada@example.org", "N9": "1", "N10": "1"}
-    for key, value in want.items():
-        assert p.get(key) == value, "%s is %r, want %r" % (key, p.get(key), value)
+    expect_items(p, want)
     check_defaults(suite, p)
 
     want_log = item_calls(suite) + ["load FAKEDET.DLL", "InitDetectDLL",
@@ -124,14 +136,11 @@ def full_walk_stores_every_item(suite):
 
 
 def check_defaults(suite, p, d="C:\\KESTRIX"):
-    want = {"L0": d, "L47": d, "L9": d + "\\KESTRIX.EXE", "L10": d + "\\QVLOG.EXE",
-            "L11": d + "\\QVVIEW.EXE", "L12": d + "\\QVTERM.EXE", "L13": d + "\\QVFAX1.EXE",
-            "L14": d + "\\QVFAX2.EXE", "L19": d + "\\QVFXMW.EXE", "L15": d + "\\QVSRP.EXE",
-            "L16": d + "\\QVPBOOK.EXE", "S5": d + "\\PHONE.DBF", "L42": d + "\\HOST.SRP",
-            "L43": d + "\\HOSTMENU.TXT", "L44": d + "\\HOST", "L49": d + "\\INBOX",
-            "L5": d + "\\INBOX", "L20": d + "\\INBOX"}
-    for key, value in want.items():
-        assert p.get(key) == value, "%s is %r, want %r" % (key, p.get(key), value)
+    files = {"L9": "KESTRIX.EXE", "L10": "QVLOG.EXE", "L11": "QVVIEW.EXE", "L12": "QVTERM.EXE",
+             "L13": "QVFAX1.EXE", "L14": "QVFAX2.EXE", "L19": "QVFXMW.EXE", "L15": "QVSRP.EXE",
+             "L16": "QVPBOOK.EXE", "S5": "PHONE.DBF", "L42": "HOST.SRP", "L43": "HOSTMENU.TXT",
+             "L44": "HOST", "L49": "INBOX", "L5": "INBOX", "L20": "INBOX"}
+    expect_items(p, dict({k: d + "\\" + f for k, f in files.items()}, L0=d, L47=d))
     dbmap = open(os.path.join(suite.s.c_drive(d), "DBMAP.CFG"), encoding="latin-1").read()
     assert re.search(r"\[Maps\]\s*\r?\nMap0=%s\\PHONE\.DBF" % re.escape(d), dbmap), dbmap
 
@@ -178,9 +187,7 @@ def nothing_chosen_loads_no_utility_library(suite):
     w.press("back")
     walk_to_startup(w)
     assert w.do("visible 1003") == "0" and w.do("checked 1003") == "0"
-    choose(w, False, False, False)
-    w.press("next")
-    assert w.finish() == 1
+    finish_choosing(w, 1)
     assert "load FAKEUTIL.DLL" not in suite.log(), suite.log()
     p = suite.profile()
     assert "N9" not in p and "N10" not in p
@@ -210,10 +217,7 @@ def utility_library_failures_are_silent(suite):
         suite.reset(extra, env=env)
         w = Wizard(suite)
         walk_to_startup(w)
-        choose(w, True, True, True)
-        w.press("next")
-        w.do("nomsgbox " + BOX)
-        assert w.finish() == 2, (extra, env)
+        finish_choosing(w, 2, utility=True)
         calls = [c for c in suite.log() if "Detect" not in c and "FAKEDET" not in c
                  and "VoiceFiles" not in c]
         assert calls == want, "%r %r:\n%s" % (extra, env, "\n".join(calls))
@@ -228,9 +232,7 @@ def detection_library_failures_are_silent(suite):
         suite.reset(extra, env=env)
         w = Wizard(suite)
         walk_to_startup(w)
-        choose(w, False, False, False)
-        w.press("next")
-        assert w.finish() == 1
+        finish_choosing(w, 1)
         assert suite.log() == want, suite.log()
 
 
@@ -265,45 +267,27 @@ def keyboard_walk(suite):
 
     def keys(*names):
         for name in names:
-            x("key", "--delay", "60", name)
-        w.do("pause 300")
+            if name.startswith("="):
+                x("type", "--delay", "30", name[1:])
+            else:
+                x("key", "--delay", "60", name)
+            w.do("pause 300")
 
-    keys("Return")
-    assert w.page() == "identity"
-    assert w.do("focus") == "1065", "the name field has the focus"
-    x("type", "--delay", "30", "Ada")
-    keys("Tab")
-    assert w.do("focus") == "1066", "Tab goes to the company"
-    keys("Return")
-    assert w.do("msgbox " + BOX) == NEED_AREA
-    assert w.page() == "identity"
-    assert w.do("focus") == "1076", "the area code gets the focus back"
-    keys("alt+m")
-    assert w.do("focus") == "1065", "Alt+M reaches Name"
-    keys("alt+l")
-    x("type", "--delay", "30", "212")
-    keys("Escape")
-    assert w.page() == "identity", "Escape did something"
-    keys("Return")
-    assert w.page() == "address"
-    keys("alt+c")
-    assert w.do("focus") == "1070", "Alt+C reaches City"
-    x("type", "--delay", "30", "Paris")
-    keys("alt+y")
-    assert w.do("focus") == "1073", "Alt+Y reaches Country"
-    keys("alt+b")
-    assert w.page() == "identity", "Alt+B goes back"
-    keys("alt+n")
-    assert w.page() == "address", "Alt+N goes on"
-    keys("Return", "Return")
-    assert w.page() == "model", w.page()
-    # There Enter would start Auto Select, the default button until it has run.
-    keys("alt+n")
-    assert w.page() == "startup", w.page()
-    keys("alt+e")
-    assert w.do("checked 1002") == "0", "Alt+E clears the registration box"
-    keys("Escape")
-    assert w.page() == "startup"
+    # Keys pressed (after "=": text typed), then what the wizard shows.
+    steps = [(["Return"], "page", "identity"), ([], "focus", "1065"), (["=Ada", "Tab"], "focus", "1066"),
+             (["Return"], "msgbox " + BOX, NEED_AREA), ([], "page", "identity"),
+             ([], "focus", "1076"),  # the area code gets the focus back
+             (["alt+m"], "focus", "1065"), (["alt+l", "=212", "Escape"], "page", "identity"),
+             (["Return"], "page", "address"), (["alt+c"], "focus", "1070"),
+             (["=Paris", "alt+y"], "focus", "1073"), (["alt+b"], "page", "identity"),
+             (["alt+n"], "page", "address"), (["Return", "Return"], "page", "model"),
+             # There Enter would start Auto Select, the default button until it has run.
+             (["alt+n"], "page", "startup"), (["alt+e"], "checked 1002", "0"),
+             (["Escape"], "page", "startup")]
+    for names, query, want in steps:
+        keys(*names)
+        got = w.do(query)
+        assert got == want, "after %s, %s is %r" % (names, query, got)
     keys("alt+d")
     assert w.finish() == 1
     p = suite.profile()
@@ -338,7 +322,7 @@ def set_items(suite, items):
     open(suite.ini, "w", encoding="latin-1").write(text)
 
 
-def model_page_finishes(suite, database, model=None):
+def model_page_finishes(suite, model=None):
     """Done with model chosen on the model page (if given); the profile."""
     w = Wizard(suite)
     walk_to_port(w)
@@ -349,9 +333,7 @@ def model_page_finishes(suite, database, model=None):
     if model:
         w.do("pick 1062 %d" % names.index(model))
     w.press("next")
-    choose(w, False, False, False)
-    w.press("next")
-    assert w.finish() == 1, database
+    finish_choosing(w, 1)
     return names, enabled, suite.profile()
 
 
@@ -374,7 +356,7 @@ def model_record_reaches_the_profile(suite):
                        check=True, stdout=subprocess.DEVNULL)
         suite.reset()
         set_items(suite, dict(kept, S7="TESTMDM.DBF", N3=n3))
-        names, enabled, p = model_page_finishes(suite, "TESTMDM.DBF", values["MODEL"])
+        names, enabled, p = model_page_finishes(suite, values["MODEL"])
         assert names == [values["MODEL"]] and enabled == "1", (names, enabled)
         # The store keeps numbers as 32 bits: the signed N160 reads back unsigned.
         want = {item: str(int(values[key]) % 2 ** 32) if key in NUMBERS else values[key]
@@ -382,13 +364,12 @@ def model_record_reaches_the_profile(suite):
         want["S147"] = handshake
         if not n3:
             want.update(kept)
-        wrong = {k: (p.get(k), v) for k, v in want.items() if p.get(k) != v}
-        assert not wrong, "N3=%d: item: (got, want) %r" % (n3, wrong)
+        expect_items(p, want, "N3=%d" % n3)
 
     suite.reset()
     set_items(suite, {"S7": "NOSUCH.DBF"})
     before = suite.profile()
-    names, enabled, p = model_page_finishes(suite, "NOSUCH.DBF")
+    names, enabled, p = model_page_finishes(suite)
     assert names == [""] and enabled == "0", (names, enabled)
     written = {k for k in list(RECORD_ITEMS.values()) + ["S147"] if p.get(k) != before.get(k)}
     assert not written, "written without a database: %s" % sorted(written)
@@ -422,9 +403,7 @@ def auto_detect_dialog_ends_by_keys_and_close(suite):
         assert answer == "ok", "%s: %s" % (way, answer)
     w.press("next")
     assert w.page() == "startup"
-    choose(w, False, False, False)
-    w.press("next")
-    assert w.finish() == 1
+    finish_choosing(w, 1)
 
 
 CHECKS = [model_record_reaches_the_profile, keyboard_walk, auto_detect_dialog_ends_by_keys_and_close,
