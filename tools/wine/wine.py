@@ -63,7 +63,10 @@ I386_TREE = os.path.join(os.environ.get("QV_I386_CACHE", "/var/cache/kestrix-i38
 WINE32 = "/usr/lib/wine/wine"
 WINESERVER32 = "/usr/lib/wine/wineserver32"
 # Folders every 32-bit process sees at their own paths (besides a session's).
-TREE_BINDS = ["/proc", "/dev", "/tmp", "/work", os.path.expanduser("~")]
+# The checkout itself is bound too: tests run programs from its build folders,
+# wherever it was cloned.
+CHECKOUT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+TREE_BINDS = ["/proc", "/dev", "/tmp", os.path.expanduser("~"), CHECKOUT]
 # Enters the tree: binds the folders given before "--", then runs the rest.
 ENTER_TREE = r"""
 tree=$1; shift
