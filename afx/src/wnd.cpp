@@ -4,6 +4,17 @@
 // The window property that links a window to its CWnd.
 static const char kObjectProperty[] = "QvAfxWnd";
 
+// This module's links, kept beside the property: under Wine reading a
+// property is a round trip to the server, and every message to one of our
+// windows looks its object up (a percent bar's repaint twice). The entries
+// follow Attach and Detach, and AfxWndProc detaches on WM_NCDESTROY, so a
+// window never outlives its entry.
+static std::map<HWND, CWnd*>& PermanentMap()
+{
+    static std::map<HWND, CWnd*> map;
+    return map;
+}
+
 // Objects made by FromHandle for windows that have none of their own.
 static std::map<HWND, CWnd*>& TempMap()
 {
@@ -18,7 +29,13 @@ WNDPROC AfxGetAfxWndProc()
 
 CWnd* CWnd::FromHandlePermanent(HWND hwnd)
 {
-    return hwnd ? static_cast<CWnd*>(GetPropA(hwnd, kObjectProperty)) : nullptr;
+    if (!hwnd)
+        return nullptr;
+    auto linked = PermanentMap().find(hwnd);
+    if (linked != PermanentMap().end())
+        return linked->second;
+    // Linked by another module's copy of this layer, or not at all.
+    return static_cast<CWnd*>(GetPropA(hwnd, kObjectProperty));
 }
 
 CWnd* CWnd::FromHandle(HWND hwnd)
@@ -65,6 +82,7 @@ BOOL CWnd::Attach(HWND hwnd)
         return FALSE;
     if (!SetPropA(hwnd, kObjectProperty, this))
         return FALSE;
+    PermanentMap()[hwnd] = this;
     m_hWnd = hwnd;
     // A temporary object for the same window is no longer what FromHandle gives.
     auto temp = TempMap().find(hwnd);
@@ -79,8 +97,10 @@ BOOL CWnd::Attach(HWND hwnd)
 HWND CWnd::Detach()
 {
     HWND hwnd = m_hWnd;
-    if (hwnd)
+    if (hwnd) {
         RemovePropA(hwnd, kObjectProperty);
+        PermanentMap().erase(hwnd);
+    }
     m_hWnd = nullptr;
     return hwnd;
 }
