@@ -369,6 +369,11 @@ class WineSession:
         if not number:
             raise RuntimeError("Xvfb did not start")
         self.display = ":" + number
+        # A desktop session loads X resources; a bare Xvfb has none, and then
+        # Xlib reads ~/.Xdefaults again on every XGetDefault, which Wine calls
+        # twice each time a font is selected into a window's device context.
+        subprocess.run(["xprop", "-display", self.display, "-root", "-f", "RESOURCE_MANAGER",
+                        "8s", "-set", "RESOURCE_MANAGER", "Xft.dpi:\t96\n"], check=True)
 
     # -- programs -----------------------------------------------------------
     def start(self, program, args=(), **popen):
