@@ -7,11 +7,6 @@ namespace {
 
 const int kListMax = 32;
 const unsigned long kDefaultTimeoutMs = 3000;
-/* Looking at the message queue is a round trip to the server under Wine;
- * done for every character of a file it was most of the call's processor
- * time. While characters are waiting it is done this often at most, which
- * no one at the keyboard can tell; before the wait blocks it is always done. */
-const unsigned long kPumpSpacingMs = 5;
 
 eSetupShortStrItems ShortItemOf(int n) { return static_cast<eSetupShortStrItems>(n); }
 eSetupLongStrItems LongItemOf(int n) { return static_cast<eSetupLongStrItems>(n); }
@@ -129,7 +124,7 @@ private:
 };
 
 ModemLink::ModemLink(GFSerial* port, long reserved)
-    : port_(port), reserved_(reserved), profile_(0), lastPump_(0)
+    : port_(port), reserved_(reserved), profile_(0)
 {
     memset(&state_, 0, sizeof state_);
     profile_.GetProfile(eSS_CommandPrefix, state_.prefix, sizeof state_.prefix, eDefaultsNone);
@@ -146,12 +141,11 @@ void ModemLink::OnWatchedReply() {}
 
 void ModemLink::Idle(unsigned long flags)
 {
-    unsigned long now = GetTickCount();
-    bool streaming = port_ && now - lastPump_ < kPumpSpacingMs && port_->RXCount() > 0;
-    if ((flags & ModemFlags::Pump) && !streaming) {
-        lastPump_ = now;
+    if ((flags & ModemFlags::Pump) && wait_.PumpDue()) {
         MSG msg;
-        if (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+        bool took = PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE) != FALSE;
+        wait_.Pumped(took);
+        if (took) {
             HWND top = GetTopWindow(NULL);
             if (!top || !IsDialogMessageA(top, &msg)) {
                 TranslateMessage(&msg);

@@ -88,7 +88,6 @@ private:
     long reserved_;
     ModemLinkState state_;      /* prefix, maximum line, abort field, replies, connect line */
     CQSetupProfile profile_;
-    unsigned long lastPump_;    /* tick of the last look at the message queue */
     PortWait wait_;
 };
 

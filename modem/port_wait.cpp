@@ -3,13 +3,17 @@
 namespace {
 
 /* A modem answers a command within a few milliseconds; what takes longer
- * (a dial, the far end of a call) is not hurried by looking every 2 ms, and
- * on a registration call those looks were most of its processor time. */
+ * (a dial, the far end of a call) is not hurried by looking every 2 ms. */
 const unsigned long kBusyPollMs = 2;
 const unsigned long kReplySpellMs = 50;
-const unsigned long kStreamPollMs = 10;
-const unsigned long kQuietPollMs = 30;
-const unsigned long kActiveSpellMs = 200;
+/* Otherwise the port is looked at this often. A file streaming in at 28800
+ * bit/s brings about 90 bytes per look, and each look costs the program and
+ * the server several round trips under Wine; its last byte is seen at most
+ * this much later. */
+const unsigned long kPollMs = 30;
+/* While characters keep coming, no one at the keyboard can tell a message
+ * handled this much later. */
+const unsigned long kPumpSpacingMs = 5;
 
 }  // namespace
 
@@ -21,17 +25,23 @@ void PortWait::Sent()
 
 void PortWait::Received()
 {
-    lastReceived_ = GetTickCount();
     awaitingReply_ = false;
+}
+
+bool PortWait::PumpDue() const
+{
+    return inputPending_ || GetTickCount() - lastPump_ >= kPumpSpacingMs;
+}
+
+void PortWait::Pumped(bool tookMessage)
+{
+    lastPump_ = GetTickCount();
+    inputPending_ = tookMessage;
 }
 
 unsigned long PortWait::Bound(unsigned long now) const
 {
-    if (awaitingReply_ && now - lastSent_ < kReplySpellMs)
-        return kBusyPollMs;
-    if (now - lastReceived_ < kActiveSpellMs || now - lastSent_ < kActiveSpellMs)
-        return kStreamPollMs;
-    return kQuietPollMs;
+    return awaitingReply_ && now - lastSent_ < kReplySpellMs ? kBusyPollMs : kPollMs;
 }
 
 void PortWait::Block(GFSerial* port, unsigned long ms, bool wakeOnMessages)
@@ -42,12 +52,14 @@ void PortWait::Block(GFSerial* port, unsigned long ms, bool wakeOnMessages)
     }
     if (port->RXCount() > 0)
         return;
-    /* Asking marks what is queued as seen, so that only a new message ends
-     * the block below: a wait that pumps takes one message per pass and
-     * returns while any is left; one that does not would otherwise wake
-     * for good on the messages it leaves. */
-    if (HIWORD(GetQueueStatus(QS_ALLINPUT)) != 0 && wakeOnMessages)
-        return;
+    /* The block ends on messages that came since the queue was last looked
+     * at. A wait that does not pump asks first, which marks what is queued
+     * as seen: otherwise it would wake for good on the messages it leaves.
+     * One that pumps takes them, so what ends its block is worth a look. */
+    if (!wakeOnMessages)
+        GetQueueStatus(QS_ALLINPUT);
     unsigned long bound = Bound(GetTickCount());
-    MsgWaitForMultipleObjects(0, NULL, FALSE, ms < bound ? ms : bound, QS_ALLINPUT);
+    DWORD woke = MsgWaitForMultipleObjects(0, NULL, FALSE, ms < bound ? ms : bound, QS_ALLINPUT);
+    if (wakeOnMessages && woke == WAIT_OBJECT_0)
+        inputPending_ = true;
 }
