@@ -7,9 +7,10 @@ Prints the CPU an idle setup wizard uses over --idle seconds (the program
 plus its wineserver, from /proc/<pid>/stat; goal: at most 1% of one core)
 and the median time from DoSetupWizard to the first page shown (goal: at
 most 50 ms). The wineserver is measured again for as long once the
-wizard has gone: with no program at all it wakes about 60 times a second on its own
-(its clock), which costs a few tenths of a percent of a core on a loaded
-machine, and the wizard's share is what comes on top of that."""
+wizard has gone: from its start it wakes every 16 ms to keep the time in
+the page of shared user data every Wine process maps, with or without any
+program, which costs a few tenths of a percent of a core here; the wizard's
+share is what comes on top of that."""
 
 import argparse
 import os
