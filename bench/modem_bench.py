@@ -24,7 +24,7 @@ import time
 TOP = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
 sys.path.insert(0, os.path.join(TOP, "tools", "wine"))
 from modem_driver import Line, auto_select  # noqa: E402
-from procstat import cpu_seconds, pids_in_prefix  # noqa: E402
+from procstat import CpuClock, pids_in_prefix  # noqa: E402
 from wine import WineSession  # noqa: E402
 from wizard_driver import Suite, Wizard, walk_to_model  # noqa: E402
 
@@ -101,9 +101,9 @@ def main():
             for _ in range(a.deaf_runs):
                 w.do("press 1064")
                 time.sleep(0.2)
-                before, start = sum(cpu_seconds(p) for p in watched), time.monotonic()
+                clock, start = CpuClock(watched), time.monotonic()
                 time.sleep(2.6)  # within the 3 s the probe waits for its OK
-                cpu += sum(cpu_seconds(p) for p in watched) - before
+                cpu += clock.seconds()
                 spent += time.monotonic() - start
                 w.do("detect Modem Auto-Detect")
             print("waiting on a deaf modem: %.2f s CPU (program + wineserver) in %.1f s: %.1f%% of a core"

@@ -4,7 +4,7 @@
     python3 bench/wizard_bench.py [--suite build/x64/bin] [--idle 10] [--runs 20]
 
 Prints the CPU an idle setup wizard uses over --idle seconds (the program
-plus its wineserver, from /proc/<pid>/stat; goal: at most 1% of one core)
+plus its wineserver, from its threads' run times; goal: at most 1% of one core)
 and the median time from DoSetupWizard to the first page shown (goal: at
 most 50 ms). The wineserver is measured again for as long once the
 wizard has gone: from its start it wakes every 16 ms to keep the time in
@@ -20,16 +20,15 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tools", "wine"))
-from procstat import cpu_seconds, pids_in_prefix  # noqa: E402
+from procstat import CpuClock, pids_in_prefix  # noqa: E402
 from wine import WineSession  # noqa: E402
 
 
 def server_alone(session, seconds):
     """Seconds of CPU the prefix's wineserver uses over seconds."""
-    server = pids_in_prefix(session.prefix, "wineserver")
-    before = sum(cpu_seconds(pid) for pid in server)
+    clock = CpuClock(pids_in_prefix(session.prefix, "wineserver"))
     time.sleep(seconds)
-    return sum(cpu_seconds(pid) for pid in server) - before
+    return clock.seconds()
 
 
 def measure_idle(session, seconds):
@@ -40,11 +39,11 @@ def measure_idle(session, seconds):
     program = pids_in_prefix(session.prefix, "WIZBENCH.EXE")
     server = pids_in_prefix(session.prefix, "wineserver")
     watched = program + server
-    before = {pid: cpu_seconds(pid) for pid in watched}
+    clock = CpuClock(watched)
     start = time.monotonic()
     time.sleep(seconds)
     elapsed = time.monotonic() - start
-    used = {pid: cpu_seconds(pid) - before[pid] for pid in watched}
+    used = {pid: clock.seconds(pid) for pid in watched}
     p.wait(60)
     floor = server_alone(session, seconds)
     program_cpu = sum(used[pid] for pid in program)

@@ -22,7 +22,7 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path[:0] = [HERE, os.path.join(HERE, "..", "wine")]
-from procstat import cpu_seconds, pids_in_prefix  # noqa: E402
+from procstat import CpuClock, pids_in_prefix  # noqa: E402
 from loopback import free_port  # noqa: E402
 from far_ends import ComPortServer, PtyPeer, Ser2net  # noqa: E402
 
@@ -34,11 +34,11 @@ def load_harness(path):
     return module
 
 
-def wineserver_cpu_seconds(prefix):
-    """CPU time used so far by the wineserver of a prefix (its share of
+def wineserver_clock(prefix):
+    """A clock of the CPU time the wineserver of a prefix uses (its share of
     every wait and message call the program makes)."""
     servers = pids_in_prefix(prefix, "wineserver")
-    return sum(map(cpu_seconds, servers)) if servers else None
+    return CpuClock(servers) if servers else None
 
 
 def main(argv):
@@ -66,11 +66,11 @@ def main(argv):
                 f.write("[Ports]\r\nCOM2=127.0.0.1:%d\r\nCOM3=127.0.0.1:%d\r\n"
                         "COM4=127.0.0.1:%d\r\nCOM5=no port here\r\nCOM6=127.0.0.1:%d\r\n"
                         % (s2n.port, server.port, free_port(), quiet.port))
-            before = wineserver_cpu_seconds(session.prefix)
+            clock = wineserver_clock(session.prefix)
             start = time.monotonic()
             status = session.run(program[0], program[1:], timeout=a.timeout)
-            if a.wineserver_cpu and before is not None:
-                spent = wineserver_cpu_seconds(session.prefix) - before
+            if a.wineserver_cpu and clock is not None:
+                spent = clock.seconds()
                 print("wineserver: %.2f s cpu in %.1f s" % (spent, time.monotonic() - start))
             return status
     finally:
