@@ -11,8 +11,9 @@ const unsigned long kReplySpellMs = 50;
  * the server several round trips under Wine; its last byte is seen at most
  * this much later. */
 const unsigned long kPollMs = 30;
-/* While characters keep coming, no one at the keyboard can tell a message
- * handled this much later. */
+/* After a look that found the queue empty, the next one waits this long:
+ * no one at the keyboard can tell, and a block meanwhile ends at once on
+ * any message that came. */
 const unsigned long kPumpSpacingMs = 5;
 
 }  // namespace
