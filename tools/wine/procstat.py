@@ -25,7 +25,7 @@ def thread_run_times(pid):
 
 class CpuClock:
     """Processor time used by processes from the clock's creation on. A
-    clock tick is 10 ms, a few percent of a three-second call, so the time is
+    clock tick is 10 ms, a third of a percent of a three-second call, so the time is
     summed from the threads' own run times in nanoseconds; for a process one
     of whose threads ended meanwhile (its time left the sum), it falls back
     to utime + stime."""
