@@ -25,10 +25,10 @@ def thread_run_times(pid):
 
 class CpuClock:
     """Processor time used by processes from the clock's creation on. A
-    clock tick is 10 ms, a third of a percent of a three-second call, so the time is
-    summed from the threads' own run times in nanoseconds; for a process one
-    of whose threads ended meanwhile (its time left the sum), it falls back
-    to utime + stime."""
+    clock tick is 10 ms, a third of a percent of a three-second call, so the
+    time is summed from the threads' own run times in nanoseconds; for a
+    process one of whose threads ended meanwhile (its time left the sum), it
+    falls back to utime + stime."""
 
     def __init__(self, pids):
         self.start = {pid: (thread_run_times(pid), cpu_seconds(pid)) for pid in pids}
