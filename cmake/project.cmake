@@ -14,6 +14,8 @@ if(QV_WINDOWS)
   # files a person installs is only the suite's own.
   set(QV_WIN_LINK_FLAGS -static -static-libgcc -static-libstdc++)
   add_link_options(${QV_WIN_LINK_FLAGS})
+  # The suite's C++ ABI at module boundaries, and the linker that serves it.
+  include(${CMAKE_CURRENT_LIST_DIR}/msvc_abi.cmake)
   # The 32-bit build is the one that ships: small code, no unwind tables (the
   # library reports failures by return values and catches nothing), every
   # unused function and datum dropped, no symbols.
