@@ -8,6 +8,7 @@ typedef decltype(sizeof 0) size_t;
 
 extern "C" {
 int printf(const char* format, ...);
+int vprintf(const char* format, __builtin_va_list args);
 int sprintf(char* out, const char* format, ...);
 int fflush(void* stream);
 size_t strlen(const char* s);

@@ -63,7 +63,7 @@ def main():
     exe = build_program(kit, arch, a.work)
     session = wine.WineSession(suite=a.suite, copies=[(exe, wine.SUITE_DIR + "\\KITPROG.EXE")])
     with session:
-        return session.run("KITPROG.EXE", timeout=120 * session.patience)
+        return session.run("KITPROG.EXE", timeout=60 * session.patience)
 
 
 if __name__ == "__main__":
