@@ -49,7 +49,7 @@ def main(argv):
         expected = expected[1:]
     status = 0
     for dll in dlls:
-        names = [n for n in exported_names(objdump, dll) if not (members and n.startswith("_Z"))]
+        names = [n for n in exported_names(objdump, dll) if not (members and n.startswith("?"))]
         if names != sorted(expected):
             print("%s exports %s, expected %s" % (dll, names, sorted(expected)))
             status = 1
