@@ -226,7 +226,8 @@ static void tags_and_expressions(Code4& code, Data4 people, Data4 orders)
 static void relation(Data4 people, Data4 orders)
 {
     say("-- relation of orders to people by record number\n");
-    Relate4set set(orders);
+    Relate4set set;
+    set.init(orders);
     Relate4 person(set, people, S("PERSON"), Tag4());
     CHECK(person.isValid(), 1);
     CHECK(person.master().relate == set.relate, 1);
@@ -311,7 +312,8 @@ static void files(Code4& code, const char* folder)
     CHECK(w.repeat(3, '-'), r4success);
     CHECK(w.flush(), r4success);
     CHECK(f.len(), 14);
-    File4seqRead r(f, 0, block, sizeof block);
+    File4seqRead r;
+    CHECK(r.init(f, 0, block, sizeof block), r4success);
     CHECK(r.read(buf, 4), 4);
     CHECK_TEXT(buf, 4, "1234");
     ten.setLen(3);
