@@ -1,9 +1,15 @@
 /* QVWIZ32.DLL's four exports, as a suite program declares them. Link with
-   libQVWIZ32.dll.a, or find them with GetProcAddress by these names. */
+   QVWIZ32.lib (libQVWIZ32.dll.a with MinGW), or find them with
+   GetProcAddress by these names. */
 #ifndef QVWIZ32_H
 #define QVWIZ32_H
 
-#include <windows.h>
+/* The window handle as windows.h declares it (STRICT), so the header needs
+   nothing else and either may come first. */
+#ifndef _WINDEF_
+struct HWND__;
+typedef struct HWND__* HWND;
+#endif
 
 #ifdef __cplusplus
 extern "C" {

@@ -2,17 +2,20 @@
 """Makes the release from the shipping (i686) build.
 
     scripts/dist.py [--build build/i686] [--out DIR] [--no-zip] [--lane DIR]
+    scripts/dist.py --kit-only [--build BUILD] --out DIR
 
 DIR (default BUILD/release) gets:
     KESTRIX/      what a user installs: the wizard library, the suite's
                   components, the modem database, help, OEM.CFG and the
                   setup profile (the build's bin/ holds test programs and
                   stand-ins for Windows' own parts besides)
-    KIT/include   for suite programmers: the four exports and the database
-    KIT/def       classes, the DLLs' .def files and import libraries
-    KIT/lib
+    KIT/include   for suite programmers: the headers of the suite's DLLs
+    KIT/def       each DLL's .def file, read from its own export table
+    KIT/lib       each DLL's import library in Windows' own format (X.lib,
+                  for Microsoft's linker or lld-link) and MinGW's (libX.dll.a)
     MANIFEST.txt  size, SHA-256 and path of every file above
-and beside it DIR.zip of the same. With --lane, LANE becomes a suite folder
+and beside it DIR.zip of the same. With --kit-only, DIR gets KIT/ alone,
+from any build (the x86_64 one's tests link a program against its own). With --lane, LANE becomes a suite folder
 for the tests: the release's KESTRIX/ plus every other file of bin/ (the
 test programs, WIZDRIVE.EXE, the TAPI32.DLL and MODEM.CPL that stand in for
 Windows' own), so the tests run the released bytes."""
@@ -21,10 +24,13 @@ import argparse
 import hashlib
 import os
 import shutil
+import subprocess
 import sys
 import zipfile
 
 TOP = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(TOP, "tools", "kit"))
+import pe_exports  # noqa: E402
 
 # What a user installs, as named in bin/ (folders with all they hold).
 INSTALLED = [
@@ -33,10 +39,9 @@ INSTALLED = [
     "QVUTIL32.DLL", "QVDETECT.DLL",
     "MODEM.DBF", "MODEM.DBT", "OEM.CFG", "QVSETUP.INI", "HELP", "REGISTER",
 ]
-HEADERS = ["entry/qvwiz32.h", "suite/include/cbase32.hpp", "suite/include/cbase32.h",
-           "suite/include/cbase32_util.h"]
-DEFS = ["entry/qvwiz32.def", "suite/cbase32/cbase32.def", "suite/qvutil32/qvutil32.def",
-        "suite/qvdetect/qvdetect.def"]
+HEADERS = ["entry/qvwiz32.h"] + ["suite/include/" + name for name in (
+    "cbase32.hpp", "cbase32.h", "cbase32_util.h", "qvstp32.h", "qvcmmn32.h", "qvcomm32.h",
+    "qvdbf32.h")]
 
 
 def fail(message):
@@ -51,17 +56,38 @@ def copy(src, dest):
         shutil.copy2(src, dest)
 
 
-def import_libraries(build):
-    """lib/libNAME.dll.a of every installed DLL that has one."""
-    found = []
+def make_import_library(dll, kit):
+    """KIT/def/NAME.def from the DLL's export table and KIT/lib/NAME.lib from
+    that; False when the DLL exports nothing."""
+    machine, text = pe_exports.def_text(dll)
+    if text.rstrip().endswith("EXPORTS"):
+        return False
+    stem = os.path.splitext(os.path.basename(dll))[0]
+    definition = os.path.join(kit, "def", stem + ".def")
+    os.makedirs(os.path.dirname(definition), exist_ok=True)
+    with open(definition, "w") as f:
+        f.write(text)
+    library = os.path.join(kit, "lib", stem + ".lib")
+    os.makedirs(os.path.dirname(library), exist_ok=True)
+    subprocess.run(["llvm-dlltool", "-m", machine, "-d", definition, "-l", library], check=True)
+    return True
+
+
+def make_kit(build, kit):
+    """The headers, and per exporting DLL its .def and both import libraries."""
+    if os.path.exists(kit):
+        shutil.rmtree(kit)
+    for path in HEADERS:
+        copy(os.path.join(TOP, path), os.path.join(kit, "include", os.path.basename(path)))
     for name in INSTALLED:
-        if name.endswith(".DLL"):
-            path = os.path.join(build, "lib", "lib%s.a" % name.replace(".DLL", ".dll"))
-            if os.path.exists(path):
-                found.append(path)
-    if not any("QVWIZ32" in p for p in found):
-        fail("no import library for QVWIZ32.DLL in %s/lib" % build)
-    return found
+        dll = os.path.join(build, "bin", name)
+        if not name.endswith(".DLL") or not make_import_library(dll, kit):
+            continue
+        mingw = os.path.join(build, "lib", "lib%s.a" % name.replace(".DLL", ".dll"))
+        if os.path.exists(mingw):
+            copy(mingw, os.path.join(kit, "lib", os.path.basename(mingw)))
+    if not os.path.exists(os.path.join(kit, "lib", "QVWIZ32.lib")):
+        fail("QVWIZ32.DLL exports nothing")
 
 
 def all_files(folder):
@@ -92,11 +118,16 @@ def profile_names(profile):
     return names
 
 
-def make_release(build, out):
+def check_built(build):
     bin_dir = os.path.join(build, "bin")
     missing = [n for n in INSTALLED if not os.path.exists(os.path.join(bin_dir, n))]
     if missing:
-        fail("the build lacks %s (build it first: ./go build i686)" % ", ".join(missing))
+        fail("the build lacks %s (build it first: scripts/build.sh)" % ", ".join(missing))
+
+
+def make_release(build, out):
+    bin_dir = os.path.join(build, "bin")
+    check_built(build)
     if os.path.exists(out):
         shutil.rmtree(out)
     for name in INSTALLED:
@@ -106,12 +137,7 @@ def make_release(build, out):
                if not os.path.exists(os.path.join(installed, n))]
     if lacking:
         fail("the profile names %s, which the release lacks" % ", ".join(lacking))
-    for path in HEADERS:
-        copy(os.path.join(TOP, path), os.path.join(out, "KIT", "include", os.path.basename(path)))
-    for path in DEFS:
-        copy(os.path.join(TOP, path), os.path.join(out, "KIT", "def", os.path.basename(path)))
-    for path in import_libraries(build):
-        copy(path, os.path.join(out, "KIT", "lib", os.path.basename(path)))
+    make_kit(build, os.path.join(out, "KIT"))
     lines = ["%10d  %s  %s" % (os.path.getsize(p), sha256(p), rel) for rel, p in all_files(out)]
     with open(os.path.join(out, "MANIFEST.txt"), "w") as f:
         f.write("# size  SHA-256  path\n" + "\n".join(lines) + "\n")
@@ -142,9 +168,15 @@ def main():
     ap.add_argument("--out")
     ap.add_argument("--no-zip", action="store_true")
     ap.add_argument("--lane")
+    ap.add_argument("--kit-only", action="store_true")
     a = ap.parse_args()
     build = os.path.abspath(a.build)
     out = os.path.abspath(a.out or os.path.join(build, "release"))
+    if a.kit_only:
+        check_built(build)
+        make_kit(build, os.path.join(out, "KIT"))
+        print("kit: %s" % os.path.join(out, "KIT"))
+        return
     make_release(build, out)
     print("release: %s" % out)
     if not a.no_zip:
