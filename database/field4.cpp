@@ -53,26 +53,17 @@ int Tag4info::numTags() { return size; }
 
 // The vector deleting destructor of a class with a virtual destructor, which
 // this compiler never writes (it compiles delete[] inline) but programs
-// built with the suite's compiler call for delete[]. Exported under that
+// built with the suite's compiler may call by name. Exported under that
 // name, derived at build time from the scalar deleting destructor's
-// (exports.cmake). flags 2: an array whose element count is in the word
-// before it, destroyed last to first; flags 1: the memory is freed (from
-// the count for an array). Returns where the memory starts.
+// (exports.cmake). The lists are constructed by CBASE32, whose table of
+// virtuals holds the deleting destructor that knows arrays: this one calls
+// it there, with the same flags.
 template <class List>
 void* __thiscall vector_deleting_destructor(List* self, unsigned flags)
 {
-    if (!(flags & 2)) {
-        self->List::~List();
-        if (flags & 1)
-            operator delete(self);
-        return self;
-    }
-    size_t* count = reinterpret_cast<size_t*>(self) - 1;
-    for (size_t i = *count; i-- > 0;)
-        self[i].List::~List();
-    if (flags & 1)
-        operator delete[](count);
-    return count;
+    typedef void* (__thiscall * DeletingDestructor)(List*, unsigned);
+    return (*reinterpret_cast<DeletingDestructor const*>(*reinterpret_cast<void* const*>(self)))(
+        self, flags);
 }
 template void* __thiscall vector_deleting_destructor(Field4info*, unsigned);
 template void* __thiscall vector_deleting_destructor(Tag4info*, unsigned);

@@ -158,7 +158,41 @@ static int grow(Info** list, int size, int* capacity, CODE4* cb)
     return r4success;
 }
 
-Field4info::Field4info(Code4& cb) : code4(&cb), list(nullptr), size(0), capacity(0) {}
+// The deleting destructor in the lists' table of virtuals. Programs built
+// with the suite's compiler delete a list and an array of lists alike
+// through that slot (flags 2: an array whose element count is in the word
+// before it, destroyed last to first; flags 1: the memory is freed, from the
+// count for an array), and it returns where the memory starts. This
+// compiler's own slot knows no arrays, so the constructors put in place a
+// table whose one slot is this function.
+template <class List>
+static void* __thiscall delete_list(List* self, unsigned flags)
+{
+    if (!(flags & 2)) {
+        self->List::~List();
+        if (flags & 1)
+            operator delete(self);
+        return self;
+    }
+    size_t* count = reinterpret_cast<size_t*>(self) - 1;
+    for (size_t i = *count; i-- > 0;)
+        self[i].List::~List();
+    if (flags & 1)
+        operator delete[](count);
+    return count;
+}
+
+template <class List>
+static void use_list_table(List* self)
+{
+    static void* const table[] = {reinterpret_cast<void*>(&delete_list<List>)};
+    *reinterpret_cast<void* const**>(self) = table;
+}
+
+Field4info::Field4info(Code4& cb) : code4(&cb), list(nullptr), size(0), capacity(0)
+{
+    use_list_table(this);
+}
 Field4info::~Field4info() { free(); }
 
 int Field4info::add(const char* name, char type, int len, int dec)
@@ -189,7 +223,10 @@ void Field4info::free()
     size = capacity = 0;
 }
 
-Tag4info::Tag4info(Code4& cb) : code4(&cb), list(nullptr), size(0), capacity(0) {}
+Tag4info::Tag4info(Code4& cb) : code4(&cb), list(nullptr), size(0), capacity(0)
+{
+    use_list_table(this);
+}
 Tag4info::~Tag4info() { free(); }
 
 int Tag4info::add(const char* name, const char* expr, const char* filter, int unique, unsigned descending)
