@@ -133,6 +133,12 @@ static Picture Expected(HWND w)
         AddButton(p, w, R - cy + 1, R, T, B, false, cy);
         p.clicks.push_back({"maximize", {R - cy + 5, (T + B) / 2}});
     }
+    if (sys) {
+        // Wine's own caption reaches a pixel past the drawn one: there its
+        // close box answers, above it and in the column on its right.
+        p.clicks.push_back({"band", {W - cxDlg - 1, cyDlg + cy / 2}});
+        p.clicks.push_back({"band", {W - cxDlg - cy / 2, cyDlg}});
+    }
 
     // The frame over it: a light-grey outline, its wide pen centred on the
     // rectangle's edges (the right and bottom ones a pixel inside the

@@ -105,6 +105,12 @@ def nt(s):
     assert not [l for l in probe.get("syscommand", 7) if l[2] != "f010"], probe.lines
     assert not probe.get("close", 7)
 
+    # Clicks a pixel outside the drawn caption close nothing.
+    for band in probe.get("band", 5):
+        mouse(s, (int(band[2]), int(band[3])), "click", "1")
+    assert not probe.get("close", 5)
+    assert not [l for l in probe.get("syscommand", 5) if l[2] != "f010"], probe.get("syscommand")
+
     # The box opens the menu with size, maximize and restore greyed; a
     # second click closes it without opening it again.
     mouse(s, probe.at("sysmenu", 3), "click", "1")
