@@ -7,6 +7,8 @@
 #                32-bit Wine (emulated: slower)
 #   ./go dist    the release folder and zip from the i686 build (build/i686/release)
 #   ./go build [native|x64|i686]...
+# Each installs what it needs first (scripts/install-deps.sh; quick when all
+# is there).
 set -euo pipefail
 top=$(cd "$(dirname "$0")" && pwd)
 cmd=${1:-}
@@ -14,15 +16,17 @@ shift || true
 
 case "$cmd" in
   demo)
-    "$top/scripts/install-deps.sh"
     if [[ " $* " == *" --shipping "* ]]; then
+      "$top/scripts/install-deps.sh" build run i386
       "$top/scripts/build.sh" native i686
     else
+      "$top/scripts/install-deps.sh" build run
       "$top/scripts/build.sh" native x64
     fi
     exec python3 "$top/scripts/demo.py" "$@"
     ;;
   dist)
+    "$top/scripts/install-deps.sh" build
     "$top/scripts/build.sh" i686
     exec python3 "$top/scripts/dist.py" "$@"
     ;;
@@ -32,6 +36,7 @@ case "$cmd" in
     exec "$top/scripts/test.sh" "$@"
     ;;
   build)
+    "$top/scripts/install-deps.sh" build
     exec "$top/scripts/build.sh" "$@"
     ;;
   *)

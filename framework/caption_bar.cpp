@@ -274,14 +274,18 @@ LRESULT CaptionHitTest(HWND window, LRESULT standard, LPARAM point)
     const unsigned long style = StyleOf(window);
     LRESULT result = standard;
     // The system lays its own caption out differently (it adds a close
-    // button), so inside the caption the drawn layout decides.
+    // button, and its caption is a pixel larger), so inside the caption the
+    // drawn layout decides and the system's buttons outside it are frame.
     const bool inSystemCaption = standard == HTNOWHERE || standard == HTCAPTION ||
                                  standard == HTSYSMENU || standard == HTMINBUTTON ||
                                  standard == HTMAXBUTTON || standard == HTCLOSE ||
                                  standard == HTHELP;
     if ((style & WS_CAPTION) && (style & WS_DLGFRAME) && !IsIconic(window) && inSystemCaption) {
         switch (HitTest(LayoutOf(window, false), (short)LOWORD(point), (short)HIWORD(point))) {
-        case HitNone: break;
+        case HitNone:
+            if (standard != HTNOWHERE && standard != HTCAPTION)
+                result = HTBORDER;
+            break;
         case HitCaption: result = HTCAPTION; break;
         case HitSysMenu: result = HTSYSMENU; break;
         case HitMinimize: result = HTMINBUTTON; break;

@@ -67,6 +67,23 @@ def wrong_pixels(s, probe, active, ids=range(10)):
             for what, x, y, want in checks if pixel(x, y) != want]
 
 
+def wrong_title(s, probe, ident, active):
+    """Where the title of dialog ident goes wrong along its text's middle
+    row: anything but the fill just outside the centred text's span (the
+    frame's lines cross the caption further out), or no pixel of the text
+    colour inside it."""
+    colours = probe.get("colours")[0]
+    fill, text = (colours[1], colours[3]) if active else (colours[2], colours[4])
+    start, end, text_start, text_end, y = map(int, probe.get("title", ident)[0][2:])
+    pixel = pixel_reader(s)
+    bad = ["%d,%d is %s, want %s" % (x, y, pixel(x, y), fill)
+           for x in range(max(start, text_start - 8), min(end, text_end + 8))
+           if not text_start - 1 <= x <= text_end and pixel(x, y) != fill]
+    if text not in [pixel(x, y) for x in range(text_start, text_end)]:
+        bad.append("no %s at %d-%d,%d" % (text, text_start, text_end, y))
+    return bad
+
+
 def wait_for(condition, probe, timeout=20):
     deadline = time.monotonic() + timeout
     while not condition():
@@ -97,13 +114,34 @@ def nt(s):
     probe = Probe(s)
     probe.wait("ready")
     mouse(s, probe.at("fill", 7), "click", "1")
-    bad = wrong_pixels(s, probe, 7)
+    bad = wrong_pixels(s, probe, 7) + wrong_title(s, probe, 7, True) + wrong_title(s, probe, 0, False)
     assert not bad, "\n".join(bad)
 
     # A double-click on the caption does nothing.
     mouse(s, probe.at("fill", 7), "click", "--repeat", "2", "--delay", "80", "1")
     assert not [l for l in probe.get("syscommand", 7) if l[2] != "f010"], probe.lines
     assert not probe.get("close", 7)
+
+    # Clicks a pixel outside the drawn caption close nothing.
+    for band in probe.get("band", 5):
+        mouse(s, (int(band[2]), int(band[3])), "click", "1")
+    assert not probe.get("close", 5)
+    assert not [l for l in probe.get("syscommand", 5) if l[2] != "f010"], probe.get("syscommand")
+
+    # A click off the box forgets the menu it opened: the next click on the
+    # box opens it again.
+    for point in [probe.at("sysmenu", 5), probe.at("fill", 5), probe.at("fill", 5),
+                  probe.at("sysmenu", 5)]:
+        mouse(s, point, "click", "1")
+    wait_for(lambda: len(probe.get("menu", 5)) == 2, probe)
+    mouse(s, probe.at("sysmenu", 5), "click", "1")
+
+    # Dragged by its caption, a dialog moves.
+    x, y = probe.at("fill", 6)
+    mouse(s, (x, y), "mousedown", "1")
+    mouse(s, (x + 40, y + 30))
+    mouse(s, (x + 40, y + 30), "mouseup", "1")
+    assert probe.wait("moved", 6)[2:] == ["40", "30"], probe.get("moved")
 
     # The box opens the menu with size, maximize and restore greyed; a
     # second click closes it without opening it again.
@@ -144,6 +182,8 @@ def nt(s):
     assert probe.wait("menu", 7)[2] == "11000", probe.get("menu")
     mouse(s, probe.at("sysmenu", 17), "click", "1")
     probe.wait("menuend", 7)
+    mouse(s, probe.at("maximize", 17), "click", "1")
+    assert probe.get("syscommand", 7)[-1][2] == "f120", probe.get("syscommand")
 
 
 def win95(s):

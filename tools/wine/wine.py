@@ -11,9 +11,9 @@ same on both sides. Xvfb and xdotool stay native. A session's architecture
 follows the suite folder's files (or a program's own), or --arch.
 
 Every run gets its own Wine prefix, copied from a template that is made once
-and cached (fonts installed, Wine drawing window frames itself, no Mono or
-Gecko), its own Xvfb display and its own wineserver, so runs can go side by
-side and leave nothing behind.
+and cached (Wine drawing window frames itself, no Mono or Gecko), with Wine's
+own fonts added, its own Xvfb display and its own wineserver, so runs can go
+side by side and leave nothing behind.
 
 Command line:
     wine.py template [--arch win32]  make the cached template prefix now
@@ -83,7 +83,9 @@ PE_MACHINES = {0x14C: "win32", 0x8664: "win64"}
 # the scripts that ask (session.patience) is stretched by it. The Wine
 # processes see it as QV_PATIENCE.
 PATIENCE = {"win64": 1, "win32": int(os.environ.get("QV_WIN32_PATIENCE", "5"))}
-FONT_DIRS = ["/usr/share/wine/fonts"]
+# Wine's own fonts (Debian's fonts-wine, also in the i386 tree): without
+# Marlett the caption buttons Wine draws show as letters.
+FONT_DIRS = ["/usr/share/wine/fonts", os.path.join(I386_TREE, "usr", "share", "wine", "fonts")]
 REG_STAMP = "1700000000"
 SUITE_DIR = "C:\\KESTRIX"
 TOP = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
@@ -185,12 +187,6 @@ def ensure_template(arch="win64"):
         subprocess.run(wine_command(arch, ["wine", "wineboot", "-i"]), env=env, check=True,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         subprocess.run(wine_command(arch, ["wineserver", "-w"]), env=env, check=True)
-        fonts = os.path.join(prefix, "drive_c", "windows", "Fonts")
-        os.makedirs(fonts, exist_ok=True)
-        for d in FONT_DIRS:
-            if os.path.isdir(d):
-                for name in os.listdir(d):
-                    shutil.copy2(os.path.join(d, name), fonts)
         # Without a window manager Wine must draw frames and captions itself;
         # it also stops a closing top-level window from stalling for seconds.
         _append_reg(prefix, "user.reg", r"Software\Wine\X11 Driver", {"Managed": "N"})
@@ -200,6 +196,18 @@ def ensure_template(arch="win64"):
         os.rename(prefix, template)
         shutil.rmtree(work, ignore_errors=True)
         return template
+
+
+def install_fonts(prefix):
+    """Wine's own fonts into the prefix's Fonts folder, those not yet there
+    (a template made before they were installed has none)."""
+    fonts = os.path.join(prefix, "drive_c", "windows", "Fonts")
+    os.makedirs(fonts, exist_ok=True)
+    have = set(os.listdir(fonts))
+    for d in filter(os.path.isdir, FONT_DIRS):
+        for name in sorted(set(os.listdir(d)) - have):
+            shutil.copy2(os.path.join(d, name), fonts)
+            have.add(name)
 
 
 def unix_path(prefix, windows_path):
@@ -265,6 +273,7 @@ class WineSession:
         if self.line_port:
             self._start_line()
         subprocess.run(["cp", "-a", template, self.prefix], check=True)
+        install_fonts(self.prefix)
         if self.version:
             _append_reg(self.prefix, "user.reg", r"Software\Wine", {"Version": self.version})
         if self.com:

@@ -26,6 +26,7 @@
 //   pause MS             give the wizard time to take real key presses in
 //   hold PORT / release  keep a COM port open, as another program would
 //   registering SECONDS  wait for the "Registering" dialog's "&OK", answer its status, press it
+//   registered SECONDS   the same, pressing nothing: the dialog repainted as it ends, for a picture
 //   vanishes SECONDS     ok when "Registering" goes by itself (pressing nothing) within
 //                        SECONDS, with the last status it showed
 //   title / close / gone / quit
@@ -234,7 +235,7 @@ static std::string Run(char* line)
         if (!dialog || !GetWindowRect(GetDlgItem(dialog, id), &r)) return "error no control";
         return "ok " + std::to_string((r.left + r.right) / 2) + " " + std::to_string((r.top + r.bottom) / 2);
     }
-    if (!strcmp(command, "registering")) {
+    if (!strcmp(command, "registering") || !strcmp(command, "registered")) {
         // The registration call's dialog: its status once the button reads
         // "&OK" (arg: seconds to wait), which is then pressed.
         HWND box = WaitForDialog("Registering", 20000);
@@ -244,6 +245,11 @@ static std::string Run(char* line)
             Sleep(20);
         if (!IsWindow(box)) return "ok closed";
         std::string text = StatusLine(box);
+        if (!strcmp(command, "registered")) {
+            // The text is set before the button is drawn again.
+            RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+            return "ok " + text;
+        }
         PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
         for (int i = 0; i < int(Patient(200)) && IsWindow(box); i++) Sleep(20);
         return "ok " + text;
