@@ -2,6 +2,7 @@
 // look at it and press its buttons. It reads one command a line on stdin
 // and answers one line, "ok ..." or "error ...":
 //   sheet TITLE          wait for the top-level dialog TITLE, make it current
+//   shown TITLE          1 (and TITLE becomes current) when it is on the screen now, else 0
 //   page                 welcome | identity | address | port | model | startup | other:TEXT
 //   items ID             a combo box's or list box's entries, joined by "|"
 //   select ID TEXT       choose the combo box entry TEXT, as a click in its list does
@@ -128,6 +129,12 @@ static std::string Run(char* line)
     if (!strcmp(command, "sheet")) {
         g_sheet = WaitForDialog(arg.c_str(), 20000);
         return g_sheet ? "ok" : "error no sheet";
+    }
+    if (!strcmp(command, "shown")) {
+        HWND now = FindWindowA("#32770", arg.c_str());
+        if (!now || !IsWindowVisible(now)) return "ok 0";
+        g_sheet = now;
+        return "ok 1";
     }
     if (!strcmp(command, "title")) return "ok " + Text(g_sheet);
     // Holding a port as another program of the suite does: its claim (the
