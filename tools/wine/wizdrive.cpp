@@ -361,7 +361,7 @@ static std::string Run(char* line)
         Sleep(50);
         // A sent message is taken when the wizard next looks at its queue:
         // the first answer comes once it is done with what it was busy with
-        // (creating its later pages, say), the second once the click has
+        // (drawing a page, say), the second once the click has
         // been handled or a message box it opened waits for input.
         for (int i = 0; i < 2; i++) {
             SendMessageTimeoutA(page, WM_NULL, 0, 0, SMTO_NORMAL, 5000, nullptr);
