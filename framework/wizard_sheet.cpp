@@ -36,11 +36,7 @@ int WizardSheet::DoModal()
     while (m_bRunning) {
         MSG msg;
         if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            // Idle: the first page has been drawn.
-            if (m_laterPagesPending)
-                CreatePendingPages();
-            else
-                WaitMessage();
+            WaitMessage();
             continue;
         }
         if (m_pageCount > 0) {
@@ -70,21 +66,8 @@ BOOL WizardSheet::OnInitDialog()
     return TRUE;
 }
 
-void WizardSheet::CreatePendingPages()
-{
-    if (!m_laterPagesPending)
-        return;
-    m_laterPagesPending = FALSE;
-    // A dialog takes the focus when it is created, even a hidden page.
-    HWND focus = ::GetFocus();
-    CreateLaterPages();
-    if (focus && ::IsWindow(focus))
-        ::SetFocus(focus);
-}
-
 void WizardSheet::OnOK()
 {
-    CreatePendingPages();
     m_result = 1;
     for (int i = 0; i < m_pageCount; i++)
         m_pages.Entry(i)->m_pPage->UpdateData(TRUE);
@@ -162,7 +145,6 @@ BOOL WizardSheet::ShowPage(int index, BOOL forward)
 
 void WizardSheet::NextPage(int target)
 {
-    CreatePendingPages();
     WizardPageEntry* entry = GetEntry(m_cursor);
     if (entry && entry->m_bFinal) {
         OnOK();
@@ -182,7 +164,6 @@ void WizardSheet::NextPage(int target)
 
 void WizardSheet::PreviousPage(int target)
 {
-    CreatePendingPages();
     if (target != 0) {
         ShowPage(target, FALSE);
         return;
@@ -204,7 +185,6 @@ void WizardSheet::ShowMessage(UINT stringId)
 
 void WizardSheet::SetPageEnabled(int index, BOOL enabled)
 {
-    CreatePendingPages();
     WizardPageEntry* entry = GetEntry(index);
     if (!entry || entry->m_pPage == m_pCurrentPage || !entry->m_bEnabled == !enabled)
         return;

@@ -74,13 +74,6 @@ public:
     const WizardPicture& GetPicture() const { return m_picture; }
 
 protected:
-    // Under Wine a page's controls take 15-25 ms to create, so a sheet may
-    // create only its first page in OnInitDialog and call DeferLaterPages:
-    // CreateLaterPages then runs once that page is on the screen (the
-    // sheet's first idle moment), or earlier when the user moves on.
-    void DeferLaterPages() { m_laterPagesPending = TRUE; }
-    virtual void CreateLaterPages() {}
-
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     BOOL OnEraseBkgnd(HDC dc) override;
     int OnMouseActivate(HWND topLevel, UINT hitTest, UINT message) override;
@@ -100,10 +93,6 @@ protected:
     int m_result = 0;
     char m_doneCaption[21];
     char m_nextCaption[21];
-
-private:
-    void CreatePendingPages();
-    BOOL m_laterPagesPending = FALSE;
 };
 
 #endif

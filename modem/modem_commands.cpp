@@ -168,9 +168,10 @@ bool ModemEngine::SendProfileString(unsigned long flags, unsigned long timeout, 
     io_.LongItem(item, text, sizeof text);
     if (item == 56 || item == 58)
         flags &= ~static_cast<unsigned long>(ModemFlags::Prefix);
-    /* A model without this command: nothing to send, nothing to fail. */
+    /* Nothing sent is nothing acknowledged: a profile without the command
+     * leaves the modem as it was, and the caller's fallback must run. */
     if (!text[0])
-        return true;
+        return false;
     const char* texts[] = {text};
     return SendStrings(flags, timeout, texts, 1) == ModemResult::Ok;
 }

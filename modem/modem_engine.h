@@ -48,10 +48,12 @@ struct ModemLinkState {
     char connectMessage[60];        /* the CONNECT line of the last dial */
 };
 
-/* A wait's deadline kept between the calls of a Poll series. */
+/* A wait's deadline kept between the calls of a Poll series, and the link
+ * whose series it is. */
 struct ModemWaitArm {
     bool armed;
     unsigned long deadline;
+    const ModemLinkState* owner;
 };
 
 class ModemEngine {
@@ -83,8 +85,14 @@ public:
     int ReadAvailable(unsigned long flags, char* buffer);
 
     static ModemWaitArm itemsArm, stringsArm, callArm;
+    /* A link that goes away disarms what it left armed: the next link (the
+     * next call, maybe at the same address) starts its waits afresh instead
+     * of continuing a series abandoned on another line. */
+    static void ForgetLink(const ModemLinkState& state);
 
 private:
+    bool ContinuesSeries(const ModemWaitArm& arm) const;
+    void Arm(ModemWaitArm& arm, unsigned long timeout);
     int WaitForReplies(unsigned long flags, ModemWaitArm& arm);
     int EndWait(ModemWaitArm& arm);
     int CollectLoaded(unsigned long flags, unsigned long timeout, char* buffer, int size);

@@ -133,7 +133,10 @@ ModemLink::ModemLink(GFSerial* port, long reserved)
     state_.maxLine = maxLine;
 }
 
-ModemLink::~ModemLink() {}
+ModemLink::~ModemLink()
+{
+    ModemEngine::ForgetLink(state_);
+}
 
 void ModemLink::EchoChar(char) {}
 

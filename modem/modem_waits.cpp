@@ -83,6 +83,29 @@ void ModemEngine::LoadItemReplies(const int* items, int count)
     LoadReplyTable(s_.replies, pointers, count);
 }
 
+void ModemEngine::ForgetLink(const ModemLinkState& state)
+{
+    ModemWaitArm* const arms[] = {&itemsArm, &stringsArm, &callArm};
+    for (ModemWaitArm* arm : arms)
+        if (arm->owner == &state)
+            *arm = ModemWaitArm();
+}
+
+/* An armed wait goes on with its series only for the link that armed it,
+ * and only until an abort. */
+bool ModemEngine::ContinuesSeries(const ModemWaitArm& arm) const
+{
+    return arm.armed && arm.owner == &s_ && !s_.abortRequest;
+}
+
+void ModemEngine::Arm(ModemWaitArm& arm, unsigned long timeout)
+{
+    s_.abortRequest = 0;
+    arm.deadline = io_.Now() + timeout;
+    arm.armed = true;
+    arm.owner = &s_;
+}
+
 int ModemEngine::EndWait(ModemWaitArm& arm)
 {
     arm.armed = false;
@@ -120,12 +143,10 @@ int ModemEngine::WaitForReplies(unsigned long flags, ModemWaitArm& arm)
 int ModemEngine::WaitForItems(unsigned long flags, unsigned long timeout, const int* items,
                               int count)
 {
-    if (!itemsArm.armed || s_.abortRequest) {
+    if (!ContinuesSeries(itemsArm)) {
         io_.Notify(2);
         LoadItemReplies(items, count);
-        s_.abortRequest = 0;
-        itemsArm.deadline = io_.Now() + timeout;
-        itemsArm.armed = true;
+        Arm(itemsArm, timeout);
     }
     return WaitForReplies(flags, itemsArm);
 }
@@ -133,12 +154,10 @@ int ModemEngine::WaitForItems(unsigned long flags, unsigned long timeout, const 
 int ModemEngine::WaitForStrings(unsigned long flags, unsigned long timeout,
                                 const char* const* texts, int count)
 {
-    if (!stringsArm.armed || s_.abortRequest) {
+    if (!ContinuesSeries(stringsArm)) {
         io_.Notify(2);
         LoadReplyTable(s_.replies, texts, count);
-        s_.abortRequest = 0;
-        stringsArm.deadline = io_.Now() + timeout;
-        stringsArm.armed = true;
+        Arm(stringsArm, timeout);
     }
     return WaitForReplies(flags, stringsArm);
 }
@@ -236,15 +255,13 @@ int ModemEngine::ReadLine(unsigned long flags, unsigned long timeout, char* out,
 int ModemEngine::WaitForCallResult(unsigned long flags, unsigned long timeout,
                                    int hangUpOnFailure)
 {
-    if (!callArm.armed || s_.abortRequest) {
+    if (!ContinuesSeries(callArm)) {
         io_.Notify(2);
         int items[kCallItemCount];
         for (int i = 0; i < kCallItemCount; ++i)
             items[i] = kFirstCallItem + i;
         LoadItemReplies(items, kCallItemCount);
-        s_.abortRequest = 0;
-        callArm.deadline = io_.Now() + timeout;
-        callArm.armed = true;
+        Arm(callArm, timeout);
     }
     while (BeforeDeadline(callArm.deadline) && !s_.abortRequest) {
         char line[80];

@@ -101,30 +101,27 @@ BOOL SetupWizardSheet::OnInitDialog()
 {
     SetCaption(LoadText(IDS_PRODUCT_NAME) + " " + LoadText(IDS_SETUP_WIZARD));
 
-    // The sheet is shown by the modal loop once it exists; the pages are
-    // placed without being drawn one by one. The welcome page comes first;
-    // the other five follow as soon as it is on the screen.
+    // Every page exists before the modal loop shows the sheet: creating a
+    // page can put up a message box (the modem-or-port page's telephony),
+    // whose own loop would hand a click on a visible page's Next to a sheet
+    // with fewer pages, and Next past the last page added finishes.
+    // The pages are placed without being drawn one by one.
     SendMessage(WM_SETREDRAW, FALSE);
     m_pWelcomePage = new WelcomePage(this);
-    AddPage(m_pWelcomePage, TRUE, IDB_SETUP_WELCOME);
-    DeferLaterPages();
-    return WizardSheet::OnInitDialog();
-}
-
-void SetupWizardSheet::CreateLaterPages()
-{
     m_pIdentityPage = new IdentityPage(this);
     m_pAddressPage = new AddressPage(this);
     m_pStartupPage = new StartupOptionsPage(this);
     m_pModemPortPage = new ModemPortPage(this);
     m_pModemModelPage = new ModemModelPage(this);
 
+    AddPage(m_pWelcomePage, TRUE, IDB_SETUP_WELCOME);
     AddPage(m_pIdentityPage, TRUE, IDB_SETUP_IDENTITY);
     AddPage(m_pAddressPage, TRUE, IDB_SETUP_ADDRESS);
     AddPage(m_pModemPortPage, TRUE, IDB_SETUP_MODEM);
     AddPage(m_pModemModelPage, TRUE, IDB_SETUP_MODEM);
     AddPage(m_pStartupPage, TRUE, IDB_SETUP_STARTUP);
     SetFinalPage(kLastPage, TRUE);
+    return WizardSheet::OnInitDialog();
 }
 
 void SetupWizardSheet::OnOK()

@@ -1,9 +1,8 @@
 // The setup wizard's sheet (template 100). Constructing it writes the
 // suite's default file locations into the setup profile and DBMAP.CFG,
-// even if the wizard is then cancelled. The welcome page is created when
-// the window opens and the other five as soon as it is on the screen;
-// "&Done" on the last one stores every page, runs the modem-detection
-// library and ends with the finish code.
+// even if the wizard is then cancelled. The six pages are created when the
+// window opens, before it shows; "&Done" on the last one stores every page,
+// runs the modem-detection library and ends with the finish code.
 #ifndef QVWIZ_SETUP_SHEET_H
 #define QVWIZ_SETUP_SHEET_H
 
@@ -19,7 +18,6 @@ public:
     ~SetupWizardSheet() override;
 
     BOOL OnInitDialog() override;
-    void CreateLaterPages() override;
     void OnOK() override;
     // A message box with the caption "Setup Wizard".
     void ShowMessage(UINT stringId) override;

@@ -109,6 +109,24 @@ TEST_F(Engine, PollContinuesTheSeriesAndAnAbandonedOneTimesOut)
     EXPECT_EQ(ModemResult::Pending, WaitFor({"OK"}, poll, 1000)) << "a new series starts";
 }
 
+TEST_F(Engine, TheNextLinkStartsItsWaitsAfresh)
+{
+    // A call-result series abandoned by a Cancel, then the next call's link:
+    // where the old one was once it is gone, or elsewhere.
+    for (bool samePlace : {true, false}) {
+        SetUp();
+        EXPECT_EQ(ModemResult::Pending, engine.WaitForCallResult(ModemFlags::Poll, 60000, 0));
+        ModemLinkState elsewhere = state;
+        if (samePlace)
+            ModemEngine::ForgetLink(state);
+        ModemEngine next{modem, samePlace ? state : elsewhere};
+        modem.Arrive(10, "\r\nOK\r\n");
+        EXPECT_EQ(ModemResult::Ok, next.SendCommand(ModemFlags::WaitResult, 3000, "AT&F"));
+        modem.Arrive(10, "\r\nCONNECT 28800\r\n");
+        EXPECT_EQ(ModemResult::Connect, next.WaitForCallResult(0, 60000, 0)) << samePlace;
+    }
+}
+
 TEST_F(Engine, ReadLineEndsAtTheChosenLineEnd)
 {
     struct Case { const char* input; unsigned long flags; int result; const char* line; } cases[] = {

@@ -10,6 +10,7 @@ second run asks before registering again, and "No" makes no call.
 """
 import argparse
 import os
+import re
 import sqlite3
 import subprocess
 import sys
@@ -201,7 +202,9 @@ FAILURES = [
     (MODEM.replace("AT&F", "AT&F&K3"), "555-0101", (None, [], ["--error-on", "&K"]), None,
      "status", "The registration host is busy."),
     (MODEM, "555-0102", (None, [], ["--dial", "555-0102=nodialtone"]), None, "status", "No dial tone."),
-    (MODEM, "555-0101", LINE, None, "status", "The registration host is busy."),
+    # No init string, as in the installed profile: the fixed setup is sent.
+    (MODEM.replace("L58=AT&F\n", ""), "555-0101", LINE, None, "status",
+     "The registration host is busy."),
     (MODEM, "555-0103", (None, [], ["--dial", "555-0103=noanswer,delay=1000"]), None,
      "status", "The registration host failed to answer."),
     (MODEM, None, (None, ["--stall-after", "0", "--reply-timeout", "60000"], []), None, "status", SILENT),
@@ -209,7 +212,6 @@ FAILURES = [
     (MODEM, None, (None, ["--refuse", "UNKNOWN"], []), None, "status", "does not accept registrations"),
     # The carrier drops a few hundred bytes into the product file.
     (MODEM, None, (None, [], ["--drop-after", "400"]), None, "status", SILENT),
-    (MODEM, "555-0177", LINE, "event \"dial", "gone", CANCEL),
     # The host falls silent inside the size line, the caller reads it while
     # taking window messages, then cancels; the host acknowledges.
     (MODEM, None, (None, ["--stall-after", "19"], []), "KXWIN", "gone", CANCEL),
@@ -220,6 +222,11 @@ FAILURES = [
 def modem_log(session):
     with open(os.path.join(session.line_dir, "modem.log"), encoding="latin-1") as f:
         return f.read()
+
+
+def sent_to_modem(session):
+    return "".join(line.split(" dte-in ", 1)[1][1:-1] for line in modem_log(session).splitlines()
+                   if " dte-in " in line)
 
 
 def click_cancel_after(session, w, trigger):
@@ -243,6 +250,9 @@ def failures_end_as_they_should(suite, session):
         row = "%s %s %s: " % (number, host, modem)
         assert want in got, row + repr(got)
         assert w.do("get 57620") == "&Register", row + "left the dial page"
+        init = re.search("L58=(.*)", profile)
+        first = (init.group(1) if init else "AT&F&C1&D2E1V1") + "\\r"
+        assert end == "box" or sent_to_modem(session).startswith(first), row + sent_to_modem(session)
         if disturb == "hold":
             w.do("release")
         w.do("close")
@@ -271,7 +281,13 @@ def main():
         failures_end_as_they_should(suite, session)
         suite.reset(MODEM, real_libraries=True, env={"QVHELP_VIEWER": "none"})
         viewers(suite, write=True, wordpad=True)
-        w = walk_and_register(suite, "from-test", prefix="9,")
+        # Cancel while the first number rings, then "&Register" again on the
+        # number that works: the new call sees its CONNECT.
+        w = walk_and_register(suite, "from-test", "555-0177", prefix="9,")
+        click_cancel_after(session, w, "event \"dial")
+        assert CANCEL in w.do("vanishes 60")
+        w.do("set 1021 1-800-555-0199")
+        w.press("next")
         status = w.do("registering 150")
         assert status == SUCCESS, "status %r" % status
         result = w.finish(timeout=60)

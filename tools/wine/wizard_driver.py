@@ -77,15 +77,16 @@ class Suite:
 class Wizard:
     """A launcher running the setup wizard, and the driver watching it."""
 
-    def __init__(self, suite, before_sheet=()):
-        """before_sheet: driver lines for what shows before the sheet, such
-        as a message box while the pages are created."""
+    def __init__(self, suite, before_sheet=None):
+        """before_sheet(wizard): deals with what shows before the sheet,
+        such as a message box while the pages are created."""
         self.suite = suite
         self.kestrix = suite.s.start("KESTRIX.EXE", ["--setup"], stdout=subprocess.PIPE,
                                      text=True)
         self.drive = suite.s.start("WIZDRIVE.EXE", [], stdin=subprocess.PIPE,
                                    stdout=subprocess.PIPE, text=True)
-        self.answers = [self.do(line) for line in before_sheet]
+        if before_sheet:
+            before_sheet(self)
         self.do("sheet " + SHEET)
 
     def ask(self, line):

@@ -2,6 +2,7 @@
 // look at it and press its buttons. It reads one command a line on stdin
 // and answers one line, "ok ..." or "error ...":
 //   sheet TITLE          wait for the top-level dialog TITLE, make it current
+//   shown TITLE          1 (and TITLE becomes current) when it is on the screen now, else 0
 //   page                 welcome | identity | address | port | model | startup | other:TEXT
 //   items ID             a combo box's or list box's entries, joined by "|"
 //   select ID TEXT       choose the combo box entry TEXT, as a click in its list does
@@ -129,6 +130,12 @@ static std::string Run(char* line)
     if (!strcmp(command, "sheet")) {
         g_sheet = WaitForDialog(arg.c_str(), 20000);
         return g_sheet ? "ok" : "error no sheet";
+    }
+    if (!strcmp(command, "shown")) {
+        HWND now = FindWindowA("#32770", arg.c_str());
+        if (!now || !IsWindowVisible(now)) return "ok 0";
+        g_sheet = now;
+        return "ok 1";
     }
     if (!strcmp(command, "title")) return "ok " + Text(g_sheet);
     // Holding a port as another program of the suite does: its claim (the
@@ -360,7 +367,7 @@ static std::string Run(char* line)
         Sleep(50);
         // A sent message is taken when the wizard next looks at its queue:
         // the first answer comes once it is done with what it was busy with
-        // (creating its later pages, say), the second once the click has
+        // (drawing a page, say), the second once the click has
         // been handled or a message box it opened waits for input.
         for (int i = 0; i < 2; i++) {
             SendMessageTimeoutA(page, WM_NULL, 0, 0, SMTO_NORMAL, 5000, nullptr);
