@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <fstream>
 #include <set>
+#include <csignal>
 #include <sys/wait.h>
 #include <vector>
 
@@ -150,6 +151,48 @@ TEST_F(Crash, EveryRecordOldOrNewAndTheIndexCurrentOrReportedStale)
     }
     EXPECT_TRUE(stale_points > 0 && stale_points < phases.back()) << "both outcomes reached";
     printf("%ld crash points, %ld of them leaving the index stale\n", phases.back(), stale_points);
+}
+
+// The mark of an unfinished change is also there while another program is
+// in the middle of one, holding the index lock (a long reindex): an opener
+// that cannot take the lock in time leaves the index alone. Once the holder
+// is gone without finishing, the mark is a crash's.
+TEST_F(Crash, AMarkUnderAHeldIndexLockIsNoCrash)
+{
+    MakeBase();
+    int ready[2];
+    ASSERT_EQ(0, pipe(ready));
+    pid_t pid = fork();
+    if (pid == 0) {
+        CODE4 cb;
+        d4init(&cb);
+        DATA4* d = d4open(&cb, Path("base").c_str());
+        d4lock_index(d);
+        d4go(d, 1);
+        SetVersion(d, "r1", 1);
+        d4go(d, 2);                             // keys changed, the mark set, pages not yet written
+        if (write(ready[1], "x", 1) == 1)
+            pause();
+        _exit(1);
+    }
+    char x;
+    ASSERT_EQ(1, read(ready[0], &x, 1));
+    cb_.lockWait = 200;
+    for (bool holderAlive : {true, false}) {
+        SCOPED_TRACE(holderAlive ? "holder alive" : "holder killed");
+        if (!holderAlive) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+        cb_.errorCode = 0;
+        DATA4* d = d4open(&cb_, Path("base").c_str());
+        ASSERT_NE(nullptr, d);
+        EXPECT_EQ(holderAlive ? 0 : e4index, cb_.errorCode);
+        EXPECT_EQ(holderAlive ? 0 : DATA4_INDEX_STALE, d->indexState);
+        d4close(d);
+    }
+    close(ready[0]);
+    close(ready[1]);
 }
 
 // Index and memo files another program could have left: the table opens,
