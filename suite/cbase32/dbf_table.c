@@ -439,7 +439,8 @@ dbf_status dbf_set_unfinished(dbf_table* t, int on)
 {
     unsigned char flag = on ? 1 : 0;
     dbf_status st = DBF_OK;
-    if (t->unfinished != (int)flag) {
+    /* A mark read earlier may be another program's, cleared since. */
+    if (on ? !t->marked_here : t->unfinished) {
         st = dbf_write_exact(&t->io, DBF_UNFINISHED_AT, &flag, 1);
         /* Out of our buffers before anything the mark guards is written. */
         if (st == DBF_OK && t->io.flush && t->io.flush(t->io.ctx) != 0)

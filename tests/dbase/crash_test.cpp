@@ -155,44 +155,62 @@ TEST_F(Crash, EveryRecordOldOrNewAndTheIndexCurrentOrReportedStale)
 
 // The mark of an unfinished change is also there while another program is
 // in the middle of one, holding the index lock (a long reindex): an opener
-// that cannot take the lock in time leaves the index alone. Once the holder
-// is gone without finishing, the mark is a crash's.
+// that cannot take the lock in time trusts the index, and marks its own
+// changes after the holder has finished. Once the holder is gone without
+// finishing, the mark is a crash's.
 TEST_F(Crash, AMarkUnderAHeldIndexLockIsNoCrash)
 {
     MakeBase();
-    int ready[2];
-    ASSERT_EQ(0, pipe(ready));
-    pid_t pid = fork();
-    if (pid == 0) {
-        CODE4 cb;
-        d4init(&cb);
-        DATA4* d = d4open(&cb, Path("base").c_str());
-        d4lock_index(d);
-        d4go(d, 1);
-        SetVersion(d, "r1", 1);
-        d4go(d, 2);                             // keys changed, the mark set, pages not yet written
-        if (write(ready[1], "x", 1) == 1)
-            pause();
-        _exit(1);
-    }
-    char x;
-    ASSERT_EQ(1, read(ready[0], &x, 1));
     cb_.lockWait = 200;
-    for (bool holderAlive : {true, false}) {
-        SCOPED_TRACE(holderAlive ? "holder alive" : "holder killed");
-        if (!holderAlive) {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
+    auto mark = [&] {
+        FILE* f = fopen((Path("base") + ".DBF").c_str(), "rb");
+        fseek(f, 14, SEEK_SET);
+        int byte = fgetc(f);
+        fclose(f);
+        return byte;
+    };
+    for (bool holderFinishes : {true, false}) {
+        SCOPED_TRACE(holderFinishes ? "holder finishes" : "holder killed");
+        int ready[2], go[2];
+        ASSERT_EQ(0, pipe(ready));
+        ASSERT_EQ(0, pipe(go));
+        char x;
+        pid_t pid = fork();
+        if (pid == 0) {
+            CODE4 cb;
+            d4init(&cb);
+            DATA4* d = d4open(&cb, Path("base").c_str());
+            d4lock_index(d);
+            d4go(d, 1);
+            SetVersion(d, "r1", 1);
+            d4go(d, 2);                         // keys changed, the mark set, pages not yet written
+            if (write(ready[1], "x", 1) == 1 && read(go[0], &x, 1) == 1)
+                d4unlock(d);
+            _exit(0);
         }
+        ASSERT_EQ(1, read(ready[0], &x, 1));
+        if (!holderFinishes)
+            kill(pid, SIGKILL);
         cb_.errorCode = 0;
         DATA4* d = d4open(&cb_, Path("base").c_str());
         ASSERT_NE(nullptr, d);
-        EXPECT_EQ(holderAlive ? 0 : e4index, cb_.errorCode);
-        EXPECT_EQ(holderAlive ? 0 : DATA4_INDEX_STALE, d->indexState);
+        EXPECT_EQ(holderFinishes ? 0 : e4index, cb_.errorCode);
+        EXPECT_EQ(holderFinishes ? 0 : DATA4_INDEX_STALE, d->indexState);
+        if (holderFinishes) {
+            ASSERT_EQ(1, write(go[1], "x", 1));
+            waitpid(pid, nullptr, 0);
+            EXPECT_EQ(0, mark()) << "the holder cleared its mark";
+            d4go(d, 3);
+            SetVersion(d, "r3", 1);
+            d4go(d, 4);
+            EXPECT_EQ(1, mark()) << "our own change is marked";
+        }
         d4close(d);
+        EXPECT_EQ(holderFinishes ? 0 : 1, mark());
+        waitpid(pid, nullptr, 0);
+        for (int fd : {ready[0], ready[1], go[0], go[1]})
+            close(fd);
     }
-    close(ready[0]);
-    close(ready[1]);
 }
 
 // Index and memo files another program could have left: the table opens,
