@@ -409,7 +409,7 @@ static INDEX4* create_index(DATA4* d, const char* name, const TAG4INFO* tags)
     index_path(d, name, path, sizeof path);
     int production = !name;
     for (INDEX4* i = d->indexes; i; i = i->next)
-        if (strcmp(i->fileName, path) == 0) {
+        if (strcmp(i->fileName, path) == 0 || dbf_same_file(i->fileName, path)) {
             i4close(i);
             break;
         }
