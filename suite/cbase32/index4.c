@@ -177,8 +177,8 @@ INDEX4* i4open(DATA4* d, const char* name)
     index_path(d, name, path, sizeof path);
     /* A second INDEX4 of the same file would cache pages of its own, and
      * whichever wrote last would put back keys the other had changed. */
-    for (INDEX4* open = d->indexes; open; open = open->next)
-        if (dbf_same_file(open->fileName, path)) {
+    for (INDEX4* had = d->indexes; had; had = had->next)
+        if (dbf_same_file(had->fileName, path)) {
             e4describe(d->code4, e4instance, "i4open: the table has this index open already", path, NULL);
             return NULL;
         }
