@@ -119,6 +119,13 @@ std::vector<RecordDisk::Entry> FolderRecordDisk::List(const char* pattern)
     return entries;
 }
 
+unsigned long long FolderRecordDisk::Now()
+{
+    FILETIME now;
+    ::GetSystemTimeAsFileTime(&now);
+    return (unsigned long long)now.dwHighDateTime << 32 | now.dwLowDateTime;
+}
+
 unsigned FolderRecordDisk::Seed()
 {
     return ::GetCurrentProcessId() * 2654435761u ^ ::GetTickCount();

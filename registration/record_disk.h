@@ -19,6 +19,7 @@ public:
     bool Remove(const char* name) override;
     std::vector<Entry> List(const char* pattern) override;
     void Pause(unsigned ms) override { ::Sleep(ms); }
+    unsigned long long Now() override;
     unsigned Seed() override;
 
 private:

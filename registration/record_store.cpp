@@ -11,6 +11,12 @@ namespace {
 const int kBusyTries = 10;
 const unsigned kBusyPauseMs = 100;
 const unsigned kNameTries = 64;
+// A save writes its new file, flushes it and moves it into place at once:
+// seconds even on a stalled network drive. A new file a day old is no
+// save's in progress but a crash's; the day also covers the hour FAT's
+// local-time stamps move by at a change of daylight saving time, and a
+// file server's clock that is off from ours.
+const unsigned long long kAbandonedAge = 24ull * 3600 * 10000000;  // 100-ns units
 
 bool IsHexDigit(char c)
 {
@@ -48,8 +54,10 @@ RecordStore::Outcome RecordStore::Load(RecordDisk& disk, RecordImage* image)
             disk.Pause(kBusyPauseMs);
         status = ReadRecord(disk, kRecordFileName, image);
     }
-    if (status == RecordDisk::Ok)
+    if (status == RecordDisk::Ok) {
         m_outcome = Loaded;
+        RemoveAbandonedNewFiles(disk);
+    }
     else if (status == RecordDisk::Missing)
         m_outcome = Recover(disk, image) ? Loaded : Fresh;
     else
@@ -76,6 +84,16 @@ bool RecordStore::Recover(RecordDisk& disk, RecordImage* image)
     }
     m_recoveredFrom = best;
     return !best.empty();
+}
+
+// While REGISTER.DAT is whole, a new file is never read: one old enough was
+// left by a crash before it could take the file's place.
+void RecordStore::RemoveAbandonedNewFiles(RecordDisk& disk)
+{
+    unsigned long long now = disk.Now();
+    for (const RecordDisk::Entry& entry : disk.List(kNewRecordPattern))
+        if (IsNewRecordName(entry.name) && entry.stamp < now && now - entry.stamp > kAbandonedAge)
+            disk.Remove(entry.name.c_str());
 }
 
 // A record filled afresh because the file could not be read must not
@@ -136,7 +154,11 @@ bool RecordStore::Save(RecordDisk& disk, const RecordImage& image)
     if (!MayReplace(disk, image) || !WriteNewRecord(disk, image, &name))
         return false;
     if (!PutRecordInPlace(disk, name)) {
-        disk.Remove(name.c_str());
+        // Where the old file was removed and the rename never followed
+        // (Windows 95), the new file is the only copy; the next load takes it.
+        RecordImage onDisk;
+        if (ReadRecord(disk, kRecordFileName, &onDisk) != RecordDisk::Missing)
+            disk.Remove(name.c_str());
         return false;
     }
     if (!m_recoveredFrom.empty())

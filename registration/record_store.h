@@ -8,7 +8,7 @@
 //   where the system cannot (Windows 95), the old file is removed first and a
 //   crash in between is recovered from the new file at the next load.
 // A crash while a new file is written leaves it behind, unused; it is a
-// whole record or ignored.
+// whole record or ignored, and removed by a later load once it is old.
 // Portable: the file system is the RecordDisk the caller brings.
 #ifndef QVWIZ_RECORD_STORE_H
 #define QVWIZ_RECORD_STORE_H
@@ -22,7 +22,7 @@ public:
     enum Status { Ok, Missing, Busy, Exists, Unsupported, Failed };
     struct Entry {
         std::string name;
-        unsigned long long stamp;  // later writes have larger stamps
+        unsigned long long stamp;  // the last write's time, in 100-ns units (a FILETIME)
     };
     virtual ~RecordDisk() {}
     // Up to max bytes of a file of the record's folder.
@@ -40,6 +40,8 @@ public:
     // The files named like the store's new files.
     virtual std::vector<Entry> List(const char* pattern) = 0;
     virtual void Pause(unsigned ms) = 0;
+    // The stamp a file written now would get.
+    virtual unsigned long long Now() = 0;
     // Where new file names start; differs between processes.
     virtual unsigned Seed() = 0;
 };
@@ -60,6 +62,7 @@ public:
 private:
     bool Recover(RecordDisk& disk, RecordImage* image);
     bool MayReplace(RecordDisk& disk, const RecordImage& image);
+    void RemoveAbandonedNewFiles(RecordDisk& disk);
 
     Outcome m_outcome = Fresh;
     std::string m_recoveredFrom;

@@ -86,8 +86,10 @@ int cb4_index_begin(DATA4* d, int rebuild);
 void cb4_index_end(DATA4* d);
 /* Writes every index's pages, then clears the mark (unless stale). */
 int cb4_index_write(DATA4* d);
-/* At open: a mark left by a program that stopped makes the indexes stale. */
-int cb4_index_check_mark(DATA4* d);
+/* At open, with lock what taking the index lock gave: a mark left by a
+ * program that stopped makes the indexes stale; one under another
+ * program's lock (r4locked) is its change in progress and gives r4locked. */
+int cb4_index_check_mark(DATA4* d, int lock);
 /* Around memo writes: the memo lock and the memo file's end read afresh. */
 int cb4_memo_begin(DATA4* d, int* taken);
 void cb4_memo_end(DATA4* d, int taken);

@@ -51,6 +51,8 @@ enum { DBF_UNLOCK = 0, DBF_LOCK_WAIT = 1, DBF_LOCK_TRY = 2 };
 
 /* A file on disk. mode: 'r' read only, 'w' read and write, 'c' create (truncates). */
 dbf_status dbf_io_file(dbf_io* io, const char* path, char mode);
+/* Whether two paths name one existing file, however they are spelt. */
+int dbf_same_file(const char* a, const char* b);
 
 /* A growable memory block owned by the caller; it outlives the io that
  * works on it, so its bytes can be looked at after the table is closed.
@@ -135,6 +137,9 @@ dbf_status dbf_sync(dbf_table* t);
  * open, a program stopped half-way. Setting it writes it out at once. */
 int dbf_unfinished(const dbf_table* t);
 dbf_status dbf_set_unfinished(dbf_table* t, int on);
+/* Whether this handle set the mark (and has not cleared it): a mark read
+ * from the file may be another program's change in progress. */
+int dbf_marked_here(const dbf_table* t);
 /* A count in the header of the changes of the table's index pages, so a
  * program sharing the table keeps its cached pages until another changed
  * them: dbf_index_changed_elsewhere compares it with the count the cache

@@ -22,6 +22,7 @@ struct dbf_table {
     int dirty;                  /* the cached record differs from the file */
     int header_dirty;           /* count or date to be written */
     int unfinished;             /* the header's mark of an unfinished change, as last read or written */
+    int marked_here;            /* the mark is this handle's own change */
     uint32_t generation;        /* the index changes the cached pages include */
 
     /* Records read ahead of the cursor, so a sequential scan costs one read

@@ -7,11 +7,13 @@
 #include <string.h>
 
 #ifdef _WIN32
+#include <windows.h>
 #include <io.h>
 #define dbf_fseek _fseeki64
 #define dbf_ftell _ftelli64
 static int truncate_stream(FILE* f, int64_t size) { return _chsize_s(_fileno(f), size) == 0 ? 0 : -1; }
 #else
+#include <sys/stat.h>
 #include <unistd.h>
 #define dbf_fseek fseeko
 #define dbf_ftell ftello
@@ -78,6 +80,33 @@ dbf_status dbf_io_file(dbf_io* io, const char* path, char mode)
     io->ctx = f;
     return DBF_OK;
 }
+
+#ifdef _WIN32
+/* The volume and file index, which 8.3 names, letter case and relative
+ * spellings all share; Windows 95 has them too. */
+static int file_identity(const char* path, BY_HANDLE_FILE_INFORMATION* info)
+{
+    HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
+    if (h == INVALID_HANDLE_VALUE)
+        return 0;
+    BOOL ok = GetFileInformationByHandle(h, info);
+    CloseHandle(h);
+    return ok != FALSE;
+}
+
+int dbf_same_file(const char* a, const char* b)
+{
+    BY_HANDLE_FILE_INFORMATION x, y;
+    return file_identity(a, &x) && file_identity(b, &y) && x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&
+           x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
+}
+#else
+int dbf_same_file(const char* a, const char* b)
+{
+    struct stat x, y;
+    return stat(a, &x) == 0 && stat(b, &y) == 0 && x.st_dev == y.st_dev && x.st_ino == y.st_ino;
+}
+#endif
 
 /* ---- memory ---- */
 

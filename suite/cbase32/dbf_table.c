@@ -438,16 +438,20 @@ dbf_status dbf_index_written(dbf_table* t)
 dbf_status dbf_set_unfinished(dbf_table* t, int on)
 {
     unsigned char flag = on ? 1 : 0;
-    if (t->unfinished == (int)flag)
-        return DBF_OK;
-    dbf_status st = dbf_write_exact(&t->io, DBF_UNFINISHED_AT, &flag, 1);
-    /* Out of our buffers before anything the mark guards is written. */
-    if (st == DBF_OK && t->io.flush && t->io.flush(t->io.ctx) != 0)
-        st = DBF_E_IO;
+    dbf_status st = DBF_OK;
+    /* A mark read earlier may be another program's, cleared since. */
+    if (on ? !t->marked_here : t->unfinished) {
+        st = dbf_write_exact(&t->io, DBF_UNFINISHED_AT, &flag, 1);
+        /* Out of our buffers before anything the mark guards is written. */
+        if (st == DBF_OK && t->io.flush && t->io.flush(t->io.ctx) != 0)
+            st = DBF_E_IO;
+    }
     if (st == DBF_OK)
-        t->unfinished = flag;
+        t->unfinished = t->marked_here = flag;
     return st;
 }
+
+int dbf_marked_here(const dbf_table* t) { return t->marked_here; }
 
 dbf_status dbf_read_stored(dbf_table* t, uint32_t n, void* buf)
 {

@@ -8,16 +8,22 @@
 #include <stdlib.h>
 #include <string.h>
 
+/* The file's name without its folder, in the spellings of both systems. */
+static const char* base_name(const char* path)
+{
+    const char* base = path;
+    for (const char* p = path; *p; p++)
+        if (*p == '/' || *p == '\\' || *p == ':')
+            base = p + 1;
+    return base;
+}
+
 /* The .MDX beside the table (or name with .MDX when it has no extension),
  * in the letter case of the table's extension. */
 static void index_path(DATA4* d, const char* name, char* out, size_t size)
 {
     const char* from = name ? name : d->fileName;
-    const char* base = from;
-    for (const char* p = from; *p; p++)
-        if (*p == '/' || *p == '\\' || *p == ':')
-            base = p + 1;
-    const char* dot = strrchr(base, '.');
+    const char* dot = strrchr(base_name(from), '.');
     if (name && dot) {
         snprintf(out, size, "%s", name);
         return;
@@ -169,6 +175,13 @@ INDEX4* i4open(DATA4* d, const char* name)
     }
     char path[260];
     index_path(d, name, path, sizeof path);
+    /* A second INDEX4 of the same file would cache pages of its own, and
+     * whichever wrote last would put back keys the other had changed. */
+    for (INDEX4* had = d->indexes; had; had = had->next)
+        if (dbf_same_file(had->fileName, path)) {
+            e4describe(d->code4, e4instance, "i4open: the table has this index open already", path, NULL);
+            return NULL;
+        }
     dbf_io io;
     if (dbf_io_file(&io, path, d->readOnly ? 'r' : 'w') != DBF_OK) {
         /* An index we may only read makes the table one we may only read. */
@@ -202,18 +215,20 @@ int cb4_index_open(DATA4* d)
     if (!dbf_production_index(d->table))
         return r4success;
     /* Read under the index lock, so not while another program rebuilds
-     * it; records are not written while their keys cannot be kept. */
-    int locked = !d->readOnly && cb4_lock_index(d, DBF_LOCK_WAIT) == r4success;
+     * it; records are not written while their keys cannot be kept. A file
+     * open only for reading takes no locks. */
+    int lock = d->readOnly ? e4readOnly : cb4_lock_index(d, DBF_LOCK_WAIT);
     INDEX4* opened = i4open(d, NULL);
     dbf_index_seen(d->table);
-    if (locked)
+    int rc = opened ? cb4_index_check_mark(d, lock) : e4index;
+    if (lock == r4success)
         cb4_unlock_index(d);
     if (!opened) {
         d->indexState = DATA4_INDEX_UNREADABLE;
         return e4describe(d->code4, e4index, "the production index cannot be read; records are not written",
                           d->fileName, NULL);
     }
-    return cb4_index_check_mark(d);
+    return rc;
 }
 
 void cb4_index_close_all(DATA4* d)
@@ -394,7 +409,7 @@ static INDEX4* create_index(DATA4* d, const char* name, const TAG4INFO* tags)
     index_path(d, name, path, sizeof path);
     int production = !name;
     for (INDEX4* i = d->indexes; i; i = i->next)
-        if (strcmp(i->fileName, path) == 0) {
+        if (strcmp(i->fileName, path) == 0 || dbf_same_file(i->fileName, path)) {
             i4close(i);
             break;
         }
@@ -405,7 +420,7 @@ static INDEX4* create_index(DATA4* d, const char* name, const TAG4INFO* tags)
         return NULL;
     }
     char stem[17] = "";
-    const char* base = strrchr(path, '/') ? strrchr(path, '/') + 1 : path;
+    const char* base = base_name(path);
     for (size_t k = 0; k < 16 && base[k] && base[k] != '.'; k++)
         stem[k] = base[k];
     dbf_status st = dbf_mdx_create(&file, &io, stem);

@@ -296,10 +296,11 @@ int cb4_index_write(DATA4* d)
             rc = e4describe(d->code4, e4index, "index write", i->fileName, NULL);
     /* Pages were changed (the mark says so): others sharing the table
      * read theirs afresh. */
-    if (rc == r4success && d->indexes && dbf_unfinished(d->table))
+    if (rc == r4success && d->indexes && dbf_marked_here(d->table))
         rc = cb4_status(d, dbf_index_written(d->table), "index write");
-    /* The mark stays while the pages do not match the table. */
-    if (rc == r4success && !d->indexState)
+    /* The mark stays while the pages do not match the table, and another
+     * program's stays for it to clear. */
+    if (rc == r4success && !d->indexState && dbf_marked_here(d->table))
         rc = cb4_status(d, dbf_set_unfinished(d->table, 0), "index write");
     return rc;
 }
@@ -358,19 +359,16 @@ void cb4_memo_end(DATA4* d, int taken)
     give_back(d, LOCK_MEMO, 1);
 }
 
-/* Before the index is trusted: a mark left by a change that never
- * finished, seen while nobody else is changing the index, makes it stale. */
-int cb4_index_check_mark(DATA4* d)
+/* Before the index is trusted: the mark of a change that never finished,
+ * seen while we hold the index lock (so with nobody changing the index),
+ * makes it stale. Under another program's lock the mark is that program's
+ * change in progress (a long rebuild), not a crash. */
+int cb4_index_check_mark(DATA4* d, int lock)
 {
     if (!dbf_unfinished(d->table))
         return r4success;
-    /* A file open only for reading takes no locks. */
-    if (!d->readOnly && take(d, LOCK_INDEX, 1, DBF_LOCK_WAIT) == r4success) {
-        dbf_sync(d->table);
-        give_back(d, LOCK_INDEX, 1);
-    }
-    if (!dbf_unfinished(d->table))
-        return r4success;
+    if (lock == r4locked)
+        return r4locked;
     d->indexState = DATA4_INDEX_STALE;
     return e4describe(d->code4, e4index, "a change of the index did not finish; d4reindex repairs it",
                       d->fileName, NULL);

@@ -76,6 +76,7 @@ extern "C" {
 #define e4index -24         /* index file missing, damaged or disagreeing with its table */
 #define e4tagName -25       /* no such tag, or a tag of that name exists */
 #define e4lock -26          /* a lock could not be taken */
+#define e4instance -27      /* the file is open already (i4open of an index the table has open) */
 
 struct dbf_table;
 typedef struct DATA4_st DATA4;

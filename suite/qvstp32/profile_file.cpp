@@ -1,4 +1,5 @@
 #include "profile_file.h"
+#include "profile_store.h"
 
 #include <vector>
 
@@ -19,67 +20,67 @@ std::string WithExtension(const std::string& path, const char* extension) {
     return path.substr(0, dot) + extension;
 }
 
-/* Someone outside the suite (an editor, a virus scanner) may hold the store
- * open without sharing for a moment: such an error passes if retried. */
-bool Transient(DWORD error) {
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
-           error == ERROR_LOCK_VIOLATION;
+StoreDisk::Status StatusOf(DWORD error) {
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        return StoreDisk::Missing;
+    /* Someone outside the suite (an editor, a virus scanner) holding the
+     * file open without sharing for a moment. */
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_ACCESS_DENIED:
+    case ERROR_LOCK_VIOLATION:
+        return StoreDisk::Busy;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+        return StoreDisk::Exists;
+    case ERROR_CALL_NOT_IMPLEMENTED:  /* MoveFileExA on Windows 95 */
+        return StoreDisk::Unsupported;
+    }
+    return StoreDisk::Failed;
 }
 
-const int kBusyAttempts = 50;
-const DWORD kBusyPauseMs = 20;
-
-bool ReadWholeFile(const std::string& path, std::vector<char>& data) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                           NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    DWORD size = GetFileSize(h, NULL);
-    if (size == INVALID_FILE_SIZE) size = 0;
-    if (size > kMaxStoreBytes) size = kMaxStoreBytes;
-    data.resize(size);
-    DWORD got = 0;
-    BOOL ok = size == 0 || ReadFile(h, data.data(), size, &got, NULL);
-    DWORD error = GetLastError();
-    CloseHandle(h);
-    data.resize(ok ? got : 0);
-    if (!ok) SetLastError(error);
-    return ok != FALSE;
-}
-
-bool Missing(DWORD error) {
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-}
-
-bool WriteWholeFile(const std::string& path, const std::string& text) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, NULL);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    BOOL ok = WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, NULL) &&
-              written == text.size() && FlushFileBuffers(h);
-    CloseHandle(h);
-    if (!ok) DeleteFileA(path.c_str());
-    return ok != FALSE;
-}
-
-/* Puts from in the place of to in one step. Windows 95 has no MoveFileExA;
- * there the old file is deleted first, and a store found missing is read
- * from the complete new file left beside it (see ReadStore). */
-bool MoveOver(const std::string& from, const std::string& to) {
-    for (int attempt = 0; attempt < kBusyAttempts; ++attempt) {
+/* The store's files through Win32. */
+class Win32StoreDisk : public StoreDisk {
+public:
+    Status Read(const std::string& path, std::string* text) override {
+        HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+        if (h == INVALID_HANDLE_VALUE) return StatusOf(GetLastError());
+        DWORD size = GetFileSize(h, NULL);
+        if (size == INVALID_FILE_SIZE) size = 0;
+        if (size > kMaxStoreBytes) size = kMaxStoreBytes;
+        std::vector<char> data(size);
+        DWORD got = 0;
+        BOOL ok = size == 0 || ReadFile(h, data.data(), size, &got, NULL);
+        DWORD error = GetLastError();
+        CloseHandle(h);
+        if (!ok) return StatusOf(error);
+        text->assign(data.data(), got);
+        return Ok;
+    }
+    bool Write(const std::string& path, const std::string& text) override {
+        HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, NULL);
+        if (h == INVALID_HANDLE_VALUE) return false;
+        DWORD written = 0;
+        BOOL ok = WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, NULL) &&
+                  written == text.size() && FlushFileBuffers(h);
+        CloseHandle(h);
+        return ok != FALSE;
+    }
+    Status Replace(const std::string& from, const std::string& to) override {
         if (MoveFileExA(from.c_str(), to.c_str(),
                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            return true;
-        DWORD error = GetLastError();
-        if (error == ERROR_CALL_NOT_IMPLEMENTED) {
-            DeleteFileA(to.c_str());
-            return MoveFileA(from.c_str(), to.c_str()) != FALSE;
-        }
-        if (!Transient(error)) return false;
-        Sleep(kBusyPauseMs);
+            return Ok;
+        return StatusOf(GetLastError());
     }
-    return false;
-}
+    Status Rename(const std::string& from, const std::string& to) override {
+        return MoveFileA(from.c_str(), to.c_str()) ? Ok : StatusOf(GetLastError());
+    }
+    bool Remove(const std::string& path) override { return DeleteFileA(path.c_str()) != FALSE; }
+    void Pause(unsigned ms) override { Sleep(ms); }
+};
 
 }  // namespace
 
@@ -110,30 +111,20 @@ ProfileFile::ProfileFile(const std::string& storePath)
       next_(WithExtension(storePath, ".NEW")),
       lock_(WithExtension(storePath, ".LCK")) {}
 
-/* true with the store's items, or with none when there is no store yet
- * (neither QVSETUP.INI nor a QVSETUP.NEW left by a Windows 95 replace).
- * false when a store exists but stays unreadable: then nothing may be built
+/* false when a store exists but stays unreadable: then nothing may be built
  * on the empty items, or a write would wipe every other item. */
 bool ProfileFile::ReadStore(ProfileItems& items, std::string* text) const {
-    std::vector<char> data;
-    for (int attempt = 0; attempt < kBusyAttempts; ++attempt) {
-        if (ReadWholeFile(store_, data)) break;
-        DWORD error = GetLastError();
-        if (Missing(error) && ReadWholeFile(next_, data)) break;
-        if (Missing(error) && Missing(GetLastError())) {
-            data.clear();
-            break;
-        }
-        if (attempt + 1 == kBusyAttempts) return false;
-        Sleep(kBusyPauseMs);
-    }
+    Win32StoreDisk disk;
+    std::string data;
+    if (!StoreFiles(disk, store_, next_).Read(&data)) return false;
     ParseProfile(data.data(), data.size(), items);
-    if (text) text->assign(data.data(), data.size());
+    if (text) text->swap(data);
     return true;
 }
 
 bool ProfileFile::WriteStore(const ProfileItems& items) const {
-    return WriteWholeFile(next_, SerializeProfile(items)) && MoveOver(next_, store_);
+    Win32StoreDisk disk;
+    return StoreFiles(disk, store_, next_).Write(SerializeProfile(items));
 }
 
 void ProfileFile::Load(ProfileItems& items) const {

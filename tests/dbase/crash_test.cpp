@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <fstream>
 #include <set>
+#include <csignal>
 #include <sys/wait.h>
 #include <vector>
 
@@ -150,6 +151,66 @@ TEST_F(Crash, EveryRecordOldOrNewAndTheIndexCurrentOrReportedStale)
     }
     EXPECT_TRUE(stale_points > 0 && stale_points < phases.back()) << "both outcomes reached";
     printf("%ld crash points, %ld of them leaving the index stale\n", phases.back(), stale_points);
+}
+
+// The mark of an unfinished change is also there while another program is
+// in the middle of one, holding the index lock (a long reindex): an opener
+// that cannot take the lock in time trusts the index, and marks its own
+// changes after the holder has finished. Once the holder is gone without
+// finishing, the mark is a crash's.
+TEST_F(Crash, AMarkUnderAHeldIndexLockIsNoCrash)
+{
+    MakeBase();
+    cb_.lockWait = 200;
+    auto mark = [&] {
+        FILE* f = fopen((Path("base") + ".DBF").c_str(), "rb");
+        fseek(f, 14, SEEK_SET);
+        int byte = fgetc(f);
+        fclose(f);
+        return byte;
+    };
+    for (bool holderFinishes : {true, false}) {
+        SCOPED_TRACE(holderFinishes ? "holder finishes" : "holder killed");
+        int ready[2], go[2];
+        ASSERT_EQ(0, pipe(ready));
+        ASSERT_EQ(0, pipe(go));
+        char x;
+        pid_t pid = fork();
+        if (pid == 0) {
+            CODE4 cb;
+            d4init(&cb);
+            DATA4* d = d4open(&cb, Path("base").c_str());
+            d4lock_index(d);
+            d4go(d, 1);
+            SetVersion(d, "r1", 1);
+            d4go(d, 2);                         // keys changed, the mark set, pages not yet written
+            if (write(ready[1], "x", 1) == 1 && read(go[0], &x, 1) == 1)
+                d4unlock(d);
+            _exit(0);
+        }
+        ASSERT_EQ(1, read(ready[0], &x, 1));
+        if (!holderFinishes)
+            kill(pid, SIGKILL);
+        cb_.errorCode = 0;
+        DATA4* d = d4open(&cb_, Path("base").c_str());
+        ASSERT_NE(nullptr, d);
+        EXPECT_EQ(holderFinishes ? 0 : e4index, cb_.errorCode);
+        EXPECT_EQ(holderFinishes ? 0 : DATA4_INDEX_STALE, d->indexState);
+        if (holderFinishes) {
+            ASSERT_EQ(1, write(go[1], "x", 1));
+            waitpid(pid, nullptr, 0);
+            EXPECT_EQ(0, mark()) << "the holder cleared its mark";
+            d4go(d, 3);
+            SetVersion(d, "r3", 1);
+            d4go(d, 4);
+            EXPECT_EQ(1, mark()) << "our own change is marked";
+        }
+        d4close(d);
+        EXPECT_EQ(holderFinishes ? 0 : 1, mark());
+        waitpid(pid, nullptr, 0);
+        for (int fd : {ready[0], ready[1], go[0], go[1]})
+            close(fd);
+    }
 }
 
 // Index and memo files another program could have left: the table opens,

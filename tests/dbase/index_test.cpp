@@ -13,12 +13,12 @@ namespace {
 class Index : public TableTest {
 protected:
     // NAME C10, AMOUNT N8.2, BORN D, OK L.
-    DATA4* Create(const TAG4INFO* tags)
+    DATA4* Create(const TAG4INFO* tags, const char* name = "people")
     {
         static FIELD4INFO fields[] = {{(char*)"NAME", 'C', 10, 0}, {(char*)"AMOUNT", 'N', 8, 2},
                                       {(char*)"BORN", 'D', 8, 0}, {(char*)"OK", 'L', 1, 0},
                                       {nullptr, 0, 0, 0}};
-        return d4create(&cb_, Path("people").c_str(), fields, tags);
+        return d4create(&cb_, Path(name).c_str(), fields, tags);
     }
     void Add(DATA4* d, const char* name, double amount, const char* born, bool ok)
     {
@@ -261,6 +261,44 @@ TEST_F(Index, ReindexRepairsADamagedIndex)
     EXPECT_EQ(r4success, d4check(d));
     d4tag_select(d, d4tag(d, "NAME"));
     EXPECT_EQ(r4success, d4seek(d, "499"));
+}
+
+// The index is named for its table in its header, whatever the path's
+// separators. Opened a second time on the same table it would keep pages of
+// its own and write them over the first one's: it is refused, and keys
+// written afterwards are all found.
+TEST_F(Index, AnIndexOpenedAgainIsRefusedAndKeepsEveryKey)
+{
+    TAG4INFO tags[] = {{(char*)"NAME", (char*)"NAME", nullptr, 0, 0}, {nullptr, nullptr, nullptr, 0, 0}};
+    const char* name = "C:\\KESTRIX\\people";   // one file name here, a Windows path there
+    DATA4* d = Create(tags, name);
+    ASSERT_NE(nullptr, d);
+    const std::string mdx = Path(name) + ".MDX";
+    char header[20] = {};
+    FILE* f = fopen(mdx.c_str(), "rb");
+    ASSERT_NE(nullptr, f);
+    ASSERT_EQ(1u, fread(header, sizeof header, 1, f));
+    fclose(f);
+    EXPECT_EQ(std::string("people\0\0\0\0\0\0\0\0\0\0", 16), std::string(header + 4, 16));
+
+    Add(d, "anna", 1, "20000101", true);
+    Add(d, "bert", 2, "20000101", true);
+    d4go(d, 1);
+    f4assign(d4field(d, "NAME"), "carl");
+    d4skip(d, 1);
+    cb_.errorCode = 0;
+    EXPECT_EQ(nullptr, i4open(d, mdx.c_str()));
+    EXPECT_EQ(e4instance, cb_.errorCode);
+    EXPECT_EQ(nullptr, i4open(d, nullptr)) << "nor as the production index";
+    f4assign(d4field(d, "NAME"), "dora");
+    Add(d, "emil", 3, "20000101", true);
+    d4close(d);
+    d = d4open(&cb_, Path(name).c_str());
+    ASSERT_NE(nullptr, d);
+    d4tag_select(d, d4tag(d, "NAME"));
+    for (const char* key : {"carl", "dora", "emil"})
+        EXPECT_EQ(r4success, d4seek(d, key)) << key;
+    EXPECT_EQ(r4success, d4check(d));
 }
 
 // The language driver byte says the names' code page: a new table is

@@ -208,6 +208,10 @@ static void tags_and_expressions(Code4& code, Data4 people, Data4 orders)
     CHECK(index.close(), r4success);
     CHECK(index.isValid(), 1);
     CHECK(index.open(orders, 0) != 0, 1);
+    Index4 again;
+    CHECK(again.open(orders, index.fileName()) != 0, 0);  // a second INDEX4 would write stale pages
+    CHECK(code.errorCode, e4instance);
+    code.errorCode = 0;
     Tag4 person(orders, S("PERSON"));
     CHECK(person.index().index == index.index, 1);
 

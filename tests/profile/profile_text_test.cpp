@@ -1,12 +1,15 @@
 // The store's text form: what a person writes into QVSETUP.INI is read as
 // meant, what the store writes reads back the same, damage costs only the
 // damaged lines, and the shipped store is in the written form. Random input
-// is profile_text_fuzz's.
+// is profile_text_fuzz's. Its file replaced on a model disk: a whole store
+// survives power cuts and failing renames.
 #include <gtest/gtest.h>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 
+#include "profile_store.h"
 #include "profile_text.h"
 
 using namespace qvprofile;
@@ -87,4 +90,124 @@ TEST(InstalledProfile, HoldsTheSuiteDefaultsInWrittenForm) {
         EXPECT_TRUE(items.IsSet(Kind::Short, item)) << "S" << item;
     for (int item : {3, 137, 150, 155, 159})
         EXPECT_TRUE(items.IsSet(Kind::Number, item)) << "N" << item;
+}
+
+namespace {
+
+struct PowerCut {};
+
+// What a power cut keeps: what was flushed, and an emptied file at once;
+// renames and removals at once.
+class ModelDisk : public StoreDisk {
+public:
+    struct File { std::string data, durable; };
+    std::map<std::string, File> files;
+    bool oneStepReplace = true;
+    int failingRenames = 0;  // renames that find the file busy before they work
+    int cutAt = 0;           // the change that never happens
+    int changes = 0;
+
+    void PowerLoss() {
+        for (auto& f : files) f.second.data = f.second.durable;
+    }
+    Status Read(const std::string& path, std::string* text) override {
+        auto f = files.find(path);
+        if (f == files.end()) return Missing;
+        *text = f->second.data;
+        return Ok;
+    }
+    bool Write(const std::string& path, const std::string& text) override {
+        Change();
+        files[path] = File();
+        Change();
+        files[path].data = text;
+        Change();
+        files[path].durable = text;
+        return true;
+    }
+    Status Replace(const std::string& from, const std::string& to) override {
+        if (!oneStepReplace) return Unsupported;
+        Change();
+        return Move(from, to);
+    }
+    Status Rename(const std::string& from, const std::string& to) override {
+        Change();
+        if (files.count(from) && failingRenames > 0 && failingRenames--) return Busy;
+        return files.count(to) ? Exists : Move(from, to);
+    }
+    bool Remove(const std::string& path) override {
+        Change();
+        return files.erase(path) > 0;
+    }
+    void Pause(unsigned) override {}
+
+private:
+    Status Move(const std::string& from, const std::string& to) {
+        if (!files.count(from)) return Missing;
+        files[to] = files[from];
+        files.erase(from);
+        return Ok;
+    }
+    void Change() {
+        if (++changes == cutAt) throw PowerCut();
+    }
+};
+
+const char kStore[] = "QVSETUP.INI", kNext[] = "QVSETUP.NEW";
+
+}  // namespace
+
+// The power fails before each change of a write in turn, with the store in
+// its place or left in QVSETUP.NEW by a Windows 95 replace cut short: the
+// store read afterwards is the old or the new one, and the next write works.
+TEST(StoreFiles, APowerCutAnywhereLeavesTheOldOrTheNewStore) {
+    for (bool oneStep : {true, false}) {
+        for (const char* old : {kStore, kNext}) {
+            for (int cutAt = 1;; cutAt++) {
+                std::string at = std::string(oneStep ? "replace" : "no replace") + ", old store in " +
+                                 old + ", cut before change " + std::to_string(cutAt);
+                ModelDisk disk;
+                disk.oneStepReplace = oneStep;
+                disk.files[old] = {"old", "old"};
+                StoreFiles files(disk, kStore, kNext);
+                disk.cutAt = cutAt;
+                bool done = false;
+                try {
+                    done = files.Write("new");
+                } catch (PowerCut&) {
+                }
+                disk.PowerLoss();
+                disk.cutAt = 0;
+                std::string text;
+                ASSERT_TRUE(files.Read(&text)) << at;
+                EXPECT_TRUE(text == "new" || (!done && text == "old")) << at << ": " << text;
+                ASSERT_TRUE(files.Write("next")) << at;
+                EXPECT_TRUE(files.Read(&text) && text == "next" && disk.files.size() == 1) << at;
+                if (done) break;
+            }
+        }
+    }
+}
+
+// Windows 95: after the old file is removed, the rename may find the new
+// one busy for a while. It is tried again; when it keeps failing the new
+// file is the store, and the next write first puts it in place.
+TEST(StoreFiles, RenamesFailingForAWhileLoseNothing) {
+    for (int failing : {3, 1000}) {
+        ModelDisk disk;
+        disk.oneStepReplace = false;
+        disk.files[kStore] = {"old", "old"};
+        StoreFiles files(disk, kStore, kNext);
+        disk.failingRenames = failing;
+        EXPECT_EQ(failing < 10, files.Write("new")) << failing;
+        std::string text;
+        EXPECT_TRUE(files.Read(&text) && text == "new") << failing;
+        if (failing >= 10) {  // renames still failing: the only copy is left alone
+            EXPECT_FALSE(files.Write("other"));
+            EXPECT_TRUE(files.Read(&text) && text == "new") << failing;
+        }
+        disk.failingRenames = 0;
+        ASSERT_TRUE(files.Write("next")) << failing;
+        EXPECT_TRUE(files.Read(&text) && text == "next" && disk.files.size() == 1) << failing;
+    }
 }

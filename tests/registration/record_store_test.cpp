@@ -19,6 +19,7 @@ public:
     int busyReads = 0;       // reads of REGISTER.DAT that find it held, then it is free
     bool held = false;       // held the whole time: read, replaced and removed by no one
     bool oneStepReplace = true;
+    int failingRenames = 0;  // renames that fail before they work again
     int crashAt = 0;         // the change that never happens: the machine stops before it
     std::function<void(const char*)> beforeChange;
 
@@ -89,6 +90,8 @@ public:
     bool Rename(const char* from, const char* to) override
     {
         Change("rename");
+        if (failingRenames > 0 && failingRenames--)
+            return false;
         return !files.count(to) && Move(from, to);
     }
     bool Remove(const char* name) override
@@ -107,9 +110,11 @@ public:
         return entries;
     }
     void Pause(unsigned) override {}
+    unsigned long long Now() override { return clock; }
     unsigned Seed() override { return 7; }  // two wizards may start alike
 
     int changes = 0;
+    unsigned long long clock = 0;
 
 private:
     bool Move(const char* from, const char* to)
@@ -129,7 +134,6 @@ private:
     }
     std::map<int, std::string> handles;
     int lastHandle = 0;
-    unsigned long long clock = 0;
 };
 
 RecordImage Record(const char* name, int registered)
@@ -257,4 +261,46 @@ TEST(RecordStore, ARecordLeftInANewFileIsTakenWhenTheFileIsGone)
     ASSERT_TRUE(store.Save(disk, image));
     EXPECT_FALSE(disk.files.count("REGISTER.NEW")) << "the recovered file is gone once saved";
     EXPECT_TRUE(IsNewRecordName("REG0A1F2.NEW") && !IsNewRecordName("REG0a1f2.NEW") && !IsNewRecordName("REGISTER.DAT"));
+}
+
+// Windows 95: the old file is removed before the new one is renamed. When
+// the renames keep failing, the new file is the only copy of the record and
+// stays for the next load; the save after it puts it in place.
+TEST(RecordStore, RenamesFailingForAWhileNeverLoseTheNewestRecord)
+{
+    for (int failing : {1, 3, 10}) {
+        ModelDisk disk = OldRecordOn(false, 1);
+        disk.failingRenames = failing;
+        RecordStore store;
+        RecordImage image;
+        ASSERT_EQ(store.Load(disk, &image), RecordStore::Loaded);
+        SetRecordField(&image, 0, "New");
+        EXPECT_EQ(store.Save(disk, image), failing < 3) << failing << " failing renames";
+        RecordStore next;
+        RecordImage loaded = {};
+        ASSERT_EQ(next.Load(disk, &loaded), RecordStore::Loaded) << failing;
+        EXPECT_STREQ(loaded.fields[0], "New") << failing;
+        disk.failingRenames = 0;
+        ASSERT_TRUE(next.Save(disk, loaded)) << failing;
+        EXPECT_TRUE(disk.HoldsRecord(kRecordFileName, image) && disk.files.size() == 1) << failing;
+    }
+}
+
+// New files a crash left while REGISTER.DAT stayed whole are removed by the
+// next load once no save could still be writing them; younger ones stay.
+TEST(RecordStore, NewFilesLeftBehindByACrashAreRemovedWhenOld)
+{
+    const unsigned long long kHour = 36000000000ull;  // in the 100-ns units of file times
+    ModelDisk disk = OldRecordOn(true, 1);
+    disk.clock = 30 * 24 * kHour;
+    disk.Put("REG00001.NEW", Record("Crashed", 0), disk.clock - 25 * kHour);
+    disk.Put("REGISTER.NEW", Record("Older", 0), 1);
+    disk.Put("REG00002.NEW", Record("Saving", 0), disk.clock - kHour);
+    disk.Put("REGISTER.TMP", Record("Stranger", 0), 1);
+    RecordStore store;
+    RecordImage image;
+    ASSERT_EQ(store.Load(disk, &image), RecordStore::Loaded);
+    EXPECT_STREQ(image.fields[0], "Old");
+    EXPECT_FALSE(disk.files.count("REG00001.NEW") || disk.files.count("REGISTER.NEW"));
+    EXPECT_TRUE(disk.files.count("REG00002.NEW") && disk.files.count("REGISTER.TMP"));
 }
