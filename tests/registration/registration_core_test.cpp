@@ -8,11 +8,15 @@
 #include <cstring>
 #include <vector>
 
+// Texts longer than a field are cut to it; a null text leaves the field alone.
 TEST(RecordFile, RoundTripKeepsFieldsFlagAndReservedWordAtTheirOffsets)
 {
     RecordImage image = {};
     SetRecordField(&image, 0, "Ann");
+    SetRecordField(&image, 0, nullptr);
+    SetRecordField(&image, 13, std::string(80, 'c').c_str());
     SetRecordField(&image, 31, "COM2");
+    EXPECT_EQ(RecordDataLength(image), 3 + 59 + 4);
     image.registered = 1;
     image.reserved = 0x01020304;
     unsigned char bytes[kRecordFileSize];
@@ -45,15 +49,6 @@ TEST(RecordFile, OsNameByPlatform)
         EXPECT_STREQ(OsNameOfPlatform(c.first), c.second) << c.first;
 }
 
-TEST(RecordFile, LongTextsAreCutToTheFieldAndDataLengthCountsTexts)
-{
-    RecordImage image = {};
-    SetRecordField(&image, 13, std::string(80, 'c').c_str());
-    SetRecordField(&image, 0, "Ann");
-    SetRecordField(&image, 0, nullptr);
-    EXPECT_EQ(RecordDataLength(image), 59 + 3);
-}
-
 TEST(OemNumbers, SingleNumberOrListUpToTheFirstGap)
 {
     struct Case { const char* text; const char* single; std::vector<std::string> list; };
@@ -80,15 +75,13 @@ TEST(OemNumbers, TildeSplitsShownAndDialledText)
 
 TEST(AnswerCodes, EncodeInControlOrderAndDecodeByLetter)
 {
-    const AnswerGroup learned = {1005, "RTDIAMWP", false};
-    const AnswerGroup used = {1035, "HPUMSB", true};
-    bool checked[8] = {false, false, false, false, false, true, false, true};
-    EXPECT_EQ(EncodeAnswers(learned, [&](int i) { return checked[i]; }), "M,P");
-    EXPECT_EQ(EncodeAnswers(used, [](int i) { return i >= 2; }), "U");
-    EXPECT_EQ(EncodeAnswers(used, [](int) { return false; }), "");
-    EXPECT_TRUE(AnswerChecked(learned, 7, "P,M"));
-    EXPECT_FALSE(AnswerChecked(learned, 0, "P,M"));
-    EXPECT_EQ(AnswerRadioIndex(used, "SU"), 2) << "first in id order";
+    const AnswerGroup boxes = {1, "ABCD", false}, radio = {1, "ABCD", true};
+    EXPECT_EQ(EncodeAnswers(boxes, [](int i) { return i % 2 == 1; }), "B,D");
+    EXPECT_EQ(EncodeAnswers(radio, [](int i) { return i >= 2; }), "C");
+    EXPECT_EQ(EncodeAnswers(radio, [](int) { return false; }), "");
+    EXPECT_TRUE(AnswerChecked(boxes, 3, "D,B"));
+    EXPECT_FALSE(AnswerChecked(boxes, 0, "D,B"));
+    EXPECT_EQ(AnswerRadioIndex(radio, "DC"), 2) << "first in id order";
 }
 
 namespace {
