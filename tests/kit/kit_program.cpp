@@ -146,13 +146,11 @@ static void handles(Data4 people)
     Tag4 tag(people, S("NAME")), tagCopy(tag);
     CHECK(tagCopy.tag == tag.tag && tag.isValid(), 1);
     CHECK_STR(tag.expr().source(), "UPPER(NAME)");
-    Index4 index = tag.index();
-    CHECK(index.isProduction(), 1);
-    CHECK(index.data().data == people.data, 1);
 }
 
-// One call of each move, the seeks in each form; the engine's own tests
-// cover where they land.
+// One call of each move, the seeks in each form: a seek finds its key only
+// when its arguments arrive. Where moves land is the engine's tests' (Cbase32,
+// Index).
 static void moves(Data4 people)
 {
     say("-- moves and seeks\n");
@@ -162,14 +160,10 @@ static void moves(Data4 people)
     CHECK(people.recNo(), 2);
     CHECK(people.bottom(), r4success);
     CHECK(people.skip(-1), r4success);
-    CHECK(people.recNo(), 3);
     CHECK(people.seek(S("ZOE")), r4success);
-    CHECK(people.recNo(), 1);
     CHECK(people.seek(S("MIAXX"), 3), r4success);
-    CHECK(people.recNo(), 3);
     people.select(byAmount);
     CHECK(people.seek(99.0), r4success);
-    CHECK(people.recNo(), 2);
     people.select();
     CHECK(people.go(3), r4success);
     CHECK(people.skip(), r4eof);
@@ -205,7 +199,7 @@ static void tags_and_expressions(Code4& code, Data4 people, Data4 orders)
     CHECK(index.isValid(), 1);
     CHECK(index.open(orders, 0) != 0, 1);
     Tag4 person(orders, S("PERSON"));
-    CHECK(person.index().index == index.index, 1);
+    CHECK(person.index().index == index.index && index.data().data == orders.data, 1);
 
     people.go(1);
     Expr4 twice(people, S("AMOUNT*2")), name(people, S("NAME")), big(people, S("AMOUNT > 10"));
