@@ -39,16 +39,6 @@ TEST(RecordFile, DamagedFilesAreNotTrustedBeyondTheirBytes)
     EXPECT_EQ(image.registered, 1) << "a flag other than 0 counts as registered";
 }
 
-TEST(RecordFile, OsNameByPlatform)
-{
-    const std::pair<long, const char*> cases[] = {
-        {0, "Win 3.1"}, {1, "Win 95"}, {2, "Win NT"}, {512, "Win 2.x"}, {768, "Win 3.0"},
-        {784, "Win 3.1"}, {785, "Win 3.11"}, {917, "Win 95"}, {3, "Unknown OS"}, {-1, "Unknown OS"},
-    };
-    for (const auto& c : cases)
-        EXPECT_STREQ(OsNameOfPlatform(c.first), c.second) << c.first;
-}
-
 TEST(OemNumbers, SingleNumberOrListUpToTheFirstGap)
 {
     struct Case { const char* text; const char* single; std::vector<std::string> list; };
