@@ -29,12 +29,13 @@ def run(argv):
 def build_program(kit, arch, work):
     cpu, link_options = ARCHES[arch]
     objects = []
-    for name in ("kit_program", "kit_runtime"):
-        obj = os.path.join(work, name + ".obj")
+    for source in (os.path.join(HERE, "kit_program.cpp"), os.path.join(HERE, "kit_runtime.cpp"),
+                   os.path.join(TOP, "cmake", "msvc_abi_runtime.cpp")):
+        obj = os.path.join(work, os.path.basename(source)[:-4] + ".obj")
         run(["clang++", "--target=%s-pc-windows-msvc" % cpu, "-std=c++17", "-O1", "-Wall",
              "-fno-exceptions", "-fno-rtti", "-fno-stack-protector", "-Xclang", "-fno-autolink",
              "-nostdlibinc", "-I", os.path.join(kit, "include"), "-I", HERE,
-             "-c", os.path.join(HERE, name + ".cpp"), "-o", obj])
+             "-c", source, "-o", obj])
         objects.append(obj)
     mingw = ["%s-w64-mingw32-gcc" % cpu, "-print-file-name=%s"]
     runtime = [subprocess.run(mingw[:1] + [mingw[1] % lib], check=True, capture_output=True,

@@ -59,13 +59,8 @@ class Line(unittest.TestCase):
             expected = f.read()
         self.assertEqual(result.announced_size, len(expected))
         self.assertEqual(result.file, expected)
-        # Paced at the connection's speed: never faster than the line, and not stalled either.
-        allowed = result.line_speed / 10
-        print(f"line: {result.connect}: {len(result.file)} bytes at {result.throughput:.0f} bytes/s"
-              f" ({100 * result.throughput / allowed:.1f}% of {allowed:.0f})")
+        # The pace of data mode is modemsim_process_test's (28800 bit/s, both bounds).
         self.assertEqual(result.line_speed, 28800)
-        self.assertLessEqual(result.throughput, allowed * 1.02)
-        self.assertGreater(result.throughput, allowed * 0.7)
 
         rows = self.rows()
         self.assertEqual(len(rows), 1)

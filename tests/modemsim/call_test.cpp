@@ -6,39 +6,27 @@ namespace {
 constexpr Micros kSecond = 1000000;
 
 // What the terminal reads for each outcome of a call at each X level.
-struct OutcomeCase {
-    int x;
-    CallOutcome outcome;
-    const char* reply;
-};
-
-const OutcomeCase kOutcomeCases[] = {
-    {0, CallOutcome::Busy, "\r\nNO CARRIER\r\n"},
-    {0, CallOutcome::NoDialTone, "\r\nNO CARRIER\r\n"},
-    {0, CallOutcome::NoAnswer, "\r\nNO CARRIER\r\n"},
-    {0, CallOutcome::Connect, "\r\nCONNECT\r\n"},
-    {1, CallOutcome::Busy, "\r\nNO CARRIER\r\n"},
-    {1, CallOutcome::NoDialTone, "\r\nNO CARRIER\r\n"},
-    {1, CallOutcome::NoAnswer, "\r\nNO ANSWER\r\n"},
-    {1, CallOutcome::Connect, "\r\nCONNECT 115200\r\n"},
-    {2, CallOutcome::Busy, "\r\nNO CARRIER\r\n"},
-    {2, CallOutcome::NoDialTone, "\r\nNO DIALTONE\r\n"},
-    {3, CallOutcome::Busy, "\r\nBUSY\r\n"},
-    {3, CallOutcome::NoDialTone, "\r\nNO CARRIER\r\n"},
-    {4, CallOutcome::Busy, "\r\nBUSY\r\n"},
-    {4, CallOutcome::NoDialTone, "\r\nNO DIALTONE\r\n"},
-    {4, CallOutcome::NoCarrier, "\r\nNO CARRIER\r\n"},
+const CallOutcome kOutcomes[] = {CallOutcome::Busy, CallOutcome::NoDialTone, CallOutcome::NoAnswer,
+                                 CallOutcome::NoCarrier, CallOutcome::Connect};
+const char* const kRepliesAtX[5][5] = {
+    {"NO CARRIER", "NO CARRIER", "NO CARRIER", "NO CARRIER", "CONNECT"},
+    {"NO CARRIER", "NO CARRIER", "NO ANSWER", "NO CARRIER", "CONNECT 115200"},
+    {"NO CARRIER", "NO DIALTONE", "NO ANSWER", "NO CARRIER", "CONNECT 115200"},
+    {"BUSY", "NO CARRIER", "NO ANSWER", "NO CARRIER", "CONNECT 115200"},
+    {"BUSY", "NO DIALTONE", "NO ANSWER", "NO CARRIER", "CONNECT 115200"},
 };
 
 TEST(Dialling, OutcomesDependOnTheXLevel) {
-    for (const auto& c : kOutcomeCases) {
-        ModemDriver d;
-        d.modem.setDteSpeed(115200);
-        d.send("ATE0X" + std::to_string(c.x) + "\rATDT5550100\r");
-        ASSERT_EQ(d.modem.mode(), Mode::Dialling);
-        EXPECT_EQ(escapeBytes(d.outcome(c.outcome)), escapeBytes(c.reply)) << "X" << c.x;
-        EXPECT_EQ(d.modem.mode(), c.outcome == CallOutcome::Connect ? Mode::Online : Mode::Command);
-    }
+    for (int x = 0; x < 5; x++)
+        for (int o = 0; o < 5; o++) {
+            ModemDriver d;
+            d.modem.setDteSpeed(115200);
+            d.send("ATE0X" + std::to_string(x) + "\rATDT5550100\r");
+            ASSERT_EQ(d.modem.mode(), Mode::Dialling);
+            EXPECT_EQ(escapeBytes(d.outcome(kOutcomes[o])), escapeBytes("\r\n" + std::string(kRepliesAtX[x][o]) + "\r\n"))
+                << "X" << x << ", outcome " << o;
+            EXPECT_EQ(d.modem.mode(), o == 4 ? Mode::Online : Mode::Command) << "X" << x << ", outcome " << o;
+        }
 }
 
 TEST(Dialling, ConnectTextFollowsWAndV) {

@@ -78,14 +78,10 @@ TEST(InstalledProfile, HoldsTheSuiteDefaultsInWrittenForm) {
     EXPECT_EQ(0u, skipped);
     // So the first write changes nothing but the item written.
     EXPECT_EQ(text.str(), SerializeProfile(items));
-    // What the suite installs and loads by these names, at the folder the
-    // installation uses; the modem code's keywords and numbers need only be there.
-    const struct { Kind kind; int item; const char* value; } named[] = {
-        {Kind::Short, 7, "MODEM.DBF"}, {Kind::Short, 33, "QVDETECT.DLL"},
-        {Kind::Short, 35, "QVUTIL32.DLL"}, {Kind::Long, 0, "C:\\KESTRIX"},
-        {Kind::Long, 2, "REGISTER"}, {Kind::Long, 17, "C:\\KESTRIX\\QVMENU.EXE"}};
-    for (const auto& n : named)
-        EXPECT_EQ(n.value, items.Text(n.kind, n.item)) << (n.kind == Kind::Short ? "S" : "L") << n.item;
+    // The modem code's keywords and numbers need only be there. The names of
+    // files and folders are checked by their use: profile_dll_test finds
+    // MODEM.DBF and REGISTER in C:\KESTRIX through them, setup_walk loads
+    // the installed libraries by theirs.
     for (int item : {101, 102, 103, 104, 105, 131})
         EXPECT_TRUE(items.IsSet(Kind::Short, item)) << "S" << item;
     for (int item : {3, 137, 150, 155, 159})

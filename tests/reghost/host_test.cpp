@@ -132,32 +132,6 @@ TEST_F(Host, WholeRegistrationIsStoredWithEveryField) {
   EXPECT_NE(text.find("* \"registered\""), std::string::npos) << text;
 }
 
-TEST_F(Host, ErrorUnknownAndCancelStoreNothing) {
-  LineCaller caller;
-  // A record one field short.
-  ASSERT_NO_FATAL_FAILURE(callUpToTheRecord(caller));
-  std::string shortRecord = recordMessage(sampleFields(2));
-  shortRecord.erase(shortRecord.rfind('\t'), 1);
-  caller.send(shortRecord);
-  EXPECT_TRUE(caller.expect(kReplyError, 2000));
-  EXPECT_TRUE(caller.waitForClose(2000)) << "the host hangs up after its answer";
-
-  // A product the host does not take.
-  ASSERT_TRUE(caller.connect(port()));
-  ASSERT_TRUE(caller.expect(kPromptInfo, 2000));
-  caller.send(productLineMessage("QVFAX"));
-  EXPECT_TRUE(caller.expect(kReplyUnknown, 2000));
-
-  // The caller's cancel after the product line.
-  ASSERT_NO_FATAL_FAILURE(callUpToTheRecord(caller));
-  caller.send(std::string(6, kCan));
-  EXPECT_TRUE(caller.expect(kFileEnd, 2000));
-  caller.hangUp();
-
-  EXPECT_TRUE(rows("id").empty());
-  EXPECT_EQ(server_->counters().failed, 3u);
-}
-
 TEST_F(Host, HangingUpAtAnyByteStoresNothingAndLeavesTheHostServing) {
   std::string callerBytes = productLineMessage() + recordMessage(sampleFields(3));
   // Up to the record's last byte: once the record is whole, the host answers

@@ -8,11 +8,15 @@
 #include <cstring>
 #include <vector>
 
+// Texts longer than a field are cut to it; a null text leaves the field alone.
 TEST(RecordFile, RoundTripKeepsFieldsFlagAndReservedWordAtTheirOffsets)
 {
     RecordImage image = {};
     SetRecordField(&image, 0, "Ann");
+    SetRecordField(&image, 0, nullptr);
+    SetRecordField(&image, 13, std::string(80, 'c').c_str());
     SetRecordField(&image, 31, "COM2");
+    EXPECT_EQ(RecordDataLength(image), 3 + 59 + 4);
     image.registered = 1;
     image.reserved = 0x01020304;
     unsigned char bytes[kRecordFileSize];
@@ -33,25 +37,6 @@ TEST(RecordFile, DamagedFilesAreNotTrustedBeyondTheirBytes)
     ASSERT_TRUE(DecodeRecordFile(bytes.data(), bytes.size(), &image));
     EXPECT_EQ(std::strlen(image.fields[5]), 59u) << "a field without its NUL";
     EXPECT_EQ(image.registered, 1) << "a flag other than 0 counts as registered";
-}
-
-TEST(RecordFile, OsNameByPlatform)
-{
-    const std::pair<long, const char*> cases[] = {
-        {0, "Win 3.1"}, {1, "Win 95"}, {2, "Win NT"}, {512, "Win 2.x"}, {768, "Win 3.0"},
-        {784, "Win 3.1"}, {785, "Win 3.11"}, {917, "Win 95"}, {3, "Unknown OS"}, {-1, "Unknown OS"},
-    };
-    for (const auto& c : cases)
-        EXPECT_STREQ(OsNameOfPlatform(c.first), c.second) << c.first;
-}
-
-TEST(RecordFile, LongTextsAreCutToTheFieldAndDataLengthCountsTexts)
-{
-    RecordImage image = {};
-    SetRecordField(&image, 13, std::string(80, 'c').c_str());
-    SetRecordField(&image, 0, "Ann");
-    SetRecordField(&image, 0, nullptr);
-    EXPECT_EQ(RecordDataLength(image), 59 + 3);
 }
 
 TEST(OemNumbers, SingleNumberOrListUpToTheFirstGap)
@@ -80,15 +65,13 @@ TEST(OemNumbers, TildeSplitsShownAndDialledText)
 
 TEST(AnswerCodes, EncodeInControlOrderAndDecodeByLetter)
 {
-    const AnswerGroup learned = {1005, "RTDIAMWP", false};
-    const AnswerGroup used = {1035, "HPUMSB", true};
-    bool checked[8] = {false, false, false, false, false, true, false, true};
-    EXPECT_EQ(EncodeAnswers(learned, [&](int i) { return checked[i]; }), "M,P");
-    EXPECT_EQ(EncodeAnswers(used, [](int i) { return i >= 2; }), "U");
-    EXPECT_EQ(EncodeAnswers(used, [](int) { return false; }), "");
-    EXPECT_TRUE(AnswerChecked(learned, 7, "P,M"));
-    EXPECT_FALSE(AnswerChecked(learned, 0, "P,M"));
-    EXPECT_EQ(AnswerRadioIndex(used, "SU"), 2) << "first in id order";
+    const AnswerGroup boxes = {1, "ABCD", false}, radio = {1, "ABCD", true};
+    EXPECT_EQ(EncodeAnswers(boxes, [](int i) { return i % 2 == 1; }), "B,D");
+    EXPECT_EQ(EncodeAnswers(radio, [](int i) { return i >= 2; }), "C");
+    EXPECT_EQ(EncodeAnswers(radio, [](int) { return false; }), "");
+    EXPECT_TRUE(AnswerChecked(boxes, 3, "D,B"));
+    EXPECT_FALSE(AnswerChecked(boxes, 0, "D,B"));
+    EXPECT_EQ(AnswerRadioIndex(radio, "DC"), 2) << "first in id order";
 }
 
 namespace {
