@@ -51,9 +51,6 @@ TEST(ModemDatabase, ListsModelsInNameOrderAfterTheDefaultsRecord)
         ASSERT_EQ(1, d.db.GetRecordFromOffset(&info, offset, 1, eModemIndexModelName)) << offset;
         std::string name = info.modelName;
         EXPECT_LT(_stricmp(previous.c_str(), name.c_str()), 0) << previous << " / " << name;
-        EXPECT_STREQ("AT", info.commandPrefix) << name;
-        EXPECT_STREQ("OK", info.replies[0]) << name;
-        EXPECT_GT(info.maxCommandLength, 20) << name;
         previous = name;
     }
     EXPECT_EQ(0, d.db.GetRecordFromOffset(&info, count, 1, eModemIndexModelName));
@@ -62,62 +59,23 @@ TEST(ModemDatabase, ListsModelsInNameOrderAfterTheDefaultsRecord)
     EXPECT_EQ(2u, info.recordNumber) << "file order counts records from the second";
 }
 
-TEST(ModemDatabase, FindsModelsByNameWithTheirIdentification)
+// What each column holds is the database's own data: auto_select.py finds
+// every persona's model by it, mkmodemdb_test.py checks the shipped columns.
+TEST(ModemDatabase, FindsModelsByNameWhateverTheirCaseAndTrailingBlanks)
 {
-    struct Expected {
-        const char* name;
-        const char* command;
-        const char* reply;
-        const char* manufacturer;
-    } models[] = {
-        {"Hayes Accura 336", "+FMDL?", "ACCURA 33600", "Hayes Microcomputer"},
-        {"Motorola ModemSURFR 28.8", "I3", "Motorola ModemSURFR", "AT&T"},
-        {"USRobotics Sportster 33600", "I3", "Sportster 33600/Fax", "Sportster"},
-        {"Rockwell RC144 (Zoltrix)", "I6", "RCV144DP", "ROCKWELL"},
-        {"SupraFAXModem 288", "+FMDL?", "SupraFAXModem 288", "Supra Corporation"},
-        {"ZyXEL 1496EG+", "", "", "ZyXEL"},
-        {"usrobotics courier v.34  ", "I0", "2886", "USRobotics"},
+    Database d(SuiteFile("MODEM.DBF"));
+    ASSERT_EQ(1, d.db.Open());
+    struct { const char* name; int found; } cases[] = {
+        {"Hayes Accura 336", 1}, {"usrobotics courier v.34  ", 1}, {"Acme Imaginary 9600", 0},
+        {"(defaults)", 0},  // the defaults record is not a model
     };
-    Database d(SuiteFile("MODEM.DBF"));
-    ASSERT_EQ(1, d.db.Open());
-    for (const Expected& m : models) {
+    for (const auto& c : cases) {
         int found;
-        ModemInfoStruct info = Lookup(d.db, m.name, &found);
-        ASSERT_EQ(1, found) << m.name;
-        EXPECT_STREQ(m.command, info.identifyCommand) << m.name;
-        EXPECT_STREQ(m.reply, info.identifyReply) << m.name;
-        EXPECT_STREQ(m.manufacturer, info.manufacturerReply) << m.name;
+        ModemInfoStruct info = Lookup(d.db, c.name, &found);
+        EXPECT_EQ(c.found, found) << c.name;
+        if (found)
+            EXPECT_EQ(0, _strnicmp(c.name, info.modelName, std::strlen(info.modelName))) << c.name;
     }
-    int found;
-    Lookup(d.db, "Acme Imaginary 9600", &found);
-    EXPECT_EQ(0, found);
-    Lookup(d.db, "(defaults)", &found);
-    EXPECT_EQ(0, found) << "the defaults record is not a model";
-}
-
-TEST(ModemDatabase, GenericHayesModelHasEveryCommandAndReply)
-{
-    Database d(SuiteFile("MODEM.DBF"));
-    ASSERT_EQ(1, d.db.Open());
-    int found;
-    ModemInfoStruct m = Lookup(d.db, "Generic Hayes Compatible", &found);
-    ASSERT_EQ(1, found);
-    const char* texts[] = {m.init, m.init2, m.commandA, m.commandB, m.commandC, m.commandD,
-                           m.fullCommandA, m.hangUp, m.fullCommandB, m.shortCommandA,
-                           m.shortCommandB, m.shortCommandC, m.speakerOn, m.speakerOff,
-                           m.speakerUntilConnect, m.volumeLow, m.volumeMedium, m.volumeHigh,
-                           m.dialTone, m.dialPulse, m.speedSlow, m.speedNormal, m.speedFast,
-                           m.progressNone, m.progressDialTone, m.progressBusy, m.progressAll,
-                           m.watchedReply, m.commandPrefix};
-    for (const char* t : texts)
-        EXPECT_GT(std::strlen(t), 0u);
-    for (const auto& reply : m.replies)
-        EXPECT_GT(std::strlen(reply), 0u);
-    EXPECT_STREQ("ATH0", m.hangUp);
-    EXPECT_STREQ("NO CARRIER", m.replies[2]);
-    EXPECT_STREQ("DT", m.dialTone);
-    EXPECT_EQ(40, m.maxCommandLength);
-    EXPECT_EQ(1, m.hardwareHandshake);
 }
 
 TEST(ModemDatabase, DeletedRecordsAndMissingFilesAreNotRead)
