@@ -198,23 +198,19 @@ TEST(DbfEngine, ValuesThatDoNotFitAreRefusedAndLeaveTheFieldAlone)
     }
 }
 
-TEST(DbfEngine, WritesReachRecordsAlreadyReadAhead)
+// A change not written is dropped by an unload that does not keep it. (That
+// writes reach records already read ahead is the model test's.)
+TEST(DbfEngine, UnloadDropsAChangeNotWritten)
 {
     Files f;
     dbf_table* t;
     ASSERT_EQ(DBF_OK, f.Create(&t));
-    for (int i = 1; i <= 50; ++i)
-        AppendPerson(t, "old", i, i, "");
-    ASSERT_EQ(DBF_OK, dbf_go(t, 1));        // reads ahead over all 50
-    ASSERT_EQ(DBF_OK, dbf_go(t, 30));
-    ASSERT_EQ(DBF_OK, dbf_set_text(t, NAME, "new"));
-    ASSERT_EQ(DBF_OK, dbf_go(t, 31));
-    ASSERT_EQ(DBF_OK, dbf_go(t, 30));
-    EXPECT_EQ("new", Text(t, NAME));
+    AppendPerson(t, "old", 1, 1, "");
+    ASSERT_EQ(DBF_OK, dbf_go(t, 1));
     ASSERT_EQ(DBF_OK, dbf_set_text(t, NAME, "dropped"));
     ASSERT_EQ(DBF_OK, dbf_unload(t, 0));
-    ASSERT_EQ(DBF_OK, dbf_go(t, 30));
-    EXPECT_EQ("new", Text(t, NAME));
+    ASSERT_EQ(DBF_OK, dbf_go(t, 1));
+    EXPECT_EQ("old", Text(t, NAME));
     dbf_close(t);
 }
 
