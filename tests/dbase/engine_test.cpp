@@ -105,25 +105,23 @@ TEST(DbfEngine, WritesDbaseThreeLayoutAndReadsItBack)
     dbf_close(t);
 }
 
-TEST(DbfEngine, DbaseFourMemosCarryTheirLength)
+// A dBASE IV memo carries its length, so it may hold the end-of-text byte.
+// (dbfread in interop.py reads such memos by their length; rewritten and
+// empty ones are the model test's.)
+TEST(DbfEngine, DbaseFourMemosMayHoldTheEndOfTextByte)
 {
     Files f;
     dbf_table* t;
     ASSERT_EQ(DBF_OK, f.Create(&t, DBF_MEMO_DBASE4));
     std::string big(1500, 'm');
-    big[700] = '\x1a';      // a dBASE IV memo may hold the end-of-text byte
+    big[700] = '\x1a';
     AppendPerson(t, "A", 1, 1, big.c_str());
-    ASSERT_EQ(DBF_OK, dbf_memo_write(t, NOTES, big.data(), big.size()));
-    AppendPerson(t, "B", 2, 2, "");
     ASSERT_EQ(DBF_OK, dbf_close(t));
     EXPECT_EQ(0x8B, f.table.data[0]);
     EXPECT_EQ(0, std::memcmp(f.memo.data + 512, "\xff\xff\x08\x00", 4));
-
     ASSERT_EQ(DBF_OK, f.Open(&t));
     ASSERT_EQ(DBF_OK, dbf_go(t, 1));
-    EXPECT_EQ(big, Memo(t, NOTES)) << "the second write replaced the first";
-    ASSERT_EQ(DBF_OK, dbf_go(t, 2));
-    EXPECT_EQ("", Memo(t, NOTES));
+    EXPECT_EQ(big, Memo(t, NOTES));
     dbf_close(t);
 }
 
