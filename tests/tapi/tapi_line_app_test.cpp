@@ -54,18 +54,15 @@ TEST(TapiLineApp, ReinitialisingAsksEveryFiveSecondsUntilCancelled)
     EXPECT_FALSE(tapi.IsInitialized());
 }
 
-TEST(TapiLineApp, NoLinesMeansShutDownAgain)
-{
-    ClearModems();
-    TapiLineApp tapi;
-    EXPECT_EQ(1, tapi.Initialize(nullptr, nullptr, "ZIVeredo", nullptr));
-    EXPECT_FALSE(tapi.IsInitialized());
-}
-
-TEST(TapiLineApp, OnlyNamedDataModemLinesAreOffered)
+TEST(TapiLineApp, NoLinesMeansShutDownAgainAndOnlyNamedDataModemLinesAreOffered)
 {
     const std::string longName(1500, 'L');
     ClearModems();
+    {
+        TapiLineApp none;
+        EXPECT_EQ(1, none.Initialize(nullptr, nullptr, "ZIVeredo", nullptr));
+        EXPECT_FALSE(none.IsInitialized());
+    }
     InstallModem({"0000", "Zoom V.34", "COM2"});
     InstallModem({"0001", "No Port", nullptr});
     InstallModem({"0002", "", "COM3"});
