@@ -78,7 +78,9 @@ TEST(ModemDatabase, FindsModelsByNameWhateverTheirCaseAndTrailingBlanks)
     }
 }
 
-TEST(ModemDatabase, DeletedRecordsAndMissingFilesAreNotRead)
+// (A database that is not there is setup_walk.py's: the model page stays
+// disabled and Done writes none of a model's items.)
+TEST(ModemDatabase, DeletedRecordsAreNotRead)
 {
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
@@ -113,11 +115,6 @@ TEST(ModemDatabase, DeletedRecordsAndMissingFilesAreNotRead)
     EXPECT_EQ(d.db.GetCount() - 2, readable);
     d.db.Close();
     DeleteFileA(copy.c_str());
-
-    Database missing(std::string(temp) + "NOSUCH.DBF");
-    EXPECT_EQ(0, missing.db.Open());
-    EXPECT_EQ(0, missing.db.GetCount());
-    EXPECT_EQ(0, missing.db.GetRecordFromOffset(&info, 1, 1, eModemIndexModelName));
 }
 
 }  // namespace
