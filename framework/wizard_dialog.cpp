@@ -3,7 +3,7 @@
 #include "caption_bar.h"
 #include "resource.h"
 #if QV_HAVE_QVCMMN32
-#include <qvcmmn32.h>
+#include <qvcmmn32_calls.h>
 #endif
 
 // F1 opens the help of the dialog that most recently initialised with a

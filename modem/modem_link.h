@@ -13,7 +13,7 @@
 #include <windows.h>
 
 #include <qvcomm32.h>
-#include <qvstp32.h>
+#include <qvstp32_calls.h>
 
 #include "modem_engine.h"
 #include "port_wait.h"

@@ -3,7 +3,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include <qvcmmn32.h>
+#include <qvcmmn32_calls.h>
 #include <qvcomm32.h>
 
 #include <vector>

@@ -1,5 +1,5 @@
 #include "record_disk.h"
-#include <qvcmmn32.h>
+#include <qvcmmn32_calls.h>
 #include <cstring>
 
 namespace {

@@ -9,9 +9,9 @@
 #include "modem_link.h"
 #include "resource.h"
 #include <shellapi.h>
-#include <qvcmmn32.h>
+#include <qvcmmn32_calls.h>
 #include <qvcomm32.h>
-#include <qvstp32.h>
+#include <qvstp32_calls.h>
 #include <cstdio>
 
 namespace {

@@ -5,8 +5,8 @@
 #include "oem_numbers.h"
 #include "registration_ids.h"
 #include "resource.h"
-#include <qvcmmn32.h>
-#include <qvstp32.h>
+#include <qvcmmn32_calls.h>
+#include <qvstp32_calls.h>
 #include <string>
 
 const char kDefaultRegNumber[] = "1-800-555-0199";

@@ -6,9 +6,9 @@
 #include "transfer_core.h"
 #include "registration_ids.h"
 #include "modem_link.h"
-#include <qvcmmn32.h>
+#include <qvcmmn32_calls.h>
 #include <qvcomm32.h>
-#include <qvstp32.h>
+#include <qvstp32_calls.h>
 #include <cstdio>
 #include <cstring>
 

@@ -4,8 +4,8 @@
 #include "platform.h"
 #include "registration_ids.h"
 #include <afx.h>
-#include <qvcmmn32.h>
-#include <qvstp32.h>
+#include <qvcmmn32_calls.h>
+#include <qvstp32_calls.h>
 #include <cstdio>
 #include <cstring>
 

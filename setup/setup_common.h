@@ -5,7 +5,7 @@
 #define QVWIZ_SETUP_COMMON_H
 
 #include <afx.h>
-#include <qvstp32.h>
+#include <qvstp32_calls.h>
 
 // Item numbers as the profile's enumerations; most items have no name of
 // their own in the suite's header.

@@ -2,7 +2,7 @@
 #include "setup_common.h"
 #include "resource.h"
 #include "setup_ids.h"
-#include <qvcmmn32.h>
+#include <qvcmmn32_calls.h>
 #include <qvdetect.h>
 
 namespace {

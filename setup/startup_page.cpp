@@ -4,7 +4,7 @@
 #include "library.h"
 #include "resource.h"
 #include "setup_ids.h"
-#include <qvcmmn32.h>
+#include <qvcmmn32_calls.h>
 #include <qvutil.h>
 #include <cstdio>
 

@@ -84,11 +84,13 @@ enum eSetupNumItems {
 
 enum eDefaults { eDefaultsNone = 0 };
 
-struct QVProfileStore;  /* the loaded contents of the store */
+/* The class in the suite's C++ ABI, Microsoft's, which only such a compiler
+ * sees; GCC's code calls it through the proxy in qvstp32_calls.h. */
+#ifdef _MSC_VER
 
 class QVSTP32_API CQSetupProfile {
 public:
-    explicit CQSetupProfile(int reserved);
+    CQSetupProfile(int reserved);
     ~CQSetupProfile();
 
     /* With a buffer: the value copied, NUL-terminated and cut to size; the
@@ -116,7 +118,11 @@ public:
 private:
     CQSetupProfile(const CQSetupProfile&);
     CQSetupProfile& operator=(const CQSetupProfile&);
-    QVProfileStore* store_;
+    /* Callers allocate the object, mostly on the stack, and the DLL's
+     * constructor fills it: room for whatever the DLL keeps there. */
+    void* reserved_[256];
 };
+
+#endif  /* _MSC_VER */
 
 #endif

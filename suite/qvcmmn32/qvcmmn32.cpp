@@ -1,12 +1,13 @@
 /* QVCMMN32.DLL: paths built from the setup profile, loading the suite's
- * libraries, and the suite's help. */
-#define QVCMMN32_BUILD
+ * libraries, and the suite's help; what its functions (qvcmmn32_face.cpp)
+ * do. */
 #include <windows.h>
 #include <cstdio>
 #include <cstring>
 
-#include "qvcmmn32.h"
 #include "path_rules.h"
+#include "qvstp32_calls.h"
+#include "services_core.h"
 
 namespace {
 
@@ -81,35 +82,35 @@ bool OpenInViewer(const char* page) {
 
 extern "C" {
 
-int __cdecl MakePath(char* out, const char* directory, const char* name) {
+int ServiceMakePath(char* out, const char* directory, const char* name) {
     return qvpath::Join(directory, name, out, MAX_PATH) ? 1 : 0;
 }
 
-char* __cdecl JoinPath(eSetupLongStrItems first, eSetupLongStrItems second, char* out,
-                       int size) {
+char* ServiceJoinPath(int first, int second, char* out, int size) {
     if (!out || size <= 0) return out;
     CQSetupProfile profile(0);
-    qvpath::Join(profile.GetProfile(first, NULL, 0, eDefaultsNone),
-                 profile.GetProfile(second, NULL, 0, eDefaultsNone), out,
+    qvpath::Join(profile.GetProfile(eSetupLongStrItems(first), NULL, 0, eDefaultsNone),
+                 profile.GetProfile(eSetupLongStrItems(second), NULL, 0, eDefaultsNone), out,
                  static_cast<std::size_t>(size));
     return out;
 }
 
-void __cdecl MakeDBFPath(eSetupShortStrItems item, char* out) {
+void ServiceMakeDBFPath(int item, char* out) {
     if (!out) return;
     char suite[MAX_PATH];
     SuiteDirectory(suite);
     CQSetupProfile profile(0);
-    qvpath::Join(suite, profile.GetProfile(item, NULL, 0, eDefaultsNone), out, MAX_PATH);
+    qvpath::Join(suite, profile.GetProfile(eSetupShortStrItems(item), NULL, 0, eDefaultsNone), out,
+                 MAX_PATH);
 }
 
-unsigned int __cdecl QVLoadLibrary(HINSTANCE* module, eSetupShortStrItems item, int) {
+unsigned int ServiceLoadLibrary(HINSTANCE* module, int item) {
     if (!module) return ERROR_INVALID_PARAMETER;
     *module = NULL;
     char name[MAX_PATH];
     {
         CQSetupProfile profile(0);
-        profile.GetProfile(item, name, sizeof name, eDefaultsNone);
+        profile.GetProfile(eSetupShortStrItems(item), name, sizeof name, eDefaultsNone);
     }
     if (!name[0]) return ERROR_FILE_NOT_FOUND;
     char suite[MAX_PATH], path[MAX_PATH];
@@ -124,7 +125,7 @@ unsigned int __cdecl QVLoadLibrary(HINSTANCE* module, eSetupShortStrItems item, 
     return 0;
 }
 
-int __cdecl DAZadUrer(HWND, unsigned long context, unsigned int) {
+int ServiceOpenHelp(HWND, unsigned long context) {
     LogHelpRequest(context);
     char page[MAX_PATH];
     return FindHelpPage(context, page) && OpenInViewer(page) ? 1 : 0;

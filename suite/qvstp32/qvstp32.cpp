@@ -1,11 +1,11 @@
-/* QVSTP32.DLL: CQSetupProfile over the store QVSETUP.INI beside this DLL. */
-#define QVSTP32_BUILD
+/* QVSTP32.DLL: the store behind CQSetupProfile (qvstp32_face.cpp), the file
+ * QVSETUP.INI beside this DLL. */
 #include <windows.h>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "qvstp32.h"
+#include "profile_core.h"
 #include "profile_file.h"
 #include "profile_text.h"
 
@@ -117,65 +117,55 @@ static int StoreChange(QVProfileStore* store, const Change& change) {
     return 1;
 }
 
-CQSetupProfile::CQSetupProfile(int) : store_(new QVProfileStore(StorePathBesideModule())) {
+static Kind KindOf(ProfileTextKind kind) {
+    return kind == kProfileShortText ? Kind::Short : Kind::Long;
+}
+
+extern "C" {
+
+QVProfileStore* ProfileOpen(void) {
+    QVProfileStore* store = new QVProfileStore(StorePathBesideModule());
     ProfileItems items;
-    store_->file.Load(items);
-    store_->Take(items);
+    store->file.Load(items);
+    store->Take(items);
+    return store;
 }
 
-CQSetupProfile::~CQSetupProfile() {
-    EndUpdate();
-    delete store_;
+void ProfileClose(QVProfileStore* store) {
+    ProfileEndUpdate(store);
+    delete store;
 }
 
-void CQSetupProfile::BeginUpdate() { store_->updating = true; }
+void ProfileBeginUpdate(QVProfileStore* store) { store->updating = true; }
 
-int CQSetupProfile::EndUpdate() {
+int ProfileEndUpdate(QVProfileStore* store) {
     std::vector<Change> pending;
-    pending.swap(store_->pending);
-    store_->updating = false;
-    return pending.empty() ? 1 : StoreChanges(store_, ApplyAll, &pending);
+    pending.swap(store->pending);
+    store->updating = false;
+    return pending.empty() ? 1 : StoreChanges(store, ApplyAll, &pending);
 }
 
-const char* CQSetupProfile::GetProfile(eSetupShortStrItems item, char* buffer,
-                                       unsigned short size, eDefaults) {
-    const char* value = qvprofile::ValidItem(Kind::Short, item) ? store_->shortText[item] : "";
+const char* ProfileGetText(QVProfileStore* store, ProfileTextKind kind, int item, char* buffer,
+                           unsigned short size) {
+    const char* value = "";
+    if (qvprofile::ValidItem(KindOf(kind), item))
+        value = kind == kProfileShortText ? store->shortText[item] : store->longText[item];
     return CopyOut(value, buffer, size);
 }
 
-const char* CQSetupProfile::GetProfile(eSetupLongStrItems item, char* buffer,
-                                       unsigned short size, eDefaults) {
-    const char* value = qvprofile::ValidItem(Kind::Long, item) ? store_->longText[item] : "";
-    return CopyOut(value, buffer, size);
+unsigned long ProfileGetNumber(QVProfileStore* store, int item) {
+    return qvprofile::ValidItem(Kind::Number, item) ? store->numbers[item] : 0;
 }
 
-unsigned long CQSetupProfile::GetProfile(eSetupNumItems item, eDefaults) {
-    return qvprofile::ValidItem(Kind::Number, item) ? store_->numbers[item] : 0;
+int ProfileSetText(QVProfileStore* store, ProfileTextKind kind, int item, const char* value) {
+    return StoreChange(store, Change{KindOf(kind), item, value ? value : "", 0});
 }
 
-void CQSetupProfile::GetProfile(eSetupNumItems item, unsigned short* value, eDefaults d) {
-    if (value) *value = static_cast<unsigned short>(GetProfile(item, d));
+int ProfileSetNumber(QVProfileStore* store, int item, unsigned long value) {
+    return StoreChange(store, Change{Kind::Number, item, "", static_cast<uint32_t>(value)});
 }
 
-int CQSetupProfile::SetProfile(eSetupShortStrItems item, const char* value, int) {
-    return StoreChange(store_, Change{Kind::Short, item, value ? value : "", 0});
-}
-
-int CQSetupProfile::SetProfile(eSetupLongStrItems item, const char* value, int) {
-    return StoreChange(store_, Change{Kind::Long, item, value ? value : "", 0});
-}
-
-int CQSetupProfile::SetProfile(eSetupNumItems item, unsigned long value, int) {
-    return StoreChange(store_, Change{Kind::Number, item, "", static_cast<uint32_t>(value)});
-}
-
-int CQSetupProfile::SetProfile(eSetupNumItems item, unsigned short value, int reserved) {
-    return SetProfile(item, static_cast<unsigned long>(value), reserved);
-}
-
-int CQSetupProfile::SetProfile(eSetupNumItems item, int value, int reserved) {
-    return SetProfile(item, static_cast<unsigned long>(value), reserved);
-}
+}  // extern "C"
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) g_module = instance;

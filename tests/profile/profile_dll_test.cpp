@@ -9,8 +9,8 @@
 #include <random>
 #include <string>
 
-#include "qvcmmn32.h"
-#include "qvstp32.h"
+#include "qvcmmn32_calls.h"
+#include "qvstp32_calls.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <cstring>
 #include <string>
 
-#include "qvstp32.h"
+#include "qvstp32_calls.h"
 
 static int Churn(const char* logPath, unsigned long first) {
     HANDLE log = CreateFileA(logPath, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_ALWAYS,
