@@ -26,7 +26,8 @@ def check_suite(folder):
 
 
 def retype_get_comm_error(dll):
-    """The export's last argument code, G (unsigned short), becomes I."""
+    """The export's last argument code, G (unsigned short), becomes I (in
+    the symbol table's copy of the name too, when the file has one)."""
     with open(dll, "rb") as f:
         data = f.read()
     data, count = re.subn(rb"(\?GetCommError@GFSerial@@\w*?)G@Z\0", rb"\1I@Z\0", data)
@@ -43,8 +44,8 @@ def problems(folder):
         for name in os.listdir(folder):
             if name.upper().endswith(".DLL"):
                 shutil.copy(os.path.join(folder, name), copy)
-        if retype_get_comm_error(os.path.join(copy, "QVCOMM32.DLL")) != 1:
-            yield "%s: QVCOMM32.DLL has no one GetCommError export to retype" % folder
+        if not retype_get_comm_error(os.path.join(copy, "QVCOMM32.DLL")):
+            yield "%s: QVCOMM32.DLL has no GetCommError export to retype" % folder
             return
         status, out = check_suite(copy)
         if status != 1 or MISS not in out or out.count("UNRESOLVED") != 1:

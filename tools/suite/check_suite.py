@@ -41,8 +41,9 @@ def nearest(wanted, candidates):
     return min(candidates, key=distance, default=None)
 
 
-def describe_miss(importer, dll, name, readable, exported):
-    """Why name is not among exported, in one line."""
+def describe_miss(importer, dll, name, readable, exported, imported):
+    """Why name is not among exported, in one line. The near miss is looked
+    for among the exports nothing else imports."""
     importer, dll = (os.path.splitext(n)[0].upper() for n in (importer, dll))
     wanted = pe_names.split_declaration(readable.get(name, ""))
     if not wanted:
@@ -50,7 +51,7 @@ def describe_miss(importer, dll, name, readable, exported):
     same_member = {}
     for export in exported:
         have = pe_names.split_declaration(readable.get(export, ""))
-        if have and have["name"] == wanted["name"]:
+        if have and have["name"] == wanted["name"] and export not in imported:
             same_member[export] = have
     export = nearest(wanted, same_member)
     if not export:
@@ -83,7 +84,7 @@ def check(folder, program="QVWIZ32.DLL"):
         missing = sorted(set(names) - set(exported))
         lines.append("  %s: %d of %d names resolve" % (dll, len(names) - len(missing), len(names)))
         readable = pe_names.undecorate(missing + exported)
-        lines += ["    UNRESOLVED " + describe_miss(program, dll, n, readable, exported)
+        lines += ["    UNRESOLVED " + describe_miss(program, dll, n, readable, exported, set(names))
                   for n in missing]
         unresolved += len(missing)
     lines.append("%d unresolved" % unresolved if unresolved else "everything resolves")
