@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "qvcomm32.h"
+#include "qvcomm32_calls.h"
 
 namespace {
 

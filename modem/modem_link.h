@@ -12,7 +12,7 @@
 
 #include <windows.h>
 
-#include <qvcomm32.h>
+#include <qvcomm32_calls.h>
 #include <qvstp32_calls.h>
 
 #include "modem_engine.h"

@@ -4,7 +4,7 @@
 #include <string.h>
 
 #include <qvcmmn32_calls.h>
-#include <qvcomm32.h>
+#include <qvcomm32_calls.h>
 
 #include <vector>
 

@@ -7,7 +7,7 @@
 
 #include <afx.h>
 #include <afxcoll.h>
-#include <qvdbf32.h>
+#include <qvdbf32_calls.h>
 
 class ModemLink;
 

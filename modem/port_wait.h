@@ -13,7 +13,7 @@
 #ifndef QVWIZ_PORT_WAIT_H
 #define QVWIZ_PORT_WAIT_H
 
-#include <qvcomm32.h>
+#include <qvcomm32_calls.h>
 
 class PortWait {
 public:

@@ -10,7 +10,7 @@
 #include "resource.h"
 #include <shellapi.h>
 #include <qvcmmn32_calls.h>
-#include <qvcomm32.h>
+#include <qvcomm32_calls.h>
 #include <qvstp32_calls.h>
 #include <cstdio>
 

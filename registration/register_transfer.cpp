@@ -7,7 +7,7 @@
 #include "registration_ids.h"
 #include "modem_link.h"
 #include <qvcmmn32_calls.h>
-#include <qvcomm32.h>
+#include <qvcomm32_calls.h>
 #include <qvstp32_calls.h>
 #include <cstdio>
 #include <cstring>

@@ -5,7 +5,7 @@
 #ifndef QVWIZ_MODEM_MODEL_PAGE_H
 #define QVWIZ_MODEM_MODEL_PAGE_H
 
-#include <qvdbf32.h>
+#include <qvdbf32_calls.h>
 
 #include "modem_list.h"
 #include "user_pages.h"

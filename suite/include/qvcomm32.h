@@ -3,17 +3,16 @@
  * A GFSerial opens a COM port in its constructor; GetCommError tells whether
  * that worked. The port is either a real COM port (Win32 comm API) or one
  * redirected to an RFC 2217 server: QVCOMM.INI beside QVCOMM32.DLL, section
- * [Ports], a line such as COM2=127.0.0.1:7000. */
+ * [Ports], a line such as COM2=127.0.0.1:7000.
+ *
+ * The class is in the suite's C++ ABI (Microsoft's). Code of another ABI that
+ * needs only the constants defines QVCOMM32_TYPES_ONLY before including this. */
 #ifndef QVCOMM32_H
 #define QVCOMM32_H
 
-#include <windows.h>
-
-#ifdef QVCOMM32_BUILD
-#define QVCOMM32_API __declspec(dllexport)
-#else
-#define QVCOMM32_API __declspec(dllimport)
-#endif
+/* As windows.h declares it (STRICT), so that both may be included. */
+struct HWND__;
+typedef HWND__* HWND;
 
 enum CommType { eCommSerial = 3 };
 enum CommProducts { eProductKestrix = 11 };
@@ -31,13 +30,21 @@ enum {
     eCommIoError = 201          /* any other failure of the port or its connection */
 };
 
-struct GFSerialImpl;
+#ifndef QVCOMM32_TYPES_ONLY
 
+#ifdef QVCOMM32_BUILD
+#define QVCOMM32_API __declspec(dllexport)
+#else
+#define QVCOMM32_API __declspec(dllimport)
+#endif
+
+/* Allocated by the caller: the size is part of the interface. */
 class QVCOMM32_API GFSerial {
 public:
     GFSerial(CommType type, const char* port, HWND notifyWindow, CommProducts product,
              CommApplications app, unsigned short rxQueue, unsigned short txQueue,
              unsigned short options, void* reserved);
+    /* The table of virtuals, in this order, is part of the interface. */
     virtual ~GFSerial();
     /* One received character into *dst, waiting up to wait milliseconds for
      * it (0: not at all). 1 if one was read. */
@@ -46,8 +53,8 @@ public:
     virtual int PutChar(char c);
 
     int GetCommError(unsigned short& detail);
-    int SetHandShake(char* mode);                 /* "hard" or "soft" or "none" */
-    int SetUp(long baud, char parity, int dataBits, int stopBits);
+    int SetHandShake(char* mode);                 /* "hard" or "soft" or "none"; 1 if set */
+    int SetUp(long baud, char parity, int dataBits, int stopBits);    /* 1 if set */
     /* mode -1: text alone; -2: text and the command terminator (CR).
      * Returns the number of characters sent. */
     int PutString(const char* text, int mode);
@@ -63,9 +70,9 @@ public:
      * is dropped; a redirected port has none until its server reports it. */
     int Status();
     int Carrier();
-    void Delay(unsigned long ms);
-    int CommNotify(SetNotifyType type, int a, int b, int c);
-    /* The port's background work; returns at once. */
+    int Delay(unsigned long ms);                  /* 1 */
+    int CommNotify(SetNotifyType type, int a, int b, int c);      /* 1 */
+    /* The port's background work; returns at once. 1 while the port is open. */
     int OnIdle();
     /* Blocks until received data may be waiting or (with wakeOnMessages) a
      * window message is queued for this thread, at most ms milliseconds;
@@ -78,7 +85,9 @@ public:
 private:
     GFSerial(const GFSerial&);
     GFSerial& operator=(const GFSerial&);
-    GFSerialImpl* impl_;
+    void* reserved_[256];
 };
+
+#endif /* QVCOMM32_TYPES_ONLY */
 
 #endif

@@ -1,18 +1,11 @@
-/* QVDBF32.DLL: the suite's modem database, MODEM.DBF, one record a model. */
+/* QVDBF32.DLL: the suite's modem database, MODEM.DBF, one record a model.
+ *
+ * The class is in the suite's C++ ABI (Microsoft's). Code of another ABI that
+ * needs only the record defines QVDBF32_TYPES_ONLY before including this. */
 #ifndef QVDBF32_H
 #define QVDBF32_H
 
 #include <stddef.h>
-
-#if defined(_WIN32) && !defined(QVDBF32_STATIC)
-#ifdef QVDBF32_BUILD
-#define QVDBF32_API __declspec(dllexport)
-#else
-#define QVDBF32_API __declspec(dllimport)
-#endif
-#else
-#define QVDBF32_API
-#endif
 
 /* One modem model. Texts are NUL-terminated; sizes count the NUL. The layout
  * is shared with the suite's other programs: natural alignment, 884 bytes. */
@@ -81,8 +74,15 @@ static_assert(sizeof(ModemInfoStruct) == 884, "layout");
  * eModemIndexModelName. */
 enum ModemIndex { eModemIndexRecord = 0, eModemIndexModelName = 3 };
 
-struct ModemDBFImpl;
+#ifndef QVDBF32_TYPES_ONLY
 
+#ifdef QVDBF32_BUILD
+#define QVDBF32_API __declspec(dllexport)
+#else
+#define QVDBF32_API __declspec(dllimport)
+#endif
+
+/* Allocated by the caller: the size is part of the interface. */
 class QVDBF32_API ModemDBF {
 public:
     /* path: full path of MODEM.DBF, copied at once. Callers pass mode 1;
@@ -102,7 +102,9 @@ public:
 private:
     ModemDBF(const ModemDBF&);
     ModemDBF& operator=(const ModemDBF&);
-    ModemDBFImpl* impl_;
+    void* reserved_[1024];
 };
+
+#endif /* QVDBF32_TYPES_ONLY */
 
 #endif

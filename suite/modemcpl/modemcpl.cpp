@@ -4,7 +4,7 @@
 // (TAPI32.DLL) reads its lines from.
 #include "modem_class.h"
 #include "resource.h"
-#include <qvdbf32.h>
+#include <qvdbf32_calls.h>
 #include <cstdio>
 #include <cstring>
 

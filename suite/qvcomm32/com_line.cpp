@@ -3,8 +3,6 @@
 
 #include <string>
 
-#include "qvcomm32.h"
-
 namespace qvcomm {
 namespace {
 

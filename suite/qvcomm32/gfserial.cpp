@@ -1,7 +1,7 @@
-/* GFSerial: the suite's serial port object, as the modem code calls it. It
- * finds out where a port name leads (a COM port of this machine, or one
- * redirected in QVCOMM.INI), keeps the error state GetCommError reports and
- * leaves the moving of bytes to its Line. */
+/* The port behind a GFSerial, the suite's serial port object. It finds out
+ * where a port name leads (a COM port of this machine, or one redirected in
+ * QVCOMM.INI), keeps the error state GetCommError reports and leaves the
+ * moving of bytes to its Line. */
 #include <windows.h>
 
 #include <cstring>
@@ -9,7 +9,7 @@
 
 #include "comport_client.h"
 #include "line.h"
-#include "qvcomm32.h"
+#include "serial_core.h"
 
 using qvcomm::Line;
 
@@ -65,89 +65,89 @@ bool ClaimPort(const std::string& key, HANDLE& claim)
 
 }  // namespace
 
-struct GFSerialImpl {
+struct SerialPort {
     Line* line;
     HANDLE claim;
     int error;
     DWORD detail;
 };
 
-GFSerial::GFSerial(CommType, const char* port, HWND, CommProducts, CommApplications,
-                   unsigned short rxQueue, unsigned short txQueue, unsigned short, void*)
-    : impl_(new GFSerialImpl())
+SerialPort* SerialOpen(const char* name, unsigned short rxQueue, unsigned short txQueue)
 {
-    const std::string key = PortKey(port);
+    SerialPort* port = new SerialPort();
+    const std::string key = PortKey(name);
     if (key.empty()) {
-        impl_->error = eCommCannotOpen;
-        return;
+        port->error = eCommCannotOpen;
+        return port;
     }
-    if (!ClaimPort(key, impl_->claim)) {
-        impl_->error = eCommPortInUse;
-        impl_->detail = ERROR_ACCESS_DENIED;
-        return;
+    if (!ClaimPort(key, port->claim)) {
+        port->error = eCommPortInUse;
+        port->detail = ERROR_ACCESS_DENIED;
+        return port;
     }
     const std::string target = Redirection(key);
     if (target.empty()) {
-        impl_->line = qvcomm::OpenComLine(("\\\\.\\" + key).c_str(), rxQueue, txQueue,
-                                          impl_->error, impl_->detail);
+        port->line = qvcomm::OpenComLine(("\\\\.\\" + key).c_str(), rxQueue, txQueue,
+                                         port->error, port->detail);
     } else {
         std::string host;
         unsigned short tcpPort;
         if (qvcomm::ParseHostPort(target.c_str(), host, tcpPort))
-            impl_->line = qvcomm::OpenNetLine(host.c_str(), tcpPort, impl_->error, impl_->detail);
+            port->line = qvcomm::OpenNetLine(host.c_str(), tcpPort, port->error, port->detail);
         else
-            impl_->error = eCommCannotOpen;
+            port->error = eCommCannotOpen;
     }
-    if (!impl_->line && impl_->claim) {
-        CloseHandle(impl_->claim);
-        impl_->claim = NULL;
+    if (!port->line && port->claim) {
+        CloseHandle(port->claim);
+        port->claim = NULL;
     }
+    return port;
 }
 
-GFSerial::~GFSerial()
+void SerialFree(SerialPort* port)
 {
-    Close();
-    delete impl_;
+    SerialClose(port);
+    delete port;
 }
 
-int GFSerial::GetChar(char* dst, int wait)
+int SerialGetChar(SerialPort* port, char* dst, int wait)
 {
-    if (!impl_->line)
+    if (!port->line)
         return 0;
     /* wait is how many milliseconds a character may take to come. */
     DWORD start = GetTickCount();
-    while (impl_->line->Waiting() == 0) {
+    while (port->line->Waiting() == 0) {
         DWORD spent = GetTickCount() - start;
         if (wait <= 0 || spent >= static_cast<DWORD>(wait))
             return 0;
         DWORD left = static_cast<DWORD>(wait) - spent;
-        impl_->line->WaitForInput(left < DWORD(qvcomm::kIdleWaitMs) ? left : DWORD(qvcomm::kIdleWaitMs));
+        port->line->WaitForInput(left < DWORD(qvcomm::kIdleWaitMs) ? left : DWORD(qvcomm::kIdleWaitMs));
     }
-    return impl_->line->Read(dst, 1) == 1;
+    return port->line->Read(dst, 1) == 1;
 }
 
-int GFSerial::PutChar(char c)
+int SerialPutChar(SerialPort* port, char c)
 {
-    return impl_->line && impl_->line->Write(&c, 1) == 1;
+    return port->line && port->line->Write(&c, 1) == 1;
 }
 
-int GFSerial::GetCommError(unsigned short& detail)
+int SerialGetCommError(SerialPort* port, unsigned short* detail)
 {
-    detail = static_cast<unsigned short>(impl_->detail);
-    return impl_->error;
+    *detail = static_cast<unsigned short>(port->detail);
+    return port->error;
 }
 
 /* Remembers a failed setting for GetCommError; a good one clears it. */
-static int Settle(GFSerialImpl* impl, int error)
+static int Settle(SerialPort* port, int error)
 {
-    impl->error = error;
-    impl->detail = error && impl->line ? impl->line->LastSystemError() : 0;
+    port->error = error;
+    port->detail = error && port->line ? port->line->LastSystemError() : 0;
     return error == 0;
 }
 
-int GFSerial::SetHandShake(char* mode)
+int SerialSetHandShake(SerialPort* port, const char* mode)
 {
-    if (!impl_->line)
+    if (!port->line)
         return 0;
     qvcomm::Flow flow;
     if (!mode || lstrcmpiA(mode, "none") == 0)
@@ -157,107 +157,102 @@ int GFSerial::SetHandShake(char* mode)
     else if (lstrcmpiA(mode, "soft") == 0)
         flow = qvcomm::kSoftwareFlow;
     else
-        return Settle(impl_, eCommBadSetting);
-    return Settle(impl_, impl_->line->SetFlow(flow));
+        return Settle(port, eCommBadSetting);
+    return Settle(port, port->line->SetFlow(flow));
 }
 
-int GFSerial::SetUp(long baud, char parity, int dataBits, int stopBits)
+int SerialSetUp(SerialPort* port, long baud, char parity, int dataBits, int stopBits)
 {
-    if (!impl_->line)
+    if (!port->line)
         return 0;
     if (baud <= 0 || dataBits < 5 || dataBits > 8 || (stopBits != 1 && stopBits != 2))
-        return Settle(impl_, eCommBadSetting);
-    return Settle(impl_, impl_->line->SetLine(baud, parity, dataBits, stopBits));
+        return Settle(port, eCommBadSetting);
+    return Settle(port, port->line->SetLine(baud, parity, dataBits, stopBits));
 }
 
-int GFSerial::PutString(const char* text, int mode)
+int SerialPutString(SerialPort* port, const char* text, int mode)
 {
-    if (!impl_->line || !text)
+    if (!port->line || !text)
         return 0;
     std::string line = text;
     if (mode == -2)
         line += '\r';
-    return static_cast<int>(impl_->line->Write(line.data(), static_cast<unsigned>(line.size())));
+    return static_cast<int>(port->line->Write(line.data(), static_cast<unsigned>(line.size())));
 }
 
-unsigned GFSerial::GetBuffer(unsigned char* dst, unsigned max)
+unsigned SerialGetBuffer(SerialPort* port, unsigned char* dst, unsigned max)
 {
-    return impl_->line ? impl_->line->Read(dst, max) : 0;
+    return port->line ? port->line->Read(dst, max) : 0;
 }
 
-int GFSerial::RXCount()
+int SerialRXCount(SerialPort* port)
 {
-    return impl_->line ? static_cast<int>(impl_->line->Waiting()) : 0;
+    return port->line ? static_cast<int>(port->line->Waiting()) : 0;
 }
 
-int GFSerial::RXFlush(unsigned)
+int SerialRXFlush(SerialPort* port)
 {
-    return impl_->line && impl_->line->Purge(true, false);
+    return port->line && port->line->Purge(true, false);
 }
 
-int GFSerial::TXFlush()
+int SerialTXFlush(SerialPort* port)
 {
-    return impl_->line && impl_->line->Purge(false, true);
+    return port->line && port->line->Purge(false, true);
 }
 
-int GFSerial::Dtr(int on)
+int SerialDtr(SerialPort* port, int on)
 {
-    return impl_->line && impl_->line->SetDtr(on != 0) == 0;
+    return port->line && port->line->SetDtr(on != 0) == 0;
 }
 
-int GFSerial::Status()
+int SerialStatus(SerialPort* port)
 {
-    return impl_->line ? static_cast<int>(impl_->line->ModemStatus()) : 0;
+    return port->line ? static_cast<int>(port->line->ModemStatus()) : 0;
 }
 
-int GFSerial::Carrier()
+int SerialCarrier(SerialPort* port)
 {
-    return (Status() & qvcomm::kStatusCarrier) != 0;
+    return (SerialStatus(port) & qvcomm::kStatusCarrier) != 0;
 }
 
-void GFSerial::Delay(unsigned long ms)
+void SerialDelay(unsigned long ms)
 {
     Sleep(ms);
-}
-
-int GFSerial::CommNotify(SetNotifyType, int, int, int)
-{
-    return 1;
 }
 
 /* Nothing runs in the background: received data is collected when it is
  * asked for. Idle work must not block, since the modem engine calls it for
  * every character it examines. */
-int GFSerial::OnIdle()
+int SerialOnIdle(SerialPort* port)
 {
-    return impl_->line ? 1 : 0;
+    return port->line ? 1 : 0;
 }
 
 /* The queue is asked first because a message that was already in it when the
  * caller last peeked does not end the wait, and the modem code's idle call
  * takes only one message at a time. */
-int GFSerial::WaitForInput(unsigned long ms, int wakeOnMessages)
+int SerialWaitForInput(SerialPort* port, unsigned long ms, int wakeOnMessages)
 {
-    if (!impl_->line)
+    if (!port->line)
         return 0;
-    if (impl_->line->Waiting() > 0)
+    if (port->line->Waiting() > 0)
         return 1;
     /* Asking also marks what is queued as seen: only new messages then end
      * the block below. */
     if (HIWORD(GetQueueStatus(QS_ALLINPUT)) != 0 && wakeOnMessages)
         return 1;
-    impl_->line->WaitForInput(ms);
+    port->line->WaitForInput(ms);
     return 1;
 }
 
-int GFSerial::Close()
+int SerialClose(SerialPort* port)
 {
-    delete impl_->line;
-    impl_->line = NULL;
-    if (impl_->claim)
-        CloseHandle(impl_->claim);
-    impl_->claim = NULL;
-    impl_->error = eCommNotOpen;
+    delete port->line;
+    port->line = NULL;
+    if (port->claim)
+        CloseHandle(port->claim);
+    port->claim = NULL;
+    port->error = eCommNotOpen;
     return 1;
 }
 

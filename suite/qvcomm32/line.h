@@ -8,6 +8,10 @@
 
 #include <cstring>
 
+/* The GetCommError codes. */
+#define QVCOMM32_TYPES_ONLY
+#include "qvcomm32.h"
+
 namespace qvcomm {
 
 enum Flow { kNoFlow, kSoftwareFlow, kHardwareFlow };

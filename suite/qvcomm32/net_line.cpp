@@ -4,7 +4,6 @@
 
 #include "comport_client.h"
 #include "line.h"
-#include "qvcomm32.h"
 
 namespace qvcomm {
 namespace {

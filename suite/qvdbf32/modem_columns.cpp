@@ -1,6 +1,6 @@
 #include "modem_columns.h"
 
-#define QVDBF32_STATIC
+#define QVDBF32_TYPES_ONLY
 #include "qvdbf32.h"
 
 #define TEXT(name, member) \

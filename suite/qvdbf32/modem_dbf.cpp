@@ -1,5 +1,5 @@
-// ModemDBF: the modem database, MODEM.DBF, read through the dBASE engine.
-#include "qvdbf32.h"
+// The modem database behind ModemDBF: MODEM.DBF, read through the dBASE engine.
+#include "modem_dbf_core.h"
 
 #include "cbase32.h"
 #include "modem_columns.h"
@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-struct ModemDBFImpl {
+struct ModemDbfCore {
     std::string path;
     CODE4 code;
     DATA4* data = nullptr;
@@ -103,68 +103,71 @@ void Store(ModemInfoStruct* info, const ModemColumn& c, FIELD4* f)
 
 }  // namespace
 
-ModemDBF::ModemDBF(char* path, unsigned mode) : impl_(new ModemDBFImpl)
+ModemDbfCore* ModemDbfCreate(const char* path)
 {
-    impl_->path = path ? path : "";
-    d4init(&impl_->code);
-    impl_->code.errOff = 1;
-    impl_->code.readOnly = 1;
+    ModemDbfCore* db = new ModemDbfCore;
+    db->path = path ? path : "";
+    d4init(&db->code);
+    db->code.errOff = 1;
+    db->code.readOnly = 1;
+    return db;
 }
 
-ModemDBF::~ModemDBF()
+void ModemDbfFree(ModemDbfCore* db)
 {
-    Close();
-    delete impl_;
+    ModemDbfClose(db);
+    delete db;
 }
 
-int ModemDBF::Open()
+int ModemDbfOpen(ModemDbfCore* db)
 {
-    Close();
-    if (impl_->path.empty())
+    ModemDbfClose(db);
+    if (db->path.empty())
         return 0;
-    d4init(&impl_->code);
-    impl_->code.errOff = 1;
-    impl_->code.readOnly = 1;
-    impl_->data = d4open(&impl_->code, impl_->path.c_str());
-    if (!impl_->data)
+    d4init(&db->code);
+    db->code.errOff = 1;
+    db->code.readOnly = 1;
+    db->data = d4open(&db->code, db->path.c_str());
+    if (!db->data)
         return 0;
     for (int i = 0; i < kModemColumnCount; ++i) {
-        int number = d4field_number(impl_->data, kModemColumns[i].field);
-        FIELD4* f = number > 0 ? d4field_j(impl_->data, number) : nullptr;
+        int number = d4field_number(db->data, kModemColumns[i].field);
+        FIELD4* f = number > 0 ? d4field_j(db->data, number) : nullptr;
         if (f && kModemColumns[i].kind == eModemText && f4type(f) != 'C')
             f = nullptr;
-        impl_->fields.push_back(f);
+        db->fields.push_back(f);
     }
-    impl_->name = d4field(impl_->data, MODEM_NAME_FIELD);
-    if (!impl_->name) {
-        Close();
+    db->name = d4field(db->data, MODEM_NAME_FIELD);
+    if (!db->name) {
+        ModemDbfClose(db);
         return 0;
     }
     // The name order is built once: the file is small and never changes
     // while it is open.
     std::vector<std::pair<std::string, long>> names;
-    for (long rec = 2; rec <= d4reccount(impl_->data); ++rec)
-        if (d4go(impl_->data, rec) == r4success)
-            names.emplace_back(Upper(TrimmedText(impl_->name)), rec);
+    for (long rec = 2; rec <= d4reccount(db->data); ++rec)
+        if (d4go(db->data, rec) == r4success)
+            names.emplace_back(Upper(TrimmedText(db->name)), rec);
     std::stable_sort(names.begin(), names.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     for (const auto& n : names)
-        impl_->byName.push_back(n.second);
-    impl_->code.errorCode = 0;
+        db->byName.push_back(n.second);
+    db->code.errorCode = 0;
     return 1;
 }
 
-long ModemDBF::GetCount()
+long ModemDbfCount(ModemDbfCore* db)
 {
-    return impl_->data ? d4reccount(impl_->data) : 0;
+    return db->data ? d4reccount(db->data) : 0;
 }
 
-int ModemDBF::GetRecordFromOffset(ModemInfoStruct* info, long offset, int fill, ModemIndex index)
+int ModemDbfRecordAt(ModemDbfCore* db, ModemInfoStruct* info, long offset, int fill,
+                     ModemIndex index)
 {
-    if (!impl_->data || offset < 0 || offset >= GetCount())
+    if (!db->data || offset < 0 || offset >= ModemDbfCount(db))
         return 0;
-    long rec = impl_->RecordAt(offset, index);
-    if (!rec || d4go(impl_->data, rec) != r4success || d4deleted(impl_->data))
+    long rec = db->RecordAt(offset, index);
+    if (!rec || d4go(db->data, rec) != r4success || d4deleted(db->data))
         return 0;
     if (!fill)
         return 1;
@@ -173,33 +176,33 @@ int ModemDBF::GetRecordFromOffset(ModemInfoStruct* info, long offset, int fill, 
     std::memset(info, 0, sizeof *info);
     info->recordNumber = (unsigned int)rec;
     for (int i = 0; i < kModemColumnCount; ++i)
-        if (impl_->fields[i])
-            Store(info, kModemColumns[i], impl_->fields[i]);
+        if (db->fields[i])
+            Store(info, kModemColumns[i], db->fields[i]);
     return 1;
 }
 
-int ModemDBF::GetMatchedRecord(ModemInfoStruct* info, ModemIndex index)
+int ModemDbfMatch(ModemDbfCore* db, ModemInfoStruct* info, ModemIndex index)
 {
-    if (!impl_->data || !info || (index != eModemIndexModelName && index != eModemIndexRecord))
+    if (!db->data || !info || (index != eModemIndexModelName && index != eModemIndexRecord))
         return 0;
     char wanted[sizeof info->modelName];
     std::memcpy(wanted, info->modelName, sizeof wanted);
     wanted[sizeof wanted - 1] = '\0';
-    for (long offset = 1; offset < GetCount(); ++offset) {
-        long rec = impl_->RecordAt(offset, index);
-        if (!rec || d4go(impl_->data, rec) != r4success || d4deleted(impl_->data))
+    for (long offset = 1; offset < ModemDbfCount(db); ++offset) {
+        long rec = db->RecordAt(offset, index);
+        if (!rec || d4go(db->data, rec) != r4success || d4deleted(db->data))
             continue;
-        if (SameName(TrimmedText(impl_->name), wanted))
-            return GetRecordFromOffset(info, offset, 1, index);
+        if (SameName(TrimmedText(db->name), wanted))
+            return ModemDbfRecordAt(db, info, offset, 1, index);
     }
     return 0;
 }
 
-int ModemDBF::Close()
+int ModemDbfClose(ModemDbfCore* db)
 {
-    impl_->data = nullptr;
-    impl_->name = nullptr;
-    impl_->fields.clear();
-    impl_->byName.clear();
-    return d4init_undo(&impl_->code) == r4success ? 1 : 0;
+    db->data = nullptr;
+    db->name = nullptr;
+    db->fields.clear();
+    db->byName.clear();
+    return d4init_undo(&db->code) == r4success ? 1 : 0;
 }

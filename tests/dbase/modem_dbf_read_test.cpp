@@ -1,8 +1,8 @@
-// ModemDBF on a table whose last model records cannot be read when it is
+// The modem database on a table whose last model records cannot be read when it is
 // opened: reads of the file stop at a given offset (the test links with
 // --wrap=fread, so the engine's reads come here first).
 #include "cbase32.h"
-#include "qvdbf32.h"
+#include "modem_dbf_core.h"
 
 #include <gtest/gtest.h>
 
@@ -43,17 +43,17 @@ TEST(ModemDatabase, ModelsThatCouldNotBeReadAreNotLookedUp)
     long unreadable = d4record_position(d, 66);
     d4init_undo(&cb);
 
-    ModemDBF db(&path[0], 1);
+    ModemDbfCore* db = ModemDbfCreate(path.c_str());
     g_fail_from = unreadable;
-    ASSERT_EQ(1, db.Open());
+    ASSERT_EQ(1, ModemDbfOpen(db));
     g_fail_from = -1;
     ModemInfoStruct info;
     std::memset(&info, 0, sizeof info);
     std::strcpy(info.modelName, "Model 70");
-    EXPECT_EQ(0, db.GetMatchedRecord(&info, eModemIndexModelName));
+    EXPECT_EQ(0, ModemDbfMatch(db, &info, eModemIndexModelName));
     std::strcpy(info.modelName, "Model 7");
-    EXPECT_EQ(1, db.GetMatchedRecord(&info, eModemIndexModelName));
-    EXPECT_EQ(0, db.GetRecordFromOffset(&info, 70, 1, eModemIndexModelName));
-    db.Close();
+    EXPECT_EQ(1, ModemDbfMatch(db, &info, eModemIndexModelName));
+    EXPECT_EQ(0, ModemDbfRecordAt(db, &info, 70, 1, eModemIndexModelName));
+    ModemDbfFree(db);
     std::system((std::string("rm -rf ") + dir).c_str());
 }

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "cbase32.h"
-#include "qvdbf32.h"
+#include "qvdbf32_calls.h"
 
 #include <gtest/gtest.h>
 

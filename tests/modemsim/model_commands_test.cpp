@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "modem_fixture.h"
-#include "qvdbf32.h"
+#include "modem_dbf_core.h"
 
 namespace modemsim {
 namespace {
@@ -35,18 +35,16 @@ std::map<std::string, std::string> PersonaOf()
 
 std::vector<ModemInfoStruct> Models()
 {
-    std::string path = QV_MODEM_DBF;
-    ModemDBF db(&path[0], 1);
+    ModemDbfCore* db = ModemDbfCreate(QV_MODEM_DBF);
     std::vector<ModemInfoStruct> models;
-    if (db.Open() != 1)
-        return models;
-    for (long offset = 1; offset < db.GetCount(); ++offset) {
+    long count = ModemDbfOpen(db) == 1 ? ModemDbfCount(db) : 0;
+    for (long offset = 1; offset < count; ++offset) {
         ModemInfoStruct record;
         std::memset(&record, 0, sizeof record);
-        if (db.GetRecordFromOffset(&record, offset, 1, eModemIndexModelName) == 1)
+        if (ModemDbfRecordAt(db, &record, offset, 1, eModemIndexModelName) == 1)
             models.push_back(record);
     }
-    db.Close();
+    ModemDbfFree(db);
     return models;
 }
 

@@ -15,7 +15,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "qvcomm32.h"
+#include "qvcomm32_calls.h"
 
 namespace {
 
