@@ -51,13 +51,14 @@ else()
   list(APPEND QV_MSVC_ABI_FLAGS -O2)
 endif()
 
-# qv_msvc_abi_sources(target [DEFINES d...] [INCLUDES dir...] source...)
+# qv_msvc_abi_sources(target source... [DEFINES d...] [INCLUDES dir...] [OPTIONS o...])
 # Compiles the sources in the Windows C++ ABI into target, with the suite's
-# headers (suite/include) on the search path. The first call for a target
+# headers (suite/include) on the search path and any further compiler
+# options. The first call for a target
 # also adds the few runtime pieces such code asks for (operator new and
 # delete, _purecall, _fltused), served by the module's own C runtime.
 function(qv_msvc_abi_sources target)
-  cmake_parse_arguments(ARG "" "" "DEFINES;INCLUDES" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEFINES;INCLUDES;OPTIONS" ${ARGN})
   set(sources ${ARG_UNPARSED_ARGUMENTS})
   get_target_property(has_runtime ${target} QV_MSVC_ABI_RUNTIME)
   if(NOT has_runtime)
@@ -72,6 +73,7 @@ function(qv_msvc_abi_sources target)
   foreach(def ${ARG_DEFINES})
     list(APPEND flags -D${def})
   endforeach()
+  list(APPEND flags ${ARG_OPTIONS})
   foreach(src ${sources})
     get_filename_component(abs ${src} ABSOLUTE)
     get_filename_component(name ${src} NAME_WE)
@@ -82,5 +84,15 @@ function(qv_msvc_abi_sources target)
                        COMMENT "Windows C++ ABI: ${src}" VERBATIM)
     set_source_files_properties(${obj} PROPERTIES EXTERNAL_OBJECT TRUE GENERATED TRUE)
     target_sources(${target} PRIVATE ${obj})
+    list(APPEND objects ${obj})
   endforeach()
+  # A custom command's rule belongs to the targets of its own folder: a
+  # target made elsewhere gets the objects through a step made here.
+  get_target_property(target_dir ${target} SOURCE_DIR)
+  if(NOT target_dir STREQUAL CMAKE_CURRENT_SOURCE_DIR)
+    file(RELATIVE_PATH here ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+    string(MAKE_C_IDENTIFIER "${target}_msvc_abi_${here}" step)
+    add_custom_target(${step} DEPENDS ${objects})
+    add_dependencies(${target} ${step})
+  endif()
 endfunction()

@@ -1,23 +1,21 @@
 // Code4: the engine's context, with the hooks and error calls.
 #include "cbase32.hpp"
 
-#include <cstring>
-
 Code4::Code4() : Code4(1) {}
 
 Code4::Code4(int init)
 {
-    std::memset(ownWords, 0, sizeof ownWords);
+    __builtin_memset(ownWords, 0, sizeof ownWords);
     if (init) {
         d4init(this);
-        std::memset(ownArea, 0, sizeof ownArea);
+        __builtin_memset(ownArea, 0, sizeof ownArea);
     }
 }
 
 int Code4::init()
 {
     int rc = d4init(this);
-    std::memset(ownArea, 0, sizeof ownArea);
+    __builtin_memset(ownArea, 0, sizeof ownArea);
     return rc;
 }
 
@@ -38,24 +36,3 @@ ERROR4HOOK Code4::SetErrorHook(ERROR4HOOK hook) { return ::SetErrorHook(hook); }
 INDEX4HOOK Code4::SetIndexHook(INDEX4HOOK hook, void* arg) { return ::SetIndexHook(hook, arg); }
 PACK4HOOK Code4::SetPackHook(PACK4HOOK hook, void* arg) { return ::SetPackHook(hook, arg); }
 
-// The engine structures' own assignment operators are exported as well.
-// Their C definitions have only trivial ones, which no compiler emits, so
-// these member functions (same calling convention, member-by-member copy)
-// are exported under the operators' names by the module definition file.
-#define QV_STRUCTURE_ASSIGNMENT(S)                                                                 \
-    struct S##_assignment : S {                                                                    \
-        S& assign(const S& from);                                                                  \
-    };                                                                                             \
-    S& S##_assignment::assign(const S& from)                                                       \
-    {                                                                                              \
-        *static_cast<S*>(this) = from;                                                             \
-        return *this;                                                                              \
-    }
-QV_STRUCTURE_ASSIGNMENT(CODE4)
-QV_STRUCTURE_ASSIGNMENT(FILE4)
-QV_STRUCTURE_ASSIGNMENT(FILE4SEQ_READ)
-QV_STRUCTURE_ASSIGNMENT(FILE4SEQ_WRITE)
-QV_STRUCTURE_ASSIGNMENT(LIST4)
-QV_STRUCTURE_ASSIGNMENT(SORT4)
-QV_STRUCTURE_ASSIGNMENT(OPT4)
-QV_STRUCTURE_ASSIGNMENT(LINK4)

@@ -16,12 +16,7 @@ int Data4::bof() { return d4bof(data); }
 int Data4::bottom() { return d4bottom(data); }
 int Data4::changed(int flag) { return d4changed(data, flag); }
 int Data4::check() { return d4check(data); }
-int Data4::close()
-{
-    int rc = d4close(data);
-    data = 0;
-    return rc;
-}
+int Data4::close() { return d4close(data); }
 DATA4* Data4::create(Code4& cb, char* name, FIELD4INFO* fields, TAG4INFO* tags)
 {
     return data = d4create(&cb, name, fields, tags);

@@ -1,8 +1,8 @@
 // Field4 and Field4memo: a field of a table's current record as a string;
-// the field and tag lists' deletion.
+// the field and tag lists and their deletion.
 #include "cbase32.hpp"
 
-#include <new>
+typedef decltype(sizeof 0) size_t;
 
 // ---- Field4 ----
 
@@ -43,14 +43,35 @@ char* Field4memo::str() { return f4memo_str(field); }
 int Field4memo::setLen(unsigned newLen) { return f4memo_set_len(field, newLen); }
 void Field4memo::free() { f4memo_free(field); }
 
-// ---- what delete and delete[] of the lists run here ----
+// ---- the field and tag lists ----
 
-void Field4info::operator delete(void* p) { ::operator delete(p); }
-void Field4info::operator delete[](void* p) { ::operator delete[](p); }
 FIELD4INFO* Field4info::fields() { return list; }
 int Field4info::numFields() { return size; }
 
-void Tag4info::operator delete(void* p) { ::operator delete(p); }
-void Tag4info::operator delete[](void* p) { ::operator delete[](p); }
 TAG4INFO* Tag4info::tags() { return list; }
 int Tag4info::numTags() { return size; }
+
+// The vector deleting destructor of a class with a virtual destructor, which
+// this compiler never writes (it compiles delete[] inline) but programs
+// built with the suite's compiler call for delete[]. Exported under that
+// name, derived at build time from the scalar deleting destructor's (see
+// database/CMakeLists.txt). flags 2: an array whose element count is in the
+// word before it, destroyed last to first; flags 1: the memory is freed.
+template <class List>
+void* __thiscall vector_deleting_destructor(List* self, unsigned flags)
+{
+    if (!(flags & 2)) {
+        self->List::~List();
+        if (flags & 1)
+            operator delete(self);
+        return self;
+    }
+    size_t* count = reinterpret_cast<size_t*>(self) - 1;
+    for (size_t i = *count; i-- > 0;)
+        self[i].List::~List();
+    if (flags & 1)
+        operator delete[](count);
+    return count;
+}
+template void* __thiscall vector_deleting_destructor(Field4info*, unsigned);
+template void* __thiscall vector_deleting_destructor(Tag4info*, unsigned);

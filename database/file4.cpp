@@ -1,11 +1,9 @@
 // File4 and the sequential reader and writer over it.
 #include "cbase32.hpp"
 
-#include <cstring>
-
 File4::File4()
 {
-    std::memset(static_cast<FILE4*>(this), 0, sizeof(FILE4));
+    __builtin_memset(static_cast<FILE4*>(this), 0, sizeof(FILE4));
     hand = -1;
 }
 File4::File4(Code4& cb, char* name, int doAlloc) : File4() { file4open(this, &cb, name, doAlloc); }
@@ -30,10 +28,10 @@ int File4::replace(File4& other) { return file4replace(this, &other); }
 int File4::setLen(long len) { return file4len_set(this, len); }
 int File4::unlock(long pos, long bytes) { return file4unlock(this, pos, bytes); }
 int File4::write(long pos, void* buf, unsigned len) { return file4write(this, pos, buf, len); }
-int File4::write(long pos, char* text) { return file4write(this, pos, text, (unsigned)std::strlen(text)); }
+int File4::write(long pos, char* text) { return file4write(this, pos, text, (unsigned)__builtin_strlen(text)); }
 int File4::write(long pos, Str4& s) { return file4write(this, pos, s.ptr(), s.len()); }
 
-File4seqRead::File4seqRead() { std::memset(static_cast<FILE4SEQ_READ*>(this), 0, sizeof(FILE4SEQ_READ)); }
+File4seqRead::File4seqRead() { __builtin_memset(static_cast<FILE4SEQ_READ*>(this), 0, sizeof(FILE4SEQ_READ)); }
 File4seqRead::File4seqRead(File4& f, long start, void* buffer, unsigned size)
 {
     file4seq_read_init(this, &f, start, buffer, size);
@@ -47,7 +45,7 @@ unsigned File4seqRead::read(Str4& s) { return file4seq_read(this, s.ptr(), s.len
 int File4seqRead::readAll(void* buf, unsigned len) { return file4seq_read_all(this, buf, len); }
 int File4seqRead::readAll(Str4& s) { return file4seq_read_all(this, s.ptr(), s.len()); }
 
-File4seqWrite::File4seqWrite() { std::memset(static_cast<FILE4SEQ_WRITE*>(this), 0, sizeof(FILE4SEQ_WRITE)); }
+File4seqWrite::File4seqWrite() { __builtin_memset(static_cast<FILE4SEQ_WRITE*>(this), 0, sizeof(FILE4SEQ_WRITE)); }
 File4seqWrite::File4seqWrite(File4& f, long start, void* buffer, unsigned size)
 {
     file4seq_write_init(this, &f, start, buffer, size);
@@ -59,7 +57,7 @@ int File4seqWrite::init(File4& f, long start, void* buffer, unsigned size)
 int File4seqWrite::flush() { return file4seq_write_flush(this); }
 int File4seqWrite::repeat(long count, char c) { return file4seq_write_repeat(this, count, c); }
 int File4seqWrite::write(void* data, unsigned len) { return file4seq_write(this, data, len); }
-int File4seqWrite::write(char* text) { return file4seq_write(this, text, (unsigned)std::strlen(text)); }
+int File4seqWrite::write(char* text) { return file4seq_write(this, text, (unsigned)__builtin_strlen(text)); }
 int File4seqWrite::write(Str4& s) { return file4seq_write(this, s.ptr(), s.len()); }
 File4seqWrite& File4seqWrite::operator<<(char* text)
 {

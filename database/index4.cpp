@@ -8,12 +8,7 @@ Index4::Index4(const Index4& other) = default;
 Index4& Index4::operator=(const Index4& other) = default;
 
 int Index4::addTag(TAG4INFO* tags) { return i4add_tag(index, tags); }
-int Index4::close()
-{
-    int rc = i4close(index);
-    index = 0;
-    return rc;
-}
+int Index4::close() { return i4close(index); }
 INDEX4* Index4::create(Data4& d, char* name, TAG4INFO* tags) { return index = i4create(d.data, name, tags); }
 INDEX4* Index4::create(Data4& d, TAG4INFO* tags) { return index = i4create(d.data, 0, tags); }
 Data4 Index4::data() { return Data4(index ? index->data : 0); }
@@ -76,11 +71,7 @@ Expr4::Expr4(Data4 d, char* source) : expr(expr4parse(d.data, source)) {}
 Expr4::Expr4(const Expr4& other) = default;
 Expr4& Expr4::operator=(const Expr4& other) = default;
 
-void Expr4::free()
-{
-    expr4free(expr);
-    expr = 0;
-}
+void Expr4::free() { expr4free(expr); }
 int Expr4::isValid() { return expr != 0; }
 char* Expr4::key()
 {

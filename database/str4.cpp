@@ -2,8 +2,9 @@
 // Date4, a date text with the date calls.
 #include "cbase32.hpp"
 
-#include <cstdlib>
-#include <cstring>
+typedef decltype(sizeof 0) size_t;
+extern "C" void* calloc(size_t count, size_t size);
+extern "C" void free(void* p);
 
 // ---- Str4's own bodies ----
 
@@ -32,7 +33,7 @@ char* Str4len::ptr() { return p; }
 // Starts with the text already in the buffer, up to the maximum.
 Str4max::Str4max(void* text, unsigned maximum) : p((char*)text), curLen(0), maxLen(maximum)
 {
-    const void* end = p ? std::memchr(p, '\0', maxLen) : 0;
+    const void* end = p ? __builtin_memchr(p, '\0', maxLen) : 0;
     curLen = p ? (end ? (unsigned)((const char*)end - p) : maxLen) : 0;
 }
 unsigned Str4max::len() { return curLen; }
@@ -40,7 +41,7 @@ unsigned Str4max::maximum() { return maxLen; }
 char* Str4max::ptr() { return p; }
 
 Str4ten::Str4ten() : curLen(0) { buf[0] = '\0'; }
-Str4ten::Str4ten(const char* text) : Str4ten() { assign(text); }
+Str4ten::Str4ten(char* text) : Str4ten() { assign(text); }
 Str4ten::Str4ten(Str4& from) : Str4ten() { assign(from); }
 unsigned Str4ten::len() { return curLen; }
 unsigned Str4ten::maximum() { return 10; }
@@ -53,19 +54,19 @@ unsigned Str4large::len() { return curLen; }
 unsigned Str4large::maximum() { return 255; }
 char* Str4large::ptr() { return buf; }
 
-Str4flex::Str4flex(Code4&, unsigned maximum) : Str4max(std::calloc(1, maximum + 1), maximum)
+Str4flex::Str4flex(Code4&, unsigned maximum) : Str4max(calloc(1, maximum + 1), maximum)
 {
     if (!p)
         maxLen = 0;
 }
-Str4flex::Str4flex(const Str4flex& other) : Str4max(std::calloc(1, other.maxLen + 1), other.maxLen)
+Str4flex::Str4flex(const Str4flex& other) : Str4max(calloc(1, other.maxLen + 1), other.maxLen)
 {
     if (!p)
         maxLen = 0;
     else
         assign(const_cast<Str4flex&>(other));
 }
-Str4flex::~Str4flex() { std::free(p); }
+Str4flex::~Str4flex() { ::free(p); }
 char* Str4flex::str() { return ptr(); }
 Str4flex& Str4flex::operator=(Str4& from)
 {
@@ -81,10 +82,13 @@ Str4flex& Str4flex::operator=(const Str4flex& from)
 
 // ---- Date4 ----
 
-Date4::Date4() { std::memset(dt, ' ', 8), dt[8] = '\0'; }
+Date4::Date4() { __builtin_memset(dt, ' ', 8), dt[8] = '\0'; }
 Date4::Date4(long julian) : Date4() { assign(julian); }
-Date4::Date4(const char* text) : Date4() { assign(text); }
-Date4::Date4(const char* text, const char* picture) : Date4() { assign(text, picture); }
+Date4::Date4(const char* text) : Date4() { assign(const_cast<char*>(text)); }
+Date4::Date4(const char* text, const char* picture) : Date4()
+{
+    assign(const_cast<char*>(text), const_cast<char*>(picture));
+}
 Date4::Date4(const Date4& other) = default;
 Date4& Date4::operator=(const Date4& other) = default;
 
@@ -93,8 +97,8 @@ unsigned Date4::len() { return 8; }
 char* Date4::ptr() { return dt; }
 
 void Date4::assign(long julian) { date4assign(dt, julian); }
-void Date4::assign(const char* text) { u4ncpy(dt, text, sizeof dt); }
-void Date4::assign(const char* text, const char* picture) { date4init(dt, text, picture); }
+void Date4::assign(char* text) { u4ncpy(dt, text, sizeof dt); }
+void Date4::assign(char* text, char* picture) { date4init(dt, text, picture); }
 void Date4::assign(Str4& from) { Str4::assign(from); }
 const char* Date4::cdow() { return date4cdow(dt); }
 const char* Date4::cmonth() { return date4cmonth(dt); }

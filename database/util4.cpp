@@ -1,8 +1,6 @@
 // List4, Sort4, Mem4, Relate4 and Relate4set.
 #include "cbase32.hpp"
 
-#include <cstring>
-
 // ---- List4 ----
 
 List4::List4() { reset(); }
@@ -27,7 +25,7 @@ void List4::reset()
 
 Sort4::Sort4() : result(0), resultOther(0), resultRec(0)
 {
-    std::memset(static_cast<SORT4*>(this), 0, sizeof(SORT4));
+    __builtin_memset(static_cast<SORT4*>(this), 0, sizeof(SORT4));
     spill.hand = -1;
 }
 Sort4::Sort4(Code4& cb, int sortLen, int infoLen) : result(0), resultOther(0), resultRec(0)
@@ -55,11 +53,7 @@ MEM4* Mem4::create(Code4& cb, int start, int unitSize, int expand, int isTemp)
 }
 int Mem4::free(void* unit) { return mem4free(mem, unit); }
 int Mem4::isValid() { return mem != 0; }
-void Mem4::release()
-{
-    mem4release(mem);
-    mem = 0;
-}
+void Mem4::release() { mem4release(mem); }
 
 // ---- Relate4 ----
 
@@ -90,12 +84,7 @@ Relate4set::Relate4set(Data4 master) { relate = relate4init(master.data); }
 int Relate4set::bottom() { return relate4bottom(relate); }
 int Relate4set::changed() { return relate4changed(relate); }
 int Relate4set::doAll() { return relate4do(relate); }
-int Relate4set::free(int closeFiles)
-{
-    int rc = relate4free(relate, closeFiles);
-    relate = 0;
-    return rc;
-}
+int Relate4set::free(int closeFiles) { return relate4free(relate, closeFiles); }
 void Relate4set::init(Data4 master) { relate = relate4init(master.data); }
 int Relate4set::lock() { return relate4lock(relate); }
 int Relate4set::querySet(char* query) { return relate4query_set(relate, query); }

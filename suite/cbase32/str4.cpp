@@ -3,8 +3,13 @@
 // i4create.
 #include "cbase32.hpp"
 
-#include <cstdlib>
-#include <cstring>
+typedef decltype(sizeof 0) size_t;
+extern "C" {
+void* malloc(size_t size);
+void* realloc(void* p, size_t size);
+void free(void* p);
+long strtol(const char* text, char** end, int base);
+}
 
 // ---- Str4 ----
 
@@ -22,7 +27,7 @@ int Str4::setMax(unsigned) { return -1; }
 unsigned Str4::len()
 {
     const char* p = ptr();
-    return p ? (unsigned)std::strlen(p) : 0;
+    return p ? (unsigned)__builtin_strlen(p) : 0;
 }
 
 Str4::operator long()
@@ -31,9 +36,9 @@ Str4::operator long()
     unsigned n = len();
     if (n >= sizeof text)
         n = sizeof text - 1;
-    std::memcpy(text, ptr(), n);
+    __builtin_memcpy(text, ptr(), n);
     text[n] = '\0';
-    return std::strtol(text, nullptr, 10);
+    return strtol(text, nullptr, 10);
 }
 
 // A NUL-terminated copy, valid until the next call.
@@ -43,13 +48,13 @@ char* Str4::str()
     static unsigned capacity;
     unsigned n = len();
     if (n + 1 > capacity) {
-        char* grown = (char*)std::realloc(copy, n + 1);
+        char* grown = (char*)realloc(copy, n + 1);
         if (!grown)
             return nullptr;
         copy = grown;
         capacity = n + 1;
     }
-    std::memcpy(copy, ptr(), n);
+    __builtin_memcpy(copy, ptr(), n);
     copy[n] = '\0';
     return copy;
 }
@@ -66,18 +71,18 @@ static int assign_bytes(Str4& to, const char* from, unsigned n)
             unsigned fixed = to.len();
             if (n > fixed)
                 n = fixed;
-            std::memset(to.ptr() + n, ' ', fixed - n);
+            __builtin_memset(to.ptr() + n, ' ', fixed - n);
         }
     }
     if (n)
-        std::memmove(to.ptr(), from, n);
+        __builtin_memmove(to.ptr(), from, n);
     to.changed();
     return r4success;
 }
 
 int Str4::assign(const char* text)
 {
-    return assign_bytes(*this, text ? text : "", text ? (unsigned)std::strlen(text) : 0);
+    return assign_bytes(*this, text ? text : "", text ? (unsigned)__builtin_strlen(text) : 0);
 }
 
 int Str4::assign(Str4& from) { return assign_bytes(*this, from.ptr(), from.len()); }
@@ -89,7 +94,7 @@ static int compare(Str4& a, Str4& b)
     const unsigned char* pa = (const unsigned char*)a.ptr();
     const unsigned char* pb = (const unsigned char*)b.ptr();
     unsigned n = la < lb ? la : lb;
-    int c = n ? std::memcmp(pa, pb, n) : 0;
+    int c = n ? __builtin_memcmp(pa, pb, n) : 0;
     if (c)
         return c;
     for (unsigned i = n; i < la; i++)
@@ -112,7 +117,7 @@ static int set_length(unsigned* cur, char* p, unsigned maximum, unsigned newLen,
     if (newLen > maximum)
         return -1;
     if (newLen > *cur)
-        std::memset(p + *cur, ' ', newLen - *cur);
+        __builtin_memset(p + *cur, ' ', newLen - *cur);
     *cur = newLen;
     if (room || newLen < maximum)
         p[newLen] = '\0';
@@ -131,10 +136,10 @@ static char* copy_text(const char* text)
 {
     if (!text)
         return nullptr;
-    size_t n = std::strlen(text) + 1;
-    char* copy = (char*)std::malloc(n);
+    size_t n = __builtin_strlen(text) + 1;
+    char* copy = (char*)malloc(n);
     if (copy)
-        std::memcpy(copy, text, n);
+        __builtin_memcpy(copy, text, n);
     return copy;
 }
 
@@ -145,7 +150,7 @@ static int grow(Info** list, int size, int* capacity, CODE4* cb)
     if (size + 2 <= *capacity)
         return r4success;
     int wanted = *capacity ? *capacity * 2 : 8;
-    Info* grown = (Info*)std::realloc(*list, sizeof(Info) * (size_t)wanted);
+    Info* grown = (Info*)realloc(*list, sizeof(Info) * (size_t)wanted);
     if (!grown)
         return e4describe(cb, e4memory, "Field4info/Tag4info", nullptr, nullptr);
     *list = grown;
@@ -178,8 +183,8 @@ int Field4info::add(Field4& field)
 void Field4info::free()
 {
     for (int i = 0; i < size; i++)
-        std::free(list[i].name);
-    std::free(list);
+        ::free(list[i].name);
+    ::free(list);
     list = nullptr;
     size = capacity = 0;
 }
@@ -194,9 +199,9 @@ int Tag4info::add(const char* name, const char* expr, const char* filter, int un
         return rc;
     TAG4INFO t{copy_text(name), copy_text(expr), copy_text(filter), unique, descending};
     if (!t.name || !t.expression || (filter && !t.filter)) {
-        std::free(t.name);
-        std::free(t.expression);
-        std::free(t.filter);
+        ::free(t.name);
+        ::free(t.expression);
+        ::free(t.filter);
         return e4describe(code4, e4memory, "Tag4info::add", name, nullptr);
     }
     list[size++] = t;
@@ -207,11 +212,11 @@ int Tag4info::add(const char* name, const char* expr, const char* filter, int un
 void Tag4info::free()
 {
     for (int i = 0; i < size; i++) {
-        std::free(list[i].name);
-        std::free(list[i].expression);
-        std::free(list[i].filter);
+        ::free(list[i].name);
+        ::free(list[i].expression);
+        ::free(list[i].filter);
     }
-    std::free(list);
+    ::free(list);
     list = nullptr;
     size = capacity = 0;
 }

@@ -24,6 +24,19 @@
 #define CBASE32_API
 #endif
 
+/* C++ in the suite's ABI (Microsoft's compiler): the wizard library exports
+ * the assignment operators of the structures the database classes are built
+ * on, so C++ programs import them from it. */
+#if defined(__cplusplus) && defined(_MSC_VER) && !defined(CBASE32_STATIC) && !defined(CBASE32_BUILD)
+#ifdef QVWIZ32_DB_BUILD
+#define CB4_STRUCT_API __declspec(dllexport)
+#else
+#define CB4_STRUCT_API __declspec(dllimport)
+#endif
+#else
+#define CB4_STRUCT_API
+#endif
+
 #ifdef _WIN32
 #define CB4_HOOKCALL __stdcall
 #else
@@ -73,7 +86,7 @@ typedef struct e4expr_st EXPR4;
 
 /* The engine's context: settings read by the calls and the open tables.
  * d4init sets the defaults; d4init_undo closes everything. */
-typedef struct CODE4_st {
+typedef struct CB4_STRUCT_API CODE4_st {
     int errorCode;          /* last error, 0 for none; cleared by the caller */
     int errOff;             /* nonzero: errors are not passed to the error hook */
     int safety;             /* nonzero (default): d4create does not replace a file */

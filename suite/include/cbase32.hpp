@@ -1,37 +1,53 @@
-// The database classes: thin C++ handles over CBASE32's structures. The
-// wizard library QVWIZ32.DLL exports their members; the string bodies marked
-// CBASE32_API (and the Field4info/Tag4info constructors and destructors)
-// come from CBASE32.DLL itself.
+// The database classes: thin C++ handles over CBASE32's structures, in the
+// suite's C++ ABI (Microsoft's). The wizard library QVWIZ32.DLL exports
+// their members; the string bodies marked CBASE32_API or STR4_CB4 (and the Field4info and
+// Tag4info constructors, destructors and lists) come from CBASE32.DLL
+// itself. Self-contained: no system or runtime header.
 //
 // Handle classes hold one pointer to the structure they stand for; copying a
-// handle copies the pointer and a handle never frees its structure.
-// Structure classes (Code4, File4, File4seqRead, File4seqWrite, List4,
-// Sort4) are the structure itself. Members named in camel case call the C
-// function of their class's prefix with the name in lower case and an
-// underscore before each former capital (Data4::appendBlank -> d4append_blank)
-// and return its result unchanged.
+// handle copies the pointer and a handle never frees or clears its
+// structure. Structure classes (Code4, File4, File4seqRead, File4seqWrite,
+// List4, Sort4) are the structure itself. Members named in camel case call
+// the C function of their class's prefix with the name in lower case and an
+// underscore before each former capital (Data4::appendBlank ->
+// d4append_blank) and return its result unchanged.
 #ifndef CBASE32_HPP
 #define CBASE32_HPP
 
 #include "cbase32.h"
 
-#if defined(_WIN32) && !defined(CBASE32_STATIC)
 #ifdef QVWIZ32_DB_BUILD
 #define QVDB_API __declspec(dllexport)
 #else
 #define QVDB_API __declspec(dllimport)
 #endif
-#else
-#define QVDB_API
-#endif
 
-// The Str4 virtuals whose bodies are this library's. CBASE32 defines the
-// abstract Str4's table of virtuals (its first virtual is CBASE32's), so it
-// carries private copies of these bodies for it.
-#ifdef CBASE32_BUILD
-#define STR4_OWN_API
+// Where a body lives when a class's members come from both libraries.
+// CBASE32 exports all of Str4 it defines, its table of virtuals included
+// (Str4's constructor sets it). The wizard library exports the whole of
+// Field4info and Tag4info it compiles: their copies, which bring their table
+// of virtuals and scalar deleting destructors with them.
+#if defined(CBASE32_BUILD)
+#define STR4_CLASS __declspec(dllexport)
+#define STR4_CB4
+#define STR4_OWN
+#define INFO4_CLASS
+#define INFO4_CB4 __declspec(dllexport)
+#define INFO4_OWN
+#elif defined(QVWIZ32_DB_BUILD)
+#define STR4_CLASS
+#define STR4_CB4 __declspec(dllimport)
+#define STR4_OWN __declspec(dllexport)
+#define INFO4_CLASS __declspec(dllexport)
+#define INFO4_CB4
+#define INFO4_OWN
 #else
-#define STR4_OWN_API QVDB_API
+#define STR4_CLASS
+#define STR4_CB4 __declspec(dllimport)
+#define STR4_OWN __declspec(dllimport)
+#define INFO4_CLASS
+#define INFO4_CB4 __declspec(dllimport)
+#define INFO4_OWN __declspec(dllimport)
 #endif
 
 class Code4;
@@ -41,28 +57,29 @@ class Tag4;
 class Expr4;
 
 // The string interface. The slot order of the virtuals is part of the
-// interface: programs built against it call through the table.
-class Str4 {
+// interface: programs built against it call through the table (no
+// destructor slot: none is declared).
+class STR4_CLASS Str4 {
 public:
-    CBASE32_API Str4();
-    CBASE32_API virtual operator long();
-    STR4_OWN_API virtual void changed();
-    STR4_OWN_API virtual int decimals();
-    CBASE32_API virtual unsigned len();
-    STR4_OWN_API virtual unsigned maximum();
+    STR4_CB4 Str4();
+    STR4_CB4 virtual operator long();
+    STR4_OWN virtual void changed();
+    STR4_OWN virtual int decimals();
+    STR4_CB4 virtual unsigned len();
+    STR4_OWN virtual unsigned maximum();
     virtual char* ptr() = 0;
-    CBASE32_API virtual char* str();
-    STR4_OWN_API virtual int setLen(unsigned newLen);
-    STR4_OWN_API virtual int setMax(unsigned newMax);
+    STR4_CB4 virtual char* str();
+    STR4_OWN virtual int setLen(unsigned newLen);
+    STR4_OWN virtual int setMax(unsigned newMax);
 
-    CBASE32_API int assign(const char* text);
-    CBASE32_API int assign(Str4& from);
-    CBASE32_API int operator==(Str4& other);
-    CBASE32_API int operator>(Str4& other);
-    CBASE32_API int operator<(Str4& other);
-    STR4_OWN_API int operator!=(Str4& other);
-    STR4_OWN_API int operator<=(Str4& other);
-    STR4_OWN_API int operator>=(Str4& other);
+    STR4_CB4 int assign(const char* text);
+    STR4_CB4 int assign(Str4& from);
+    STR4_CB4 int operator==(Str4& other);
+    STR4_CB4 int operator>(Str4& other);
+    STR4_CB4 int operator<(Str4& other);
+    STR4_OWN int operator!=(Str4& other);
+    STR4_OWN int operator<=(Str4& other);
+    STR4_OWN int operator>=(Str4& other);
 };
 
 class QVDB_API Str4char : public Str4 {
@@ -104,7 +121,7 @@ public:
 class Str4ten : public Str4 {
 public:
     QVDB_API Str4ten();
-    QVDB_API Str4ten(const char* text);
+    QVDB_API Str4ten(char* text);
     QVDB_API Str4ten(Str4& from);
     QVDB_API unsigned len();
     QVDB_API unsigned maximum();
@@ -139,28 +156,30 @@ public:
 };
 
 // ---- structure classes ----
+// Their members are exported one by one: copying one is copying its
+// structure, whose assignment operator the wizard library exports.
 
-class QVDB_API Code4 : public CODE4 {
+class Code4 : public CODE4 {
 public:
-    Code4();
-    Code4(int init);
-    int init();
-    int initUndo();
-    int closeAll();
-    DATA4* data(char* alias);
-    int flushFiles();
-    int optStart();
-    int optSuspend();
-    int calcCreate(Expr4 expr, char* name);
-    void calcReset();
-    int error(int code, char* s1 = 0, char* s2 = 0, char* s3 = 0);
-    void exit();
-    void exitTest();
-    int unlock();
-    int QvcoError();
-    ERROR4HOOK SetErrorHook(ERROR4HOOK hook);
-    INDEX4HOOK SetIndexHook(INDEX4HOOK hook, void* arg);
-    PACK4HOOK SetPackHook(PACK4HOOK hook, void* arg);
+    QVDB_API Code4();
+    QVDB_API Code4(int init);
+    QVDB_API int init();
+    QVDB_API int initUndo();
+    QVDB_API int closeAll();
+    QVDB_API DATA4* data(char* alias);
+    QVDB_API int flushFiles();
+    QVDB_API int optStart();
+    QVDB_API int optSuspend();
+    QVDB_API int calcCreate(Expr4 expr, char* name);
+    QVDB_API void calcReset();
+    QVDB_API int error(int code, char* s1 = 0, char* s2 = 0, char* s3 = 0);
+    QVDB_API void exit();
+    QVDB_API void exitTest();
+    QVDB_API int unlock();
+    QVDB_API int QvcoError();
+    QVDB_API ERROR4HOOK SetErrorHook(ERROR4HOOK hook);
+    QVDB_API INDEX4HOOK SetIndexHook(INDEX4HOOK hook, void* arg);
+    QVDB_API PACK4HOOK SetPackHook(PACK4HOOK hook, void* arg);
 
     // Room the class keeps beside the engine's context for the suite's
     // programs: cleared on construction (the words) and by init (the area).
@@ -391,35 +410,33 @@ public:
 };
 
 // The field and tag lists d4create and i4create take, ended by an entry
-// with a NULL name, built one entry at a time.
-class Field4info {
+// with a NULL name, built one entry at a time. Their destructors are
+// virtual: delete and delete[] of a list go through its deleting
+// destructors, which the wizard library exports.
+class INFO4_CLASS Field4info {
 public:
-    CBASE32_API Field4info(Code4& cb);
-    CBASE32_API ~Field4info();
-    CBASE32_API int add(const char* name, char type, int len = 0, int dec = 0);
-    CBASE32_API int add(Field4& field);
-    CBASE32_API void free();
-    QVDB_API FIELD4INFO* fields();
-    QVDB_API int numFields();
-    QVDB_API static void operator delete(void* p);
-    QVDB_API static void operator delete[](void* p);
+    INFO4_CB4 Field4info(Code4& cb);
+    INFO4_CB4 virtual ~Field4info();
+    INFO4_CB4 int add(const char* name, char type, int len = 0, int dec = 0);
+    INFO4_CB4 int add(Field4& field);
+    INFO4_CB4 void free();
+    INFO4_OWN FIELD4INFO* fields();
+    INFO4_OWN int numFields();
 
     CODE4* code4;
     FIELD4INFO* list;
     int size, capacity;
 };
 
-class Tag4info {
+class INFO4_CLASS Tag4info {
 public:
-    CBASE32_API Tag4info(Code4& cb);
-    CBASE32_API ~Tag4info();
-    CBASE32_API int add(const char* name, const char* expr, const char* filter = 0, int unique = 0,
-                        unsigned descending = 0);
-    CBASE32_API void free();
-    QVDB_API TAG4INFO* tags();
-    QVDB_API int numTags();
-    QVDB_API static void operator delete(void* p);
-    QVDB_API static void operator delete[](void* p);
+    INFO4_CB4 Tag4info(Code4& cb);
+    INFO4_CB4 virtual ~Tag4info();
+    INFO4_CB4 int add(const char* name, const char* expr, const char* filter = 0, int unique = 0,
+                      unsigned descending = 0);
+    INFO4_CB4 void free();
+    INFO4_OWN TAG4INFO* tags();
+    INFO4_OWN int numTags();
 
     CODE4* code4;
     TAG4INFO* list;
@@ -440,8 +457,8 @@ public:
     char* ptr();
 
     void assign(long julian);
-    void assign(const char* text);
-    void assign(const char* text, const char* picture);
+    void assign(char* text);
+    void assign(char* text, char* picture);
     void assign(Str4& from);
     const char* cdow();
     const char* cmonth();
@@ -465,85 +482,85 @@ public:
     char dt[9];
 };
 
-class QVDB_API File4 : public FILE4 {
+class File4 : public FILE4 {
 public:
-    File4();
-    File4(Code4& cb, char* name, int doAlloc = 0);
+    QVDB_API File4();
+    QVDB_API File4(Code4& cb, char* name, int doAlloc = 0);
 
-    int close();
-    int create(Code4& cb, char* name, int doAlloc = 0);
-    int createTemp(Code4& cb, char* name = 0, int autoRemove = 1);
-    char* fileName();
-    int flush();
-    int isValid();
-    long len();
-    int lock(long pos, long bytes);
-    int open(Code4& cb, char* name, int doAlloc = 0);
-    int optimize(int optFlag, int fileType);
-    int optimizeWrite(int optFlag);
-    unsigned read(long pos, void* buf, unsigned len);
-    unsigned read(long pos, Str4& s);
-    int readAll(long pos, void* buf, unsigned len);
-    int readAll(long pos, Str4& s);
-    int refresh();
-    int replace(File4& other);
-    int setLen(long len);
-    int unlock(long pos, long bytes);
-    int write(long pos, void* buf, unsigned len);
-    int write(long pos, char* text);
-    int write(long pos, Str4& s);
+    QVDB_API int close();
+    QVDB_API int create(Code4& cb, char* name, int doAlloc = 0);
+    QVDB_API int createTemp(Code4& cb, char* name = 0, int autoRemove = 1);
+    QVDB_API char* fileName();
+    QVDB_API int flush();
+    QVDB_API int isValid();
+    QVDB_API long len();
+    QVDB_API int lock(long pos, long bytes);
+    QVDB_API int open(Code4& cb, char* name, int doAlloc = 0);
+    QVDB_API int optimize(int optFlag, int fileType);
+    QVDB_API int optimizeWrite(int optFlag);
+    QVDB_API unsigned read(long pos, void* buf, unsigned len);
+    QVDB_API unsigned read(long pos, Str4& s);
+    QVDB_API int readAll(long pos, void* buf, unsigned len);
+    QVDB_API int readAll(long pos, Str4& s);
+    QVDB_API int refresh();
+    QVDB_API int replace(File4& other);
+    QVDB_API int setLen(long len);
+    QVDB_API int unlock(long pos, long bytes);
+    QVDB_API int write(long pos, void* buf, unsigned len);
+    QVDB_API int write(long pos, char* text);
+    QVDB_API int write(long pos, Str4& s);
 };
 
-class QVDB_API File4seqRead : public FILE4SEQ_READ {
+class File4seqRead : public FILE4SEQ_READ {
 public:
-    File4seqRead();
-    File4seqRead(File4& f, long start, void* buffer, unsigned size);
-    int init(File4& f, long start, void* buffer, unsigned size);
-    unsigned read(void* buf, unsigned len);
-    unsigned read(Str4& s);
-    int readAll(void* buf, unsigned len);
-    int readAll(Str4& s);
+    QVDB_API File4seqRead();
+    QVDB_API File4seqRead(File4& f, long start, void* buffer, unsigned size);
+    QVDB_API int init(File4& f, long start, void* buffer, unsigned size);
+    QVDB_API unsigned read(void* buf, unsigned len);
+    QVDB_API unsigned read(Str4& s);
+    QVDB_API int readAll(void* buf, unsigned len);
+    QVDB_API int readAll(Str4& s);
 };
 
-class QVDB_API File4seqWrite : public FILE4SEQ_WRITE {
+class File4seqWrite : public FILE4SEQ_WRITE {
 public:
-    File4seqWrite();
-    File4seqWrite(File4& f, long start, void* buffer, unsigned size);
-    int init(File4& f, long start, void* buffer, unsigned size);
-    int flush();
-    int repeat(long count, char c);
-    int write(void* data, unsigned len);
-    int write(char* text);
-    int write(Str4& s);
-    File4seqWrite& operator<<(char* text);
-    File4seqWrite& operator<<(Str4& s);
+    QVDB_API File4seqWrite();
+    QVDB_API File4seqWrite(File4& f, long start, void* buffer, unsigned size);
+    QVDB_API int init(File4& f, long start, void* buffer, unsigned size);
+    QVDB_API int flush();
+    QVDB_API int repeat(long count, char c);
+    QVDB_API int write(void* data, unsigned len);
+    QVDB_API int write(char* text);
+    QVDB_API int write(Str4& s);
+    QVDB_API File4seqWrite& operator<<(char* text);
+    QVDB_API File4seqWrite& operator<<(Str4& s);
 };
 
-class QVDB_API List4 : public LIST4 {
+class List4 : public LIST4 {
 public:
-    List4();
-    void add(void* item);
-    void addAfter(void* anchor, void* item);
-    void addBefore(void* anchor, void* item);
-    void* first();
-    void* last();
-    void* next(void* item = 0);
-    int numNodes();
-    void* pop();
-    void* prev(void* item = 0);
-    void remove(void* item);
-    void reset();
+    QVDB_API List4();
+    QVDB_API void add(void* item);
+    QVDB_API void addAfter(void* anchor, void* item);
+    QVDB_API void addBefore(void* anchor, void* item);
+    QVDB_API void* first();
+    QVDB_API void* last();
+    QVDB_API void* next(void* item = 0);
+    QVDB_API int numNodes();
+    QVDB_API void* pop();
+    QVDB_API void* prev(void* item = 0);
+    QVDB_API void remove(void* item);
+    QVDB_API void reset();
 };
 
-class QVDB_API Sort4 : public SORT4 {
+class Sort4 : public SORT4 {
 public:
-    Sort4();
-    Sort4(Code4& cb, int sortLen, int infoLen);
-    int free();
-    int get();
-    int getInit();
-    int init(Code4& cb, int sortLen, int infoLen);
-    int put(long rec, void* sortData, void* info);
+    QVDB_API Sort4();
+    QVDB_API Sort4(Code4& cb, int sortLen, int infoLen);
+    QVDB_API int free();
+    QVDB_API int get();
+    QVDB_API int getInit();
+    QVDB_API int init(Code4& cb, int sortLen, int infoLen);
+    QVDB_API int put(long rec, void* sortData, void* info);
 
     // The item get() last returned: key, other data, record number.
     void* result;

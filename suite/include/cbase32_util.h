@@ -14,7 +14,7 @@ extern "C" {
 
 /* Buffering settings, kept for callers that read them back: reads and
  * writes are always buffered by the engine and the system. */
-typedef struct OPT4_st {
+typedef struct CB4_STRUCT_API OPT4_st {
     int isOn, writeOn;
     long blockSize;
 } OPT4;
@@ -26,7 +26,7 @@ CBASE32_API unsigned u4ncpy(char* to, const char* from, unsigned size);
 /* ---- files ----
  * A file4 is a plain file by its handle: reads and writes at absolute
  * positions, no buffering of its own. */
-typedef struct FILE4_st {
+typedef struct CB4_STRUCT_API FILE4_st {
     CODE4* code4;
     int hand;               /* -1 when not open */
     int isTemp;             /* removed when closed */
@@ -62,7 +62,7 @@ CBASE32_API int file4optimize_write(FILE4* f, int optFlag);
 
 /* Reading a file front to back through the caller's buffer (at least 512
  * bytes; a smaller or NULL one reads straight from the file). */
-typedef struct FILE4SEQ_READ_st {
+typedef struct CB4_STRUCT_API FILE4SEQ_READ_st {
     FILE4* file;
     long pos;               /* file position of the buffer's first byte */
     char* buffer;
@@ -74,7 +74,7 @@ CBASE32_API unsigned file4seq_read(FILE4SEQ_READ* r, void* out, unsigned len);
 CBASE32_API int file4seq_read_all(FILE4SEQ_READ* r, void* out, unsigned len);
 
 /* Writing front to back; file4seq_write_flush writes what is buffered. */
-typedef struct FILE4SEQ_WRITE_st {
+typedef struct CB4_STRUCT_API FILE4SEQ_WRITE_st {
     FILE4* file;
     long pos;               /* file position of the buffer's first byte */
     char* buffer;
@@ -89,12 +89,12 @@ CBASE32_API int file4seq_write_repeat(FILE4SEQ_WRITE* w, long count, char c);
 /* ---- lists ----
  * A circular, doubly linked list of caller-owned items, each starting with
  * a LINK4. The list holds its last node and its count. */
-typedef struct l4link_st {
+typedef struct CB4_STRUCT_API l4link_st {
     struct l4link_st* n;
     struct l4link_st* p;
 } LINK4;
 
-typedef struct LIST4_st {
+typedef struct CB4_STRUCT_API LIST4_st {
     LINK4* lastNode;
     void* selected;
     int nLink;
@@ -133,7 +133,7 @@ CBASE32_API void mem4release(MEM4* m);
  * number, returned in key order (memcmp), equal keys by record number.
  * Past memoryLimit bytes (sort4init sets 1 MB) sorted runs go to a
  * temporary file and sort4get merges them. */
-typedef struct SORT4_st {
+typedef struct CB4_STRUCT_API SORT4_st {
     CODE4* code4;
     int sortLen, infoLen;
     unsigned itemLen;       /* record number, key, info */
