@@ -54,9 +54,9 @@ endif()
 # qv_msvc_abi_sources(target source... [DEFINES d...] [INCLUDES dir...] [OPTIONS o...])
 # Compiles the sources in the Windows C++ ABI into target, with the suite's
 # headers (suite/include) on the search path and any further compiler
-# options. The first call for a target
-# also adds the few runtime pieces such code asks for (operator new and
-# delete, _purecall, _fltused), served by the module's own C runtime.
+# options. The first call for a target also adds the few runtime pieces
+# such code asks for (operator new and delete, _purecall, _fltused), served
+# by the module's own C runtime.
 function(qv_msvc_abi_sources target)
   cmake_parse_arguments(ARG "" "" "DEFINES;INCLUDES;OPTIONS" ${ARGN})
   set(sources ${ARG_UNPARSED_ARGUMENTS})

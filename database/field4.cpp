@@ -54,9 +54,10 @@ int Tag4info::numTags() { return size; }
 // The vector deleting destructor of a class with a virtual destructor, which
 // this compiler never writes (it compiles delete[] inline) but programs
 // built with the suite's compiler call for delete[]. Exported under that
-// name, derived at build time from the scalar deleting destructor's (see
-// database/CMakeLists.txt). flags 2: an array whose element count is in the
-// word before it, destroyed last to first; flags 1: the memory is freed.
+// name, derived at build time from the scalar deleting destructor's
+// (exports.cmake). flags 2: an array whose element count is in the word
+// before it, destroyed last to first; flags 1: the memory is freed (from
+// the count for an array). Returns where the memory starts.
 template <class List>
 void* __thiscall vector_deleting_destructor(List* self, unsigned flags)
 {
