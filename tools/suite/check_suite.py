@@ -80,10 +80,16 @@ def check(folder, program="QVWIZ32.DLL"):
                 lines.append("  %s: MISSING from the folder; %d names unresolved" % (dll, len(names)))
                 unresolved += len(names)
             continue
-        exported = pe_names.PeFile(files[dll]).exports
+        other = pe_names.PeFile(files[dll])
+        if other.machine != pe.machine:
+            lines.append("  %s: built for %s, %s for %s; %d names unresolved" % (
+                dll, other.machine, program, pe.machine, len(names)))
+            unresolved += len(names)
+            continue
+        exported = other.exports
         missing = sorted(set(names) - set(exported))
         lines.append("  %s: %d of %d names resolve" % (dll, len(names) - len(missing), len(names)))
-        readable = pe_names.undecorate(missing + exported)
+        readable = pe_names.undecorate(missing + exported) if missing else {}
         lines += ["    UNRESOLVED " + describe_miss(program, dll, n, readable, exported, set(names))
                   for n in missing]
         unresolved += len(missing)

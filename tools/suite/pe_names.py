@@ -124,10 +124,10 @@ def undecorate(names, undname="llvm-undname"):
     """{name: readable declaration} for the Microsoft-decorated names among
     names, one llvm-undname run for all of them. A name it cannot read maps
     to itself."""
-    names = sorted({n for n in names if is_microsoft_decorated(n)})
+    names = {n for n in names if is_microsoft_decorated(n)}
     if not names:
         return {}
-    out = subprocess.run([undname], input="\n".join(names) + "\n", stdout=subprocess.PIPE,
+    out = subprocess.run([undname], input="\n".join(sorted(names)) + "\n", stdout=subprocess.PIPE,
                          stderr=subprocess.DEVNULL, text=True).stdout
     # It echoes each name, then prints its reading (or an error) and a blank line.
     readable, lines = {}, iter(out.splitlines())
@@ -150,7 +150,8 @@ def split_declaration(text):
     if not own:
         return None
     before, after = head[:own.start()], head[own.end():]
-    open_at = after.index("(", len("operator") if "operator()" in after else 0)
+    call_operator = after.find("operator()")
+    open_at = after.index("(", call_operator + len("operator()") if call_operator >= 0 else 0)
     depth = 0
     for close, c in enumerate(after[open_at:], open_at):
         depth += {"(": 1, ")": -1}.get(c, 0)
