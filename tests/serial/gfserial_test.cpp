@@ -7,6 +7,8 @@
 //   COM4  redirected to a loopback port nobody listens on; COM5 to a bad entry
 //   COM6  like COM3, but the server says nothing about carrier until it changes
 //   On COM3 the byte 0x03 makes the server send 16 MB as fast as it can.
+// PutChar and GetChar reach the port through its table of virtuals, as every
+// suite program calls them: the echoes also hold the table's order.
 #include <windows.h>
 
 #include <gtest/gtest.h>
