@@ -7,6 +7,8 @@
 #                32-bit Wine (emulated: slower)
 #   ./go dist    the release folder and zip from the i686 build (build/i686/release)
 #   ./go build [native|x64|i686]...
+#   ./go check-suite DIR   whether everything QVWIZ32.DLL in an installed suite
+#                folder imports is there, and what differs where it is not
 # Each installs what it needs first (scripts/install-deps.sh; quick when all
 # is there).
 set -euo pipefail
@@ -39,8 +41,11 @@ case "$cmd" in
     "$top/scripts/install-deps.sh" build
     exec "$top/scripts/build.sh" "$@"
     ;;
+  check-suite)
+    exec python3 "$top/tools/suite/check_suite.py" "$@"
+    ;;
   *)
-    echo "usage: ./go demo [--shipping] | ./go test | ./go dist | ./go build [native|x64|i686]..." >&2
+    echo "usage: ./go demo [--shipping] | ./go test | ./go dist | ./go build [native|x64|i686]... | ./go check-suite DIR" >&2
     exit 2
     ;;
 esac
