@@ -73,8 +73,9 @@ TEST(ModemDatabase, FindsModelsByNameWhateverTheirCaseAndTrailingBlanks)
         int found;
         ModemInfoStruct info = Lookup(d.db, c.name, &found);
         EXPECT_EQ(c.found, found) << c.name;
-        if (found)
+        if (found) {
             EXPECT_EQ(0, _strnicmp(c.name, info.modelName, std::strlen(info.modelName))) << c.name;
+        }
     }
 }
 

@@ -61,17 +61,18 @@ def problems(dll):
                 yield "%s (%s) %s: %s: %s" % (dll, pe.machine, section, label, name)
 
 
-def main(dlls):
+def report(paths, problems):
+    """Prints the problems of every path that exists; 1 if there was one."""
     status = 0
-    for dll in dlls:
-        if not os.path.isfile(dll):
-            print("note: %s is not built; not checked" % dll)
+    for path in paths:
+        if not os.path.exists(path):
+            print("note: %s is not there; not checked" % path)
             continue
-        for problem in problems(dll):
+        for problem in problems(path):
             print(problem)
             status = 1
     return status
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv[1:]))
+    sys.exit(report(sys.argv[1:], problems))

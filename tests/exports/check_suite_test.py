@@ -14,6 +14,8 @@ import subprocess
 import sys
 import tempfile
 
+from check_boundary import report
+
 CHECK_SUITE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools",
                            "suite", "check_suite.py")
 MISS = ("GFSerial::GetCommError: QVWIZ32 wants (unsigned short &), "
@@ -53,17 +55,5 @@ def problems(folder):
                 folder, status, MISS, out)
 
 
-def main(folders):
-    status = 0
-    for folder in folders:
-        if not os.path.isdir(folder):
-            print("note: %s is not there; not checked" % folder)
-            continue
-        for problem in problems(folder):
-            print(problem)
-            status = 1
-    return status
-
-
 if __name__ == "__main__":
-    sys.exit(main(sys.argv[1:]))
+    sys.exit(report(sys.argv[1:], problems))
