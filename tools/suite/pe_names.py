@@ -12,6 +12,7 @@ import struct
 import subprocess
 
 EXPORT_DIRECTORY, IMPORT_DIRECTORY = 0, 1
+IMAGE_SCN_CNT_CODE, IMAGE_SCN_MEM_EXECUTE = 0x20, 0x20000000
 MACHINES = {0x14C: "i686", 0x8664: "x86_64"}
 # What Windows 95 and NT 4 have of their own that the suite's files import.
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll",
@@ -51,7 +52,8 @@ class PeFile:
         self.sections = []
         for i in range(sections):
             vsize, rva, raw_size, raw = struct.unpack_from("<IIII", self.data, table + 40 * i + 8)
-            self.sections.append((rva, max(vsize, raw_size), raw))
+            flags = self.u32(table + 40 * i + 36)
+            self.sections.append((rva, max(vsize, raw_size), raw, flags))
         self.exports = self.read_exports()
         self.imports = self.read_imports()
 
@@ -61,11 +63,18 @@ class PeFile:
     def u32(self, offset):
         return struct.unpack_from("<I", self.data, offset)[0]
 
-    def offset(self, rva):
-        for start, size, raw in self.sections:
+    def section_of(self, rva):
+        for start, size, raw, flags in self.sections:
             if start <= rva < start + size:
-                return raw + rva - start
+                return start, raw, flags
         raise ValueError("%s: address %#x is in no section" % (self.path, rva))
+
+    def offset(self, rva):
+        start, raw, _ = self.section_of(rva)
+        return raw + rva - start
+
+    def is_code(self, rva):
+        return bool(self.section_of(rva)[2] & (IMAGE_SCN_CNT_CODE | IMAGE_SCN_MEM_EXECUTE))
 
     def string(self, rva):
         start = self.offset(rva)
@@ -81,6 +90,26 @@ class PeFile:
         directory = self.offset(rva)
         count, names = self.u32(directory + 24), self.u32(directory + 32)
         return [self.string(self.u32(self.offset(names) + 4 * i)) for i in range(count)]
+
+    def export_entries(self):
+        """(the DLL's own name, [(ordinal, name, is_data)] by ordinal). An
+        export pointing into a section that holds no code is data; a
+        forwarded one points at the text naming its target, and a caller
+        imports it as code from this DLL all the same."""
+        rva, size = self.directory(EXPORT_DIRECTORY)
+        if not size:
+            return None, []
+        directory = self.offset(rva)
+        name, base, _, count, functions, names, ordinals = (
+            self.u32(directory + 12 + 4 * i) for i in range(7))
+        entries = []
+        for i in range(count):
+            index = self.u16(self.offset(ordinals) + 2 * i)
+            target = self.u32(self.offset(functions) + 4 * index)
+            forwarded = rva <= target < rva + size
+            entries.append((base + index, self.string(self.u32(self.offset(names) + 4 * i)),
+                            not forwarded and not self.is_code(target)))
+        return self.string(name), sorted(entries)
 
     def read_imports(self):
         rva, size = self.directory(IMPORT_DIRECTORY)
