@@ -75,26 +75,32 @@ def check(folder, program="QVWIZ32.DLL"):
     for dll, names in sorted(pe.imports.items()):
         if dll not in files:
             if dll in pe_names.SYSTEM_DLLS:
-                lines.append("  %s: system (not checked), %d names" % (dll, len(names)))
+                lines.append("  %s: system (not checked), %s" % (dll, count(names)))
             else:
-                lines.append("  %s: MISSING from the folder; %d names unresolved" % (dll, len(names)))
+                lines.append("  %s: MISSING from the folder; %s unresolved" % (dll, count(names)))
                 unresolved += len(names)
             continue
         other = pe_names.PeFile(files[dll])
         if other.machine != pe.machine:
-            lines.append("  %s: built for %s, %s for %s; %d names unresolved" % (
-                dll, other.machine, program, pe.machine, len(names)))
+            lines.append("  %s: built for %s, %s for %s; %s unresolved" % (
+                dll, other.machine, program, pe.machine, count(names)))
             unresolved += len(names)
             continue
         exported = other.exports
-        missing = sorted(set(names) - set(exported))
-        lines.append("  %s: %d of %d names resolve" % (dll, len(names) - len(missing), len(names)))
+        # An import by ordinal ("#7") resolves when the DLL has that ordinal.
+        ordinals = {"#%d" % ordinal for ordinal, _, _ in other.export_entries()[1]}
+        missing = sorted(set(names) - set(exported) - ordinals)
+        lines.append("  %s: %d of %s resolve" % (dll, len(names) - len(missing), count(names)))
         readable = pe_names.undecorate(missing + exported) if missing else {}
         lines += ["    UNRESOLVED " + describe_miss(program, dll, n, readable, exported, set(names))
                   for n in missing]
         unresolved += len(missing)
     lines.append("%d unresolved" % unresolved if unresolved else "everything resolves")
     return lines, unresolved
+
+
+def count(names):
+    return "%d name%s" % (len(names), "" if len(names) == 1 else "s")
 
 
 def main(argv):
