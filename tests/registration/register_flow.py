@@ -11,6 +11,7 @@ second run asks before registering again, and "No" makes no call.
 import argparse
 import os
 import re
+import socket
 import sqlite3
 import subprocess
 import sys
@@ -27,20 +28,38 @@ INFO = {1024: "Grace", 1025: "Hopper", 1029: "1 Navy Yard", 1031: "Arlington",
 # What choosing the modem model writes: its init string and dial commands.
 MODEM = "L55=COM2\nL58=AT&F\nS125=DT\nS130=X4\nS133=L2\nS142=M1\n"
 SUCCESS = "Registration successful\\r\\rThank You."
+# The survey's and services' answers as the record holds them: per group its
+# field, first control, letters in control order, and whether it is a radio
+# group (one letter) or check boxes (letters joined by commas).
+ANSWERS = [(19, 1035, "HPUMSB", True), (22, 1041, "RIMV", True), (23, 1001, "PBTU", False),
+           (20, 1005, "RTDIAMWP", False), (29, 1001, "LACDGMPO", False), (21, 1009, "BFSHZICPKLAW", False)]
 
 
-def host_rows(session):
+def host_rows(session, answers=None):
     db = sqlite3.connect(os.path.join(session.line_dir, "regs.sqlite"))
     cols = [r[1] for r in db.execute("pragma table_info(registrations)")]
-    return cols, db.execute("select * from registrations").fetchall()
+    rows = db.execute("select * from registrations").fetchall()
+    last = rows[-1][cols.index("first_name"):] if answers else ()
+    assert {f: last[f] for f in answers or ()} == (answers or {}), (last, answers)
+    return cols, rows
 
 
-def walk_and_register(suite, text, number=None, hold=False, prefix=None):
+# Pick radio button `pick` of each group and every check box, on the survey
+# page (services False) or the services page; what the host stores then.
+def choose(w, pick, services):
+    for field, first, letters, radio in ANSWERS:
+        for i in range(len(letters)) if (field in (21, 29)) == services else ():
+            w.do("check %d %d" % (first + i, i == pick or not radio))
+    return {f: letters[pick] if radio else ",".join(letters) for f, _, letters, radio in ANSWERS}
+
+
+def walk_and_register(suite, text, number=None, hold=False, prefix=None, pick=None):
     w = RegisterWizard(suite, text)
     w.fill(INFO)
-    for _ in range(2):
+    for services in (False, True):
         w.press("next")
-    w.do("check 1001 1")    # services page: America On-Line
+        if pick is not None:
+            w.answers = choose(w, pick, services)
     w.press("next")
     if number:
         w.do("set 1021 " + number)
@@ -186,16 +205,30 @@ def dials(session):
 # A call that does not complete: its message, its end (a message box, the
 # status line waiting for "&OK", or the dialog closing by itself after a
 # Cancel), the wizard left on the dial page, no REGISTER.RTF, nothing stored
-# by the host, and the cancel bytes (six CAN) the modem saw.
+# by the host, the cancel bytes (six CAN, twice when not acknowledged) the
+# modem saw, and for some the caller's time limit, timed in the modem's
+# transcript from a text to the hang-up.
 #   profile, number, line (persona, reghost options, modemsim options),
-#   disturbance (hold the port, or click Cancel once the modem's transcript
-#   shows a text), end, message
+#   disturbance (hold the port, click Cancel once the modem's transcript
+#   shows a text, or "rfc": COM2 redirected to the RFC 2217 port, where the
+#   carrier's drop shows), end, message[, (from text, seconds)]
 LINE = (None, [], [])
 CANCEL = "Cancel pressed...\\r\\rPlease wait."
 SILENT = "The registration host has failed to respond."
+with socket.socket() as free:
+    free.bind(("127.0.0.1", 0))
+    RFC = str(free.getsockname()[1])
+HANGUP = re.compile("closed the port|DTR off|dte-in \"ATH")
 FAILURES = [
     ("L55=com0\n", None, LINE, None, "box", "There is no port or modem specified"),
     (MODEM, None, LINE, "hold", "box", "Please close any other applications"),
+    (MODEM, None, LINE, "rfc", "box", "Modem error."),  # nothing answers on the redirected port
+    (MODEM, "555-0104", (None, [], ["--dial", "555-0104=nocarrier,delay=1000"]), None, "status",
+     "Failure to connect"),
+    # Silent after Info; the host hangs up 2 s later, and the carrier is gone
+    # when the caller's 5 s run out.
+    (MODEM, None, (None, ["--stall-after", "7", "--reply-timeout", "2000"], ["--rfc2217", RFC]), "rfc",
+     "status", "connection with the registration host has been lost", ("KXWIN", 5)),
     (MODEM, None, ("deaf", [], []), None, "status", "The modem is not responding."),
     # The profile's init string is refused, the fixed one taken: the call
     # goes on to dial, and finds the number busy.
@@ -207,14 +240,19 @@ FAILURES = [
      "The registration host is busy."),
     (MODEM, "555-0103", (None, [], ["--dial", "555-0103=noanswer,delay=1000"]), None,
      "status", "The registration host failed to answer."),
-    (MODEM, None, (None, ["--stall-after", "0", "--reply-timeout", "60000"], []), None, "status", SILENT),
+    (MODEM, None, (None, ["--stall-after", "0", "--reply-timeout", "60000"], []), None, "status", SILENT,
+     ("CONNECT", 30)),
     (MODEM, None, (None, ["--refuse", "ERROR"], []), None, "status", "has indicated an error."),
     (MODEM, None, (None, ["--refuse", "UNKNOWN"], []), None, "status", "does not accept registrations"),
     # The carrier drops a few hundred bytes into the product file.
-    (MODEM, None, (None, [], ["--drop-after", "400"]), None, "status", SILENT),
+    (MODEM, None, (None, [], ["--drop-after", "400"]), None, "status", SILENT, ('net-in "\\r\\nOK', 45)),
     # The host falls silent inside the size line, the caller reads it while
     # taking window messages, then cancels; the host acknowledges.
     (MODEM, None, (None, ["--stall-after", "19"], []), "KXWIN", "gone", CANCEL),
+    # Not acknowledged: the cancel goes again, at once after ERROR, else after 40 s.
+    (MODEM, None, (None, ["--stall-after", "19", "--cancel-reply", "ERROR"], []), "KXWIN", "gone", CANCEL),
+    (MODEM, None, (None, ["--stall-after", "19", "--cancel-reply", "none"], []), "KXWIN", "gone", CANCEL,
+     ("x18", 40)),
     (MODEM, None, (None, ["--stall-after", "600"], []), "rtf1", "gone", CANCEL),
 ]
 
@@ -239,11 +277,13 @@ def click_cancel_after(session, w, trigger):
 
 
 def failures_end_as_they_should(suite, session):
-    for profile, number, (persona, host, modem), disturb, end, want in FAILURES:
+    for profile, number, (persona, host, modem), disturb, end, want, *limit in FAILURES:
         session.restart_line(persona, host, modem)
         suite.reset(profile, real_libraries=True, env={"QVHELP_VIEWER": "none"})
+        with open(os.path.join(suite.dir, "QVCOMM.INI"), "w") as f:
+            f.write("[Ports]\r\n" + ("COM2=127.0.0.1:%s\r\n" % RFC if disturb == "rfc" else ""))
         w = walk_and_register(suite, None, number, disturb == "hold")
-        if disturb not in (None, "hold"):
+        if disturb not in (None, "hold", "rfc"):
             click_cancel_after(session, w, disturb)
         got = w.do({"box": "msgbox Registration Error", "status": "registering 150",
                     "gone": "vanishes 60"}[end])
@@ -261,8 +301,15 @@ def failures_end_as_they_should(suite, session):
         assert len(host_rows(session)[1]) == 0, row + "host stored the call"
         log = modem_log(session)
         cans = sum(line.count("\\x18") for line in log.splitlines() if " dte-in " in line)
-        want_cans = 6 if disturb == "KXWIN" else 0
-        assert cans == want_cans and (not want_cans or "\\x1a\\x1a\\x1a" in log), row + "CAN %d" % cans
+        for start, seconds in limit:
+            stamps = [(float(line.split()[0]), line) for line in log.splitlines()]
+            begun = next(t for t, line in stamps if start in line)
+            took = next(t for t, line in stamps if t > begun and HANGUP.search(line)) - begun
+            print("%s%s took %.2f s" % (row, start, took))
+            assert abs(took - seconds) <= seconds / 10, row + "%s took %.2f s" % (start, took)
+        want_cans = 0 if disturb != "KXWIN" else 12 if "--cancel-reply" in host else 6
+        assert cans == want_cans and (want_cans != 6 or "\\x1a\\x1a\\x1a" in log), row + "CAN %d" % cans
+    os.remove(os.path.join(suite.dir, "QVCOMM.INI"))
     session.restart_line()
 
 
@@ -271,7 +318,10 @@ def main():
     ap.add_argument("--suite", required=True)
     ap.add_argument("--version", default="win95")
     a = ap.parse_args()
+    # The host says "Info:" once and takes only CR LF line ends, as the
+    # wizard sends them.
     with WineSession(version=a.version, suite=a.suite, line="COM2",
+                     line_host=["--info-repeat", "0", "--strict-lines"],
                      line_dir=os.environ.get("REG_FLOW_LINE_DIR")) as session:
         suite = Suite(session, a.version)
         record_from_profile(suite)
@@ -283,7 +333,7 @@ def main():
         viewers(suite, write=True, wordpad=True)
         # Cancel while the first number rings, then "&Register" again on the
         # number that works: the new call sees its CONNECT.
-        w = walk_and_register(suite, "from-test", "555-0177", prefix="9,")
+        w = walk_and_register(suite, "from-test", "555-0177", prefix="9,", pick=0)
         click_cancel_after(session, w, "event \"dial")
         assert CANCEL in w.do("vanishes 60")
         w.do("set 1021 1-800-555-0199")
@@ -297,29 +347,33 @@ def main():
 
         fields, registered = register_dat(suite)
         assert registered == 1, "flag %d" % registered
-        cols, rows = host_rows(session)
+        cols, rows = host_rows(session, w.answers)
         assert len(rows) == 1, "rows %r" % rows
         stored = list(rows[0][cols.index("first_name"):][:32])
         assert stored == fields, "host row %r\nrecord   %r" % (stored, fields)
-        assert fields[13] == "from-test" and fields[29] == "L", fields
+        assert fields[13] == "from-test", fields
         product = open(os.path.join(TOP, "data", "reghost", "product.rtf"), "rb").read()
         got = open(os.path.join(suite.dir, "REGISTER.RTF"), "rb").read()
         assert got == product, "REGISTER.RTF %d bytes, host file %d" % (len(got), len(product))
 
         # Registered once: the next "&Register" asks first; going on
-        # registers again, and field 13 stays as saved.
+        # registers again, and field 13 stays as saved; the second time the
+        # host asks for the record before it announces the file's size.
         for write, shell, seen in ((False, False, "WORDPAD"), (False, True, "FAKEVIEW")):
+            if shell:
+                session.restart_line(None, ["--data-first"])
             viewers(suite, write, wordpad=not shell)
             if shell:
                 reg(session, "HKCR\\.rtf", "/ve", "/d", "kxview")
                 reg(session, "HKCR\\kxview\\shell\\open\\command", "/ve", "/d",
                     "C:\\KESTRIX\\FAKEVIEW.EXE \"%1\"")
-            w = walk_and_register(suite, None)
+            w = walk_and_register(suite, None, pick=1 + shell)
             answer = w.do("msgbox Registration Warning")
             assert "already registered" in answer, answer
             assert w.do("registering 150") == SUCCESS
             assert w.finish(timeout=60) == 1
             assert viewers_started(suite) == [seen], suite.log()
+            host_rows(session, w.answers)
         assert len(host_rows(session)[1]) == 3
         assert register_dat(suite)[0][13] == "from-test"
 

@@ -1,6 +1,5 @@
 // The registration wizard's portable rules: REGISTER.DAT, OEM.CFG's
-// numbers, the survey codes and the receiving of the host's file.
-#include "answer_codes.h"
+// numbers and the receiving of the host's file.
 #include "oem_numbers.h"
 #include "record_file.h"
 #include "transfer_core.h"
@@ -61,17 +60,6 @@ TEST(OemNumbers, TildeSplitsShownAndDialledText)
     EXPECT_EQ(entry.shown, "1-800-555-0100 Toll free~x");
     EXPECT_EQ(entry.dialled, "1-800-555-0100");
     EXPECT_EQ(SplitNumberEntry("555").dialled, "555");
-}
-
-TEST(AnswerCodes, EncodeInControlOrderAndDecodeByLetter)
-{
-    const AnswerGroup boxes = {1, "ABCD", false}, radio = {1, "ABCD", true};
-    EXPECT_EQ(EncodeAnswers(boxes, [](int i) { return i % 2 == 1; }), "B,D");
-    EXPECT_EQ(EncodeAnswers(radio, [](int i) { return i >= 2; }), "C");
-    EXPECT_EQ(EncodeAnswers(radio, [](int) { return false; }), "");
-    EXPECT_TRUE(AnswerChecked(boxes, 3, "D,B"));
-    EXPECT_FALSE(AnswerChecked(boxes, 0, "D,B"));
-    EXPECT_EQ(AnswerRadioIndex(radio, "DC"), 2) << "first in id order";
 }
 
 namespace {

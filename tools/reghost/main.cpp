@@ -39,10 +39,14 @@ void usage(std::FILE* to) {
       "  --relaxed              commits do not wait for the disk: a power cut may lose\n"
       "                         the last registrations (default: every commit waits)\n"
       "  --quiet                no line per call on standard error\n"
+      "  --strict-lines         a caller's line ended by LF without CR is answered with ERROR\n"
       "For testing callers:\n"
       "  --refuse ERROR|UNKNOWN answer every product line with this reply\n"
       "  --stall-after BYTES    fall silent after BYTES bytes of each call (0: never speak);\n"
-      "                         a cancel is still acknowledged, nothing is stored\n",
+      "                         a cancel is still acknowledged, nothing is stored\n"
+      "  --data-first           send Data: before FileSize:\n"
+      "  --cancel-reply SUB|ERROR|none  answer a cancel with three SUB bytes (the default),\n"
+      "                         with ERROR, or not at all\n",
       to);
 }
 
@@ -92,6 +96,10 @@ int main(int argc, char** argv) {
       quiet = true;
       continue;
     }
+    if (option == "--strict-lines" || option == "--data-first") {
+      (option == "--data-first" ? config.dataFirst : config.strictLineEnds) = true;
+      continue;
+    }
     if (i + 1 >= argc) {
       std::fprintf(stderr, "reghost: %s needs a value\n", option.c_str());
       usage(stderr);
@@ -127,6 +135,12 @@ int main(int argc, char** argv) {
       std::string reply = value;
       ok = reply == "ERROR" || reply == "UNKNOWN";
       config.refuseWith = reply == "ERROR" ? reghost::kReplyError : reghost::kReplyUnknown;
+    } else if (option == "--cancel-reply") {
+      std::string reply = value;
+      ok = reply == "SUB" || reply == "ERROR" || reply == "none";
+      config.cancelReply = reply == "SUB"     ? reghost::kFileEnd
+                           : reply == "ERROR" ? reghost::kReplyError
+                                              : "";
     } else if (option == "--stall-after") {
       ok = parseNumber(value, 0, 100000000, stallAfter);
     } else if (option == "--linger") {

@@ -221,7 +221,7 @@ class WineSession:
 
     def __init__(self, version=None, com=None, copies=None, env=None, keep=None,
                  display=None, screen="1024x768x24", suite=None, line=None, line_dir=None,
-                 telephony=True, arch=None, log=None):
+                 line_host=(), telephony=True, arch=None, log=None):
         self.version = version
         # Where Wine's own output goes (the wineserver's and the programs'
         # stderr); by default wherever the caller's goes.
@@ -237,9 +237,10 @@ class WineSession:
         self.suite = suite
         # The line: a COM port name for the simulated modem, and the folder
         # for the host's database and both transcripts (a temporary one by
-        # default).
+        # default), and the host options every start of the line begins with.
         self.line_port = line
         self.line_dir = line_dir
+        self.line_host = list(line_host)
         self.line = None
         self._own_line_dir = False
         self.com = com or {}
@@ -321,7 +322,7 @@ class WineSession:
         link = os.path.join(self.line_dir, "modem")
         command = [START_LINE, "--dir", self.line_dir, "--link", link]
         command += ["--persona", persona] if persona else []
-        for word in host:
+        for word in self.line_host + list(host):
             command += ["--host", word]
         self.line = subprocess.Popen(command + ["--", *modem], stdout=subprocess.PIPE, text=True)
         if not self.line.stdout.readline().strip():

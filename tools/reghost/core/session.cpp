@@ -49,7 +49,13 @@ void Session::receive(std::string_view bytes, Millis now) {
       }
       continue;
     }
-    if (!line_.empty() && line_.back() == '\r') line_.pop_back();
+    if (!line_.empty() && line_.back() == '\r') {
+      line_.pop_back();
+    } else if (config_.strictLineEnds) {
+      detail_ = "line ended without CR";
+      finish(Outcome::Rejected, kReplyError, now);
+      return;
+    }
     std::string line;
     line.swap(line_);
     handleLine(line, now);
@@ -91,9 +97,8 @@ void Session::handleProductLine(std::string_view line, Millis now) {
   }
   registration_.productLine.assign(line);
   registration_.product = product;
-  output_ += kPromptFileSize;
-  output_ += ' ' + std::to_string(config_.productFile.size()) + "\r\n";
-  output_ += kPromptData;
+  std::string size = kPromptFileSize + (' ' + std::to_string(config_.productFile.size())) + "\r\n";
+  output_ += config_.dataFirst ? kPromptData + size : size + kPromptData;
   phase_ = Phase::AwaitRecord;
   deadline_ = now + config_.limits.replyTimeout;
 }
@@ -117,7 +122,7 @@ void Session::handleRecordLine(std::string_view line, Millis now) {
 
 void Session::acknowledgeCancel(Millis now) {
   line_.clear();
-  finish(Outcome::Cancelled, kFileEnd, now);
+  finish(Outcome::Cancelled, config_.cancelReply.c_str(), now);
 }
 
 void Session::finish(Outcome outcome, const char* reply, Millis now) {

@@ -35,6 +35,13 @@ struct SessionConfig {
   // For callers' tests: answer every product line with this reply
   // (kReplyError or kReplyUnknown) instead of judging it; empty: judge it.
   std::string refuseWith;
+  // A caller's line must end with CR LF; one ended by LF alone is malformed.
+  bool strictLineEnds = false;
+  // For callers' tests: "Data:" goes out before "FileSize:".
+  bool dataFirst = false;
+  // What answers the caller's cancel: the three SUB bytes, or for callers'
+  // tests ERROR, or nothing at all (the host stays silent).
+  std::string cancelReply = "\x1a\x1a\x1a";
 };
 
 enum class Phase {
