@@ -190,8 +190,10 @@ TEST_F(Engine, DialSendsEveryDigitOnceWithinTheLineLength)
     EXPECT_EQ("", modem.sent);
 
     modem.Arrive(50, "\r\nCONNECT 14400/ARQ\r\n");
+    modem.numbers[137] = 1;  // the extra dial command, after the dial method
+    modem.items[131] = "W";
     EXPECT_EQ(ModemResult::Connect, engine.DialWithLimit(flags, 60000, "5551234"));
-    EXPECT_EQ("ATM1L2X4DT5551234\r", modem.sent);
+    EXPECT_EQ("ATM1L2X4DTW5551234\r", modem.sent);
     EXPECT_STREQ("CONNECT 14400/ARQ\r\n", state.connectMessage);
 
     modem.sent.clear();
@@ -200,7 +202,21 @@ TEST_F(Engine, DialSendsEveryDigitOnceWithinTheLineLength)
     };
     state.maxLine = 12;
     EXPECT_EQ(ModemResult::Busy, engine.DialWithLimit(flags, 60000, "18005550199123"));
-    EXPECT_EQ("ATM1L2X4DT;\rATDT180055;\rATDT501991;\rATDT23\r", modem.sent);
+    EXPECT_EQ("ATM1L2X4DTW;\rATDT180055;\rATDT501991;\rATDT23\r", modem.sent);
+}
+
+TEST_F(Engine, EachSettingKeywordSelectsItsCommand)
+{
+    const struct { int item; const char* keyword; int command; } cases[] = {
+        {101, "Off", 141}, {101, "on", 143}, {101, "Connect", 142}, {102, "Low", 132},
+        {102, "HIGH", 134}, {103, "Slow", 135}, {103, "Normal", 136}, {103, "Fast", 137},
+        {104, "Pulse", 126}, {104, "Tone", 125}, {105, "None", 127}, {105, "Tone", 128},
+        {105, "Busy", 129}, {105, "Pulse", 130}, {131, "Off", 131},
+    };
+    for (const auto& c : cases) {
+        modem.items[c.item] = c.keyword;
+        EXPECT_EQ(c.command, engine.ResolveSettingItem(c.item)) << c.item << " " << c.keyword;
+    }
 }
 
 TEST_F(Engine, AnUnansweredDialIsAbandonedWithCr)

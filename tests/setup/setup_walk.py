@@ -18,7 +18,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "tools", "wine"))
 from startup_links import check_suite_links, startup_links  # noqa: E402
 from wine import WineSession  # noqa: E402
-from wizard_driver import (BOX, SHEET, Suite, Wizard, choose, walk_to_model,  # noqa: E402
+from wizard_driver import (BOX, SHEET, Suite, Wizard, choose,  # noqa: E402
                            walk_to_port, walk_to_startup)
 
 NEED_AREA = ("An area code is required, so it can be determined if a call is local "
@@ -247,8 +247,9 @@ def real_start_up_items(suite):
 def keyboard_walk(suite):
     """Real key presses on the X display: Enter is Next, mnemonics reach
     their fields and buttons, Tab moves on, Escape inside a page does
-    nothing, Enter closes the message box."""
-    suite.reset(env={"QVHELP_VIEWER": "none"})
+    nothing, Enter closes the message box; each page's Help opens its own
+    help context, F1 that of the page created last (the model page)."""
+    suite.reset(env={"QVHELP_VIEWER": "none", "QVHELP_LOG": "C:\\help.log"})
     w = Wizard(suite)
     x = suite.s.xdotool
     window = suite.s.wait_for_window("^" + SHEET + "$")
@@ -264,16 +265,17 @@ def keyboard_walk(suite):
             w.do("pause 300")
 
     # Keys pressed (after "=": text typed), then what the wizard shows.
-    steps = [(["Return"], "page", "identity"), ([], "focus", "1065"), (["=Ada", "Tab"], "focus", "1066"),
+    steps = [(["alt+h", "alt+n"], "page", "identity"), ([], "focus", "1065"),
+             (["=Ada", "Tab"], "focus", "1066"),
              (["Return"], "msgbox " + BOX, NEED_AREA), ([], "page", "identity"),
              ([], "focus", "1076"),  # the area code gets the focus back
-             (["alt+m"], "focus", "1065"), (["alt+l", "=212", "Escape"], "page", "identity"),
-             (["Return"], "page", "address"), (["alt+c"], "focus", "1070"),
+             (["alt+h", "alt+m"], "focus", "1065"), (["alt+l", "=212", "Escape"], "page", "identity"),
+             (["Return"], "page", "address"), (["alt+h", "alt+c"], "focus", "1070"),
              (["=Paris", "alt+y"], "focus", "1073"), (["alt+b"], "page", "identity"),
-             (["alt+n"], "page", "address"), (["Return", "Return"], "page", "model"),
+             (["alt+n"], "page", "address"), (["Return", "alt+h", "alt+n"], "page", "model"),
              # There Enter would start Auto Select, the default button until it has run.
-             (["alt+n"], "page", "startup"), (["alt+e"], "checked 1002", "0"),
-             (["Escape"], "page", "startup")]
+             (["alt+h", "alt+n"], "page", "startup"), (["alt+h", "alt+e"], "checked 1002", "0"),
+             (["F1", "Escape"], "page", "startup")]
     for names, query, want in steps:
         keys(*names)
         got = w.do(query)
@@ -282,6 +284,8 @@ def keyboard_walk(suite):
     assert w.finish() == 1
     p = suite.profile()
     assert (p.get("S86"), p.get("S97"), p.get("S92")) == ("Ada", "212", "Paris"), p
+    helps = open(suite.s.c_drive("C:\\help.log")).read().split()
+    assert helps == ["28678", "28677", "28673", "28679", "28674", "28675", "28674"], helps
 
 
 # A model record's columns and the profile items Done copies them into.
@@ -373,7 +377,14 @@ def auto_detect_dialog_ends_by_keys_and_close(suite):
     box) each end it as OK does; the wizard then finishes."""
     suite.reset(env={"QVHELP_VIEWER": "none"})
     w = Wizard(suite)
-    walk_to_model(w, "COM2")
+    walk_to_port(w)
+    w.do("select 1021")  # no port chosen ("COM0"): nothing to probe
+    w.press("next")
+    assert w.do("enabled 1064") == "0", "Auto Select offered without a port"
+    w.press("back")
+    w.do("select 1021 Direct to COM2")
+    w.press("next")
+    assert w.do("defid") == "1064", "Enter starts Auto Select until it has run"
     x = suite.s.xdotool
     ways = [("Return",), ("Escape",), ("Tab", "space"), ("alt+F4",), "mouse"]
     for way in ways:
@@ -391,6 +402,7 @@ def auto_detect_dialog_ends_by_keys_and_close(suite):
                 x("key", "--delay", "60", key)
         answer = w.ask("ended")
         assert answer == "ok", "%s: %s" % (way, answer)
+    assert w.do("defid") == "57620"
     w.press("next")
     assert w.page() == "startup"
     finish_choosing(w, 1)

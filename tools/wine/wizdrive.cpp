@@ -5,12 +5,14 @@
 //   shown TITLE          1 (and TITLE becomes current) when it is on the screen now, else 0
 //   page                 welcome | identity | address | port | model | startup | other:TEXT
 //   items ID             a combo box's or list box's entries, joined by "|"
-//   select ID TEXT       choose the combo box entry TEXT, as a click in its list does
+//   select ID TEXT       choose the combo box entry TEXT, as a click in its list does;
+//                        without TEXT, choose none
 //   icon ID              the icon handle an icon control shows (0 for none)
 //   set ID TEXT / get ID           text of a control of the visible page
 //   check ID 0|1 / checked ID / visible ID / enabled ID|page
 //   press ID             click a button of the visible page
 //   focus                id of the control that has the focus
+//   defid                id of the visible page's default button
 //   limit ID             the most characters an edit control takes
 //   msgbox TITLE         wait for a message box, answer its text, press OK
 //   detect TITLE         wait for TITLE's OK to be enabled, answer text 1078, press OK
@@ -282,6 +284,8 @@ static std::string Run(char* line)
         GetGUIThreadInfo(GetWindowThreadProcessId(g_sheet, nullptr), &info);
         return "ok " + std::to_string(info.hwndFocus ? GetDlgCtrlID(info.hwndFocus) : 0);
     }
+    if (!strcmp(command, "defid"))
+        return "ok " + std::to_string(LOWORD(SendMessageA(page, DM_GETDEFID, 0, 0)));
     if (!strcmp(command, "enabled") && arg == "page")
         return "ok " + std::to_string(IsWindowEnabled(page) ? 1 : 0);
     char* end;
@@ -313,8 +317,8 @@ static std::string Run(char* line)
         return "ok " + all;
     }
     if (!strcmp(command, "select")) {
-        LRESULT at = SendMessageA(control, CB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>(value.c_str()));
-        if (at == CB_ERR) return "error no entry " + value;
+        LRESULT at = value.empty() ? -1 : SendMessageA(control, CB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>(value.c_str()));
+        if (at == CB_ERR && !value.empty()) return "error no entry " + value;
         SendMessageA(control, CB_SETCURSEL, at, 0);
         SendMessageA(page, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(control));
         return "ok";
