@@ -26,19 +26,21 @@ MODELS = dict(line.strip().split(None, 2)[1:] for line in
 # ATI4 with OK alone, and AT+FMFR? with ERROR.
 UNIDENTIFIABLE = {"zyxel-1496eg-plus"}
 NONE_TEXT = "Your modem's type could not be determined."
+CHOOSE_TEXT = ("The exact model of your modem could not be determined.  Please choose a modem "
+               "from the new modem list.")
 
 
-def sweep(w, line):
+def sweep(w, line, port):
     """Failures, and a persona whose probe leaves a choice of models."""
     failures, identified, ambiguous, chooser = [], 0, 0, None
     for persona, model in sorted(MODELS.items()):
         line.start("--persona", persona)
         message, selected, candidates = auto_select(w)
-        if message.startswith("The following modem was detected") and selected == model:
+        if message == "The following modem was detected on %s:\\n\\n%s" % (port, model) and selected == model:
             outcome, identified = "identified", identified + 1
         elif persona in UNIDENTIFIABLE and message.startswith(NONE_TEXT):
             outcome = "message 526 (gives no identification)"
-        elif candidates and model in candidates[1:]:
+        elif candidates and model in candidates[1:] and message == CHOOSE_TEXT:
             outcome, ambiguous = "ambiguous among %s" % candidates[1:], ambiguous + 1
             chooser = chooser or persona
         else:
@@ -141,7 +143,7 @@ def main():
             w = Wizard(suite)
             walk_to_model(w, port)
             print("Auto Select on %s:" % port)
-            failures, chooser = sweep(w, line)
+            failures, chooser = sweep(w, line, port)
             failures += choosing_among_candidates(w, line, chooser) if chooser else ["no choice"]
             failures += broken_ports(w, line, port)
             failures += finish_keeps_the_model(w, line, suite)
