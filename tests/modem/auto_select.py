@@ -16,7 +16,7 @@ TOP = os.path.join(HERE, "..", "..")
 sys.path.insert(0, os.path.join(TOP, "tools", "wine"))
 from wine import WineSession  # noqa: E402
 from modem_driver import Line, auto_select  # noqa: E402
-from wizard_driver import Suite, Wizard, choose, walk_to_model  # noqa: E402
+from wizard_driver import Suite, Wizard, walk_to_model  # noqa: E402
 
 # Persona -> the model Auto Select must name for it, from the table the
 # model commands test shares.
@@ -105,23 +105,6 @@ def broken_ports(w, line, port):
     return failures
 
 
-def finish_keeps_the_model(w, line, suite):
-    """Done after Auto Select leaves the persona's commands and replies in
-    the profile."""
-    line.start("--persona", "zoom-v90-pci")
-    auto_select(w)
-    w.press("next")
-    choose(w, False, False, False)
-    w.press("next")
-    w.finish()
-    profile = suite.profile()
-    # The installed profile names no model and no manufacturer reply.
-    got = {key: profile.get(key) for key in ("S110", "S111", "S147")}
-    ok = got["S110"] == MODELS["zoom-v90-pci"] and got["S111"] and got["S147"]
-    print("  finish after Auto Select    -> %s" % ("profile holds the model" if ok else "WRONG: %r" % got))
-    return [] if ok else ["finish"]
-
-
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--suite", required=True)
@@ -146,7 +129,6 @@ def main():
             failures, chooser = sweep(w, line, port)
             failures += choosing_among_candidates(w, line, chooser) if chooser else ["no choice"]
             failures += broken_ports(w, line, port)
-            failures += finish_keeps_the_model(w, line, suite)
     finally:
         line.stop()
     print("FAIL" if failures else "PASS", failures or "")
