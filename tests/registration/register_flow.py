@@ -71,13 +71,23 @@ def walk_and_register(suite, text, number=None, hold=False, prefix=None, pick=No
     return w
 
 
+# The most each field of page 1 takes.
+LIMITS = {1024: 30, 1025: 30, 1026: 30, 1027: 15, 1028: 15, 1029: 30, 1030: 30, 1031: 30,
+          1032: 5, 1033: 30, 1034: 20}
+
+
 def save_for_later_keeps_answers(suite):
+    # Escape on page 2 saves as "&Save for later" does; an empty country is
+    # saved as U.S.A.
     w = RegisterWizard(suite)
-    w.fill(INFO)
+    assert {c: int(w.do("limit %d" % c)) for c in LIMITS} == LIMITS
+    w.fill({**INFO, 1033: ""})
     w.press("next")
     w.do("check 1039 1")    # survey: School
-    w.do("press 2")          # "&Save for later", from page 2
+    suite.s.xdotool("windowfocus", suite.s.wait_for_window("^Kestrix Registration Wizard$"))
+    suite.s.xdotool("key", "Escape")
     assert w.finish() == 0
+    assert register_dat(suite)[0][8] == "U.S.A."
     w = RegisterWizard(suite)
     shown = {c: w.do("get %d" % c) for c in INFO}
     assert shown == INFO, shown
@@ -138,7 +148,7 @@ def record_from_profile(suite):
             time.sleep(0.05)
         assert w.do("focus") == str(focus), (emptied, w.do("focus"))
         w.fill(kept)
-    w.do("close")
+    w.do("press 2")          # "&Save for later", from page 1
     assert w.finish() == 0
     want = [PROFILE_FIELDS.get(n, "") for n in range(32)]
     want[30] = OS_NAME[suite.version]
@@ -166,8 +176,8 @@ def number_modes(suite):
         w.fill(INFO)
         for _ in range(3):
             w.press("next")
-        shown = (w.do("visible 1024"), w.do("visible 1021"), w.do("get 1024"))
-        assert shown == ("1", "0", number), shown
+        shown = (w.do("visible 1024"), w.do("visible 1021"), w.do("get 1024"), w.do("limit 1025"))
+        assert shown == ("1", "0", number, "32"), shown
         if not text:
             w.do("set 1024 ")
             w.press("next")
@@ -190,8 +200,10 @@ def viewers(suite, write, wordpad):
 
 
 def viewers_started(suite):
+    # The viewers started with the product file.
     for _ in range(100):
-        started = [line.split()[1] for line in suite.log() if line.startswith("viewer ")]
+        started = [line.split()[1] for line in suite.log()
+                   if line.startswith("viewer ") and line.endswith(' "C:\\KESTRIX\\REGISTER.RTF"')]
         if started:
             return started
         time.sleep(0.05)
@@ -329,7 +341,8 @@ def main():
         number_modes(suite)
         save_for_later_keeps_answers(suite)
         failures_end_as_they_should(suite, session)
-        suite.reset(MODEM, real_libraries=True, env={"QVHELP_VIEWER": "none"})
+        # The port opens at the fastest speed the modem's N159 names: 38400.
+        suite.reset(MODEM + "N159=1104\n", real_libraries=True, env={"QVHELP_VIEWER": "none"})
         viewers(suite, write=True, wordpad=True)
         # Cancel while the first number rings, then "&Register" again on the
         # number that works: the new call sees its CONNECT.
@@ -344,6 +357,7 @@ def main():
         assert result == 1, "DoRegisterWizard %d" % result
         assert viewers_started(suite) == ["WRITE"], suite.log()
         assert "DT9,1-800-555-0199" in modem_log(session), "no dial prefix"
+        assert "terminal speed 38400" in modem_log(session)
 
         fields, registered = register_dat(suite)
         assert registered == 1, "flag %d" % registered
