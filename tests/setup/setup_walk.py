@@ -25,6 +25,10 @@ NEED_AREA = ("An area code is required, so it can be determined if a call is loc
              "or long distance.")
 DETECT = "Modem Auto-Detect"
 NEED_CITY = "A city name is required, so your location can be identified."
+WELCOME = ("Congratulations on purchasing Kestrix!",
+           "Kestrix transforms your PC and modem into a powerful command center for sophisticated fax "
+           "and data communications.  The ease-of-use and friendly interface of Kestrix allow you "
+           "to harness its many features immediately.")
 
 IDENTITY = {1065: "Ada Lovelace", 1066: "Analytical Engines Ltd", 1067: "555-0199",
             1069: "555-0100", 1068: "555-0142", 1076: "(212)"}
@@ -72,7 +76,7 @@ def finish_choosing(w, want, utility=False):
 def full_walk_stores_every_item(suite):
     suite.reset()
     w = Wizard(suite)
-    assert w.do("title") == SHEET
+    assert (w.do("get 1047"), w.do("get 1048")) == WELCOME
     assert w.do("enabled 57621") == "0"
     w.press("next")
     # The area code is required, and only its first character is tested.
@@ -131,6 +135,17 @@ def full_walk_stores_every_item(suite):
                                     "DoModemDetection|1|COM2|0", "InstallVoiceFiles|1|1",
                                     "DeInitDetectDLL"]
     assert suite.log() == want_log, "calls:\n%s" % "\n".join(suite.log())
+
+    # Again over the profile just written: the pages show it, Done keeps it.
+    w = Wizard(suite)
+    w.press("next")
+    assert {c: w.do("get %d" % c) for c in IDENTITY} == IDENTITY
+    w.press("next")
+    assert {c: w.do("get %d" % c) for c in ADDRESS} == ADDRESS
+    for _ in range(3):  # the port, model and start-up pages
+        w.press("next")
+    finish_choosing(w, 1)
+    expect_items(suite.profile(), want, "run again")
 
 
 def check_defaults(suite, p, d="C:\\KESTRIX"):
