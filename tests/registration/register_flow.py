@@ -155,13 +155,18 @@ def record_from_profile(suite):
     fields, registered = register_dat(suite)
     assert (fields, registered) == (want, 0), "\n%r\n%r" % (fields, want)
 
-    # One word of name, a six-letter state, the profile's country.
-    fresh_record(suite, "S86=Ann\nS93=Oregon\nS95=Peru\n" + MODEM)
-    w = RegisterWizard(suite)
-    shown = [w.do("get %d" % c) for c in (1024, 1025, 1032, 1033, 1027)]
-    assert shown == ["Ann", "", "", "Peru", "()"], shown  # "() ", as the driver trims
-    w.do("close")
-    assert w.finish() == 0
+    # One word of name, a six-letter state, the profile's country; then with
+    # no country in the profile or WIN.INI, U.S.A.
+    for country, shows in (("S95=Peru\n", "Peru"), ("", "U.S.A.")):
+        if not country:
+            assert suite.s.run(suite.s.c_drive("C:\\windows\\system32\\reg.exe"), ["delete",
+                               "HKCU\\Control Panel\\International", "/v", "sCountry", "/f"]) == 0
+        fresh_record(suite, "S86=Ann\nS93=Oregon\n" + country + MODEM)
+        w = RegisterWizard(suite)
+        shown = [w.do("get %d" % c) for c in (1024, 1025, 1032, 1033, 1027)]
+        assert shown == ["Ann", "", "", shows, "()"], shown  # "() ", as the driver trims
+        w.do("close")
+        assert w.finish() == 0
 
 
 def number_modes(suite):
