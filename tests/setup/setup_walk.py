@@ -263,7 +263,8 @@ def keyboard_walk(suite):
     """Real key presses on the X display: Enter is Next, mnemonics reach
     their fields and buttons, Tab moves on, Escape inside a page does
     nothing, Enter closes the message box; each page's Help opens its own
-    help context, F1 that of the page created last (the model page)."""
+    help context, F1 that of the page created last (the model page); each
+    page shows its picture."""
     suite.reset(env={"QVHELP_VIEWER": "none", "QVHELP_LOG": "C:\\help.log"})
     w = Wizard(suite)
     x = suite.s.xdotool
@@ -291,10 +292,13 @@ def keyboard_walk(suite):
              # There Enter would start Auto Select, the default button until it has run.
              (["alt+h", "alt+n"], "page", "startup"), (["alt+h", "alt+e"], "checked 1002", "0"),
              (["F1", "Escape"], "page", "startup")]
-    for names, query, want in steps:
+    pictures = {"welcome": 300, "identity": 301, "address": 302, "model": 304, "startup": 305}
+    for names, query, want in [([], "page", "welcome")] + steps:
         keys(*names)
         got = w.do(query)
         assert got == want, "after %s, %s is %r" % (names, query, got)
+        differing = w.do("picture %d" % pictures[want]) if query == "page" else "0"
+        assert differing == "0", "%s page: %s pixels of its picture differ" % (want, differing)
     keys("alt+d")
     assert w.finish() == 1
     p = suite.profile()

@@ -41,10 +41,21 @@ class Suite:
         self.calls = os.path.join(self.dir, "CALLS.LOG")
         with open(os.path.join(self.dir, "QVMENU.EXE"), "rb") as f:
             self.menu_program = f.read()
+        self.running = []  # programs of the last run, ended by the next reset
+
+    def end_programs(self):
+        """Ends what a failed check left running, so that the next check
+        does not find the old wizard on the screen."""
+        for program in self.running:
+            if program.poll() is None:
+                program.kill()
+                program.wait()
+        self.running = []
 
     def reset(self, extra="", menu_program=True, env=None, real_libraries=False):
         """The installed profile plus extra lines, no log, no DBMAP.CFG. The
         recording stand-ins replace the suite's libraries unless asked."""
+        self.end_programs()
         text = self.pristine
         if not real_libraries:
             text = text.replace("S33=QVDETECT.DLL", "S33=FAKEDET.DLL")
@@ -85,6 +96,7 @@ class Wizard:
                                      text=True)
         self.drive = suite.s.start("WIZDRIVE.EXE", [], stdin=subprocess.PIPE,
                                    stdout=subprocess.PIPE, text=True)
+        suite.running += [self.kestrix, self.drive]
         if before_sheet:
             before_sheet(self)
         self.do("sheet " + SHEET)

@@ -32,6 +32,8 @@
 //   registered SECONDS   the same, pressing nothing: the dialog repainted as it ends, for a picture
 //   vanishes SECONDS     ok when "Registering" goes by itself (pressing nothing) within
 //                        SECONDS, with the last status it showed
+//   picture BITMAP       how many pixels of the library's bitmap the sheet's picture
+//                        does not show as drawn (0: that picture, as it should look)
 //   title / close / gone / quit
 #undef _WIN32_WINNT
 #define _WIN32_WINNT 0x0500
@@ -40,6 +42,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include "wizdrive_picture.h"
 
 static HWND g_sheet;
 
@@ -140,6 +143,7 @@ static std::string Run(char* line)
         return "ok 1";
     }
     if (!strcmp(command, "title")) return "ok " + Text(g_sheet);
+    if (!strcmp(command, "picture")) return ComparePicture(g_sheet, atoi(arg.c_str()));
     // Holding a port as another program of the suite does: its claim (the
     // serial driver's named mutex; Wine lets two processes open one COM
     // port) and, for a port of this machine, the port itself.
