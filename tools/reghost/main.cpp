@@ -96,8 +96,12 @@ int main(int argc, char** argv) {
       quiet = true;
       continue;
     }
-    if (option == "--strict-lines" || option == "--data-first") {
-      (option == "--data-first" ? config.dataFirst : config.strictLineEnds) = true;
+    if (option == "--strict-lines") {
+      config.strictLineEnds = true;
+      continue;
+    }
+    if (option == "--data-first") {
+      config.dataFirst = true;
       continue;
     }
     if (i + 1 >= argc) {
