@@ -35,21 +35,29 @@ ANSWERS = [(19, 1035, "HPUMSB", True), (22, 1041, "RIMV", True), (23, 1001, "PBT
            (20, 1005, "RTDIAMWP", False), (29, 1001, "LACDGMPO", False), (21, 1009, "BFSHZICPKLAW", False)]
 
 
-def host_rows(session, answers=None):
+def host_rows(session):
     db = sqlite3.connect(os.path.join(session.line_dir, "regs.sqlite"))
     cols = [r[1] for r in db.execute("pragma table_info(registrations)")]
-    rows = db.execute("select * from registrations").fetchall()
-    last = rows[-1][cols.index("first_name"):] if answers else ()
-    assert {f: last[f] for f in answers or ()} == (answers or {}), (last, answers)
-    return cols, rows
+    return cols, db.execute("select * from registrations").fetchall()
+
+
+def check_stored_answers(session, answers):
+    """The survey's and services' fields of the host's newest row."""
+    cols, rows = host_rows(session)
+    last = rows[-1][cols.index("first_name"):]
+    assert {f: last[f] for f in answers} == answers, (last, answers)
 
 
 # Pick radio button `pick` of each group and every check box, on the survey
 # page (services False) or the services page; what the host stores then.
+SERVICES_FIELDS = (21, 29)  # the services page's groups; the others are the survey's
+
+
 def choose(w, pick, services):
     for field, first, letters, radio in ANSWERS:
-        for i in range(len(letters)) if (field in (21, 29)) == services else ():
-            w.do("check %d %d" % (first + i, i == pick or not radio))
+        if (field in SERVICES_FIELDS) == services:
+            for i in range(len(letters)):
+                w.do("check %d %d" % (first + i, i == pick or not radio))
     return {f: letters[pick] if radio else ",".join(letters) for f, _, letters, radio in ANSWERS}
 
 
@@ -366,7 +374,8 @@ def main():
 
         fields, registered = register_dat(suite)
         assert registered == 1, "flag %d" % registered
-        cols, rows = host_rows(session, w.answers)
+        check_stored_answers(session, w.answers)
+        cols, rows = host_rows(session)
         assert len(rows) == 1, "rows %r" % rows
         stored = list(rows[0][cols.index("first_name"):][:32])
         assert stored == fields, "host row %r\nrecord   %r" % (stored, fields)
@@ -392,7 +401,7 @@ def main():
             assert w.do("registering 150") == SUCCESS
             assert w.finish(timeout=60) == 1
             assert viewers_started(suite) == [seen], suite.log()
-            host_rows(session, w.answers)
+            check_stored_answers(session, w.answers)
         assert len(host_rows(session)[1]) == 3
         assert register_dat(suite)[0][13] == "from-test"
 

@@ -84,12 +84,7 @@ class PeFile:
         return self.directories[index] if index < len(self.directories) else (0, 0)
 
     def read_exports(self):
-        rva, size = self.directory(EXPORT_DIRECTORY)
-        if not size:
-            return []
-        directory = self.offset(rva)
-        count, names = self.u32(directory + 24), self.u32(directory + 32)
-        return [self.string(self.u32(self.offset(names) + 4 * i)) for i in range(count)]
+        return sorted(name for _, name, _ in self.export_entries()[1])
 
     def export_entries(self):
         """(the DLL's own name, [(ordinal, name, is_data)] by ordinal). An
